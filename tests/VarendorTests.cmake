@@ -1,0 +1,36 @@
+# Every tests/<folder>/tst_*.cpp is one test program, linked to the library of
+# the folder it mirrors; tst_frmmain*.cpp test the whole client window.
+file(GLOB support_srcs CONFIGURE_DEPENDS ${CMAKE_CURRENT_LIST_DIR}/support/*.cpp
+     ${CMAKE_CURRENT_LIST_DIR}/support/*.h)
+add_library(vd_testsupport STATIC ${support_srcs})
+target_include_directories(vd_testsupport PUBLIC ${CMAKE_CURRENT_LIST_DIR} ${CMAKE_SOURCE_DIR})
+target_link_libraries(vd_testsupport PUBLIC vd_ui Qt6::Network Qt6::Test)
+
+set(VARENDOR_TEST_ENV "QT_QPA_PLATFORM=offscreen" "XDG_RUNTIME_DIR=${CMAKE_BINARY_DIR}/xdg-runtime"
+    "QT_LOGGING_RULES=qt.qpa.*=false")
+file(MAKE_DIRECTORY ${CMAKE_BINARY_DIR}/xdg-runtime)
+
+set(lib_ui vd_ui)
+set(lib_automation vd_automation)
+set(lib_session vd_session)
+set(lib_commands vd_commands)
+set(lib_notes vd_notes)
+set(lib_register vd_register)
+
+foreach(folder ui automation session commands notes register)
+  file(GLOB tests CONFIGURE_DEPENDS ${CMAKE_CURRENT_LIST_DIR}/${folder}/tst_*.cpp)
+  foreach(src ${tests})
+    get_filename_component(name ${src} NAME_WE)
+    set(lib ${lib_${folder}})
+    if(name MATCHES "^tst_frmmain")
+      set(lib vd_client)
+    endif()
+    if(NOT TARGET ${lib})
+      continue()
+    endif()
+    add_executable(${name} ${src})
+    target_link_libraries(${name} PRIVATE ${lib} vd_testsupport Qt6::Test)
+    add_test(NAME ${folder}/${name} COMMAND ${name})
+    set_tests_properties(${folder}/${name} PROPERTIES ENVIRONMENT "${VARENDOR_TEST_ENV}" TIMEOUT 180)
+  endforeach()
+endforeach()

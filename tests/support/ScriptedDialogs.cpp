@@ -1,0 +1,25 @@
+#include "support/ScriptedDialogs.h"
+
+#include <QDialog>
+
+int ScriptedDialogs::messageBox(QWidget*, const QString& text, int flags, const QString& title) {
+    messages.append({text, flags, title});
+    if (!answers.isEmpty())
+        return answers.takeFirst();
+    return (flags & 0x7) == Msg::YesNo ? Msg::Yes : Msg::Ok;
+}
+
+QString ScriptedDialogs::fileDialog(FileDialogRequest& request) {
+    fileRequests.append(request);
+    return filePaths.isEmpty() ? QString() : filePaths.takeFirst();
+}
+
+void ScriptedDialogs::runModal(QDialog* window) {
+    modalShown.append(window);
+    window->setModal(true);
+    window->show();
+    if (onModal)
+        onModal(window);
+    if (window->isVisible())
+        window->close();
+}

@@ -1,0 +1,36 @@
+#pragma once
+// A DialogHost for tests: message boxes are recorded and answered from a
+// queue, file dialogs return queued paths, and modal windows are handed to a
+// callback that drives them (closing them when it returns, as a person would).
+#include "ui/Dialogs.h"
+
+#include <QList>
+#include <QStringList>
+#include <functional>
+
+struct RecordedMessage {
+    QString text;
+    int flags = 0;
+    QString title;
+};
+
+class ScriptedDialogs : public DialogHost {
+public:
+    ScriptedDialogs() { setDialogHost(this); }
+    ~ScriptedDialogs() override { setDialogHost(nullptr); }
+
+    QList<RecordedMessage> messages;  // every box shown, in order
+    QList<int> answers;               // next answers; Msg::Ok / Msg::Yes when empty
+    QStringList filePaths;            // next file dialog results; "" cancels
+    QList<FileDialogRequest> fileRequests;
+    // Called with each modal window while it is shown; the window is closed
+    // afterwards if the handler left it open.
+    std::function<void(QDialog*)> onModal;
+    QList<QDialog*> modalShown;
+
+    int messageBox(QWidget* owner, const QString& text, int flags, const QString& title) override;
+    QString fileDialog(FileDialogRequest& request) override;
+    void runModal(QDialog* window) override;
+
+    QString lastText() const { return messages.isEmpty() ? QString() : messages.last().text; }
+};

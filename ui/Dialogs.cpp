@@ -1,0 +1,80 @@
+#include "ui/Dialogs.h"
+
+#include <QAbstractButton>
+#include <QApplication>
+#include <QDialog>
+#include <QFileDialog>
+#include <QMessageBox>
+
+namespace {
+
+class QtDialogHost final : public DialogHost {
+public:
+    int messageBox(QWidget* owner, const QString& text, int flags,
+                   const QString& title) override {
+        QMessageBox box(owner);
+        box.setWindowTitle(title.isEmpty() ? QApplication::applicationName() : title);
+        box.setText(text);
+        switch (flags & 0x70) {
+        case Msg::Critical:
+            box.setIcon(QMessageBox::Critical);
+            break;
+        case Msg::Question:
+            box.setIcon(QMessageBox::Question);
+            break;
+        case Msg::Exclamation:
+            box.setIcon(QMessageBox::Warning);
+            break;
+        case Msg::Information:
+            box.setIcon(QMessageBox::Information);
+            break;
+        default:
+            break;
+        }
+        if ((flags & 0x7) == Msg::YesNo) {
+            box.setStandardButtons(QMessageBox::Yes | QMessageBox::No);
+            box.setDefaultButton(QMessageBox::Yes);
+            box.button(QMessageBox::Yes)->setText(QObject::tr("Sì"));
+            box.button(QMessageBox::No)->setText(QObject::tr("No"));
+        } else {
+            box.setStandardButtons(QMessageBox::Ok);
+        }
+        const int r = box.exec();
+        if (r == QMessageBox::Yes)
+            return Msg::Yes;
+        if (r == QMessageBox::No)
+            return Msg::No;
+        return Msg::Ok;
+    }
+
+    QString fileDialog(FileDialogRequest& req) override {
+        QFileDialog dlg(req.owner, req.title);
+        dlg.setAcceptMode(req.kind == FileDialogRequest::Open ? QFileDialog::AcceptOpen
+                                                              : QFileDialog::AcceptSave);
+        dlg.setFileMode(req.kind == FileDialogRequest::Open && req.mustExist
+                            ? QFileDialog::ExistingFile
+                            : QFileDialog::AnyFile);
+        dlg.setNameFilters(req.nameFilters);
+        if (req.filterIndex >= 0 && req.filterIndex < req.nameFilters.size())
+            dlg.selectNameFilter(req.nameFilters.at(req.filterIndex));
+        if (dlg.exec() != QDialog::Accepted || dlg.selectedFiles().isEmpty())
+            return QString();
+        req.filterIndex = int(req.nameFilters.indexOf(dlg.selectedNameFilter()));
+        return dlg.selectedFiles().constFirst();
+    }
+
+    void runModal(QDialog* window) override { window->exec(); }
+};
+
+QtDialogHost g_qtHost;
+DialogHost* g_host = nullptr;
+
+} // namespace
+
+DialogHost& dialogs() { return g_host ? *g_host : g_qtHost; }
+
+void setDialogHost(DialogHost* host) { g_host = host; }
+
+int msgBox(QWidget* owner, const QString& text, int flags, const QString& title) {
+    return dialogs().messageBox(owner, text, flags, title);
+}

@@ -1,0 +1,53 @@
+#pragma once
+// Every question the program asks a person goes through one DialogHost, so
+// that tests can answer message boxes, pick files and drive modal windows.
+// The default host shows real Qt dialogs.
+#include <QString>
+#include <QStringList>
+
+class QDialog;
+class QWidget;
+
+// Message box flags and answers, with the numbers the windows were written with.
+namespace Msg {
+enum Flags : int {
+    OkOnly = 0,
+    YesNo = 4,
+    Critical = 16,
+    Question = 32,
+    Exclamation = 48,
+    Information = 64,
+};
+enum Answer : int { Ok = 1, Cancel = 2, Yes = 6, No = 7 };
+} // namespace Msg
+
+struct FileDialogRequest {
+    enum Kind { Open, Save };
+    Kind kind = Open;
+    QWidget* owner = nullptr;
+    QString title;
+    QStringList nameFilters; // Qt name filters, e.g. "Varendor Nota(*.not) (*.not)"
+    int filterIndex = 0;     // in: filter offered first; out: the one chosen
+    bool mustExist = false;  // open dialogs refuse names of missing files
+};
+
+class DialogHost {
+public:
+    virtual ~DialogHost() = default;
+    // Returns one of Msg::Answer. An empty title means the application's title.
+    virtual int messageBox(QWidget* owner, const QString& text, int flags,
+                           const QString& title) = 0;
+    // Returns the chosen full path, or an empty string when cancelled.
+    virtual QString fileDialog(FileDialogRequest& request) = 0;
+    // Shows a window modally and returns when it has closed.
+    virtual void runModal(QDialog* window) = 0;
+};
+
+// The process-wide host; a real Qt one unless a test installed its own.
+DialogHost& dialogs();
+// Installs host (not owned); nullptr restores the real one.
+void setDialogHost(DialogHost* host);
+
+// Shorthand for the common message box.
+int msgBox(QWidget* owner, const QString& text, int flags = Msg::OkOnly,
+           const QString& title = QString());
