@@ -1,0 +1,67 @@
+#include "automation/CodePage.h"
+
+namespace {
+// Characters of the bytes 0x80 to 0x9F; the rest of the code page equals Latin-1.
+constexpr char16_t kHigh[32] = {
+    0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, // 80-87
+    0x02C6, 0x2030, 0x0160, 0x2039, 0x0152, 0x008D, 0x017D, 0x008F, // 88-8F
+    0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022, 0x2013, 0x2014, // 90-97
+    0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178, // 98-9F
+};
+
+constexpr bool isUndefinedByte(char16_t ch) {
+    return ch == 0x81 || ch == 0x8D || ch == 0x8F || ch == 0x90 || ch == 0x9D;
+}
+} // namespace
+
+namespace CodePage {
+
+QString decode(QByteArrayView bytes) {
+    QString out(bytes.size(), Qt::Uninitialized);
+    char16_t* dst = reinterpret_cast<char16_t*>(out.data());
+    const auto* src = reinterpret_cast<const unsigned char*>(bytes.data());
+    for (qsizetype i = 0, n = bytes.size(); i < n; ++i) {
+        const unsigned char b = src[i];
+        dst[i] = (b & 0xE0) == 0x80 ? kHigh[b - 0x80] : char16_t(b);
+    }
+    return out;
+}
+
+int byteFor(char16_t ch) {
+    if (ch < 0x80 || (ch >= 0xA0 && ch <= 0xFF))
+        return ch;
+    if (ch < 0xA0)
+        return isUndefinedByte(ch) ? int(ch) : -1;
+    for (int i = 0; i < 32; ++i) {
+        if (kHigh[i] == ch)
+            return 0x80 + i;
+    }
+    return -1;
+}
+
+QByteArray encode(QStringView text) {
+    QByteArray out(text.size(), Qt::Uninitialized);
+    char* dst = out.data();
+    qsizetype len = 0;
+    const char16_t* src = text.utf16();
+    for (qsizetype i = 0, n = text.size(); i < n; ++i) {
+        const char16_t ch = src[i];
+        if (ch < 0x80 || (ch >= 0xA0 && ch <= 0xFF)) {
+            dst[len++] = char(ch);
+            continue;
+        }
+        const int b = byteFor(ch);
+        if (b >= 0) {
+            dst[len++] = char(b);
+            continue;
+        }
+        dst[len++] = '?';
+        // A character beyond the 16-bit plane is one '?', not two.
+        if (QChar::isHighSurrogate(ch) && i + 1 < n && QChar::isLowSurrogate(src[i + 1]))
+            ++i;
+    }
+    out.truncate(len);
+    return out;
+}
+
+} // namespace CodePage
