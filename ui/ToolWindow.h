@@ -1,0 +1,112 @@
+#pragma once
+// The common kit of the tool windows: a client area covered with a repeating
+// tile, drawn buttons (CButton) each with a 20x20 icon and a transparent click
+// label over it, and optionally a shaped outline.
+//
+// Subclasses put their controls on clientArea() in client-area pixels, fill
+// buttons(), then call createButtonControls(). Clicks on a button's label
+// arrive in lblShape_Click(index), whatever the button's state.
+//
+// A shaped window is frameless and draws its own caption bar and dialog
+// frame, which the outline then cuts down to a tab holding the close button
+// ("x"); dragging the tab moves the window. An ordinary window keeps the
+// window manager's frame and no mask.
+#include "ui/CButton.h"
+
+#include <QDialog>
+#include <QLabel>
+#include <QPixmap>
+#include <QPointer>
+#include <vector>
+
+class QToolButton;
+
+// A label that reports a click (press and release of the left button on it).
+class ClickLabel : public QLabel {
+    Q_OBJECT
+public:
+    explicit ClickLabel(QWidget* parent = nullptr) : QLabel(parent) {}
+signals:
+    void clicked();
+
+protected:
+    void mousePressEvent(QMouseEvent* e) override;
+    void mouseReleaseEvent(QMouseEvent* e) override;
+
+private:
+    bool m_pressed = false;
+};
+
+class ToolWindow : public QDialog {
+    Q_OBJECT
+public:
+    enum class Frame { Shaped, Ordinary };
+
+    // Caption bar and dialog frame of shaped windows, in pixels.
+    static constexpr int kCaption = 18;
+    static constexpr int kFrameY = 3;
+    static constexpr int kFrameX = 3;
+    static constexpr int kTabWidth = 65;
+
+    explicit ToolWindow(QWidget* parent = nullptr, Frame frame = Frame::Ordinary);
+    ~ToolWindow() override;
+
+    bool isShaped() const { return m_frame == Frame::Shaped; }
+    // Where the controls and drawn buttons live; positions are relative to it.
+    QWidget* clientArea() const;
+    // Fixes the window's size so that its client area is w x h pixels.
+    void setClientSize(int w, int h);
+    QSize clientSize() const;
+    // Top-left corner of the client area in window coordinates.
+    QPoint clientOrigin() const;
+
+    void setTile(const QPixmap& tile);
+    const QPixmap& tile() const { return m_tile; }
+
+    std::vector<CButton>& buttons() { return m_buttons; }
+    const std::vector<CButton>& buttons() const { return m_buttons; }
+    ClickLabel* lblShape(int index) const;
+    QLabel* icone(int index) const;
+
+    // Builds the outline from the current outer size and applies it.
+    void SetFormRegion();
+    // Removes the outline (the window is unloading).
+    void ResetFormRegion();
+
+    // The tab's close button of a shaped window (nullptr otherwise).
+    QToolButton* closeButton() const { return m_close; }
+
+protected:
+    // (Re)creates icone_i and lblShape_i for the current buttons: the icon at
+    // button top + 3, left + 3; the label 100 x 25 over the button.
+    // icons[i] is button i's picture; a missing one leaves the icon empty.
+    void createButtonControls(const QList<QPixmap>& icons = {});
+    // Repaints the client area (after a button's state changed).
+    void repaintButtons();
+
+    virtual void lblShape_Click(int index) { Q_UNUSED(index); }
+    // Paints the tile from the client area's top-left corner and every drawn
+    // button in order, inactive ones too.
+    virtual void Form_Paint(QPainter& p);
+
+    void paintEvent(QPaintEvent* e) override;
+    void resizeEvent(QResizeEvent* e) override;
+    void mousePressEvent(QMouseEvent* e) override;
+    void mouseMoveEvent(QMouseEvent* e) override;
+    void mouseReleaseEvent(QMouseEvent* e) override;
+    void done(int r) override;
+
+private:
+    class ClientArea;
+    QRect tabRect() const;
+
+    Frame m_frame;
+    ClientArea* m_client = nullptr;
+    QToolButton* m_close = nullptr;
+    QPixmap m_tile;
+    std::vector<CButton> m_buttons;
+    QList<QPointer<ClickLabel>> m_labels;
+    QList<QPointer<QLabel>> m_icons;
+    bool m_dragging = false;
+    QPoint m_dragOffset;
+};
