@@ -1,0 +1,38 @@
+#pragma once
+// The player's record of the game's output: one file per day in the Log
+// folder, opened, appended to and closed for every banner and every piece.
+#include <QDateTime>
+#include <QString>
+#include <functional>
+#include <utility>
+
+class SessionLog {
+public:
+    explicit SessionLog(QString programFolder);
+
+    // The clock that names the day's file and fills the start banner.
+    void setClock(std::function<QDateTime()> clock) { m_clock = std::move(clock); }
+
+    // The log switch: writes the start banner when ticked, the end banner
+    // when unticked. The switch changes even when the file cannot be written.
+    void setEnabled(bool ticked);
+    bool isEnabled() const { return m_enabled; }
+
+    // Appends one piece of server text, as written into the display.
+    void writePiece(const QString& piece);
+
+    // The file a write made now would go to.
+    QString currentPath() const;
+
+    static QString startBanner(const QDateTime& now);
+    static QString endBanner();
+
+private:
+    void append(const QString& text, const QDateTime& now);
+    QString pathFor(const QDateTime& now) const;
+
+    QString m_folder;
+    std::function<QDateTime()> m_clock;
+    bool m_enabled = false;
+    bool m_failing = false; // the player has been told about the current failures
+};

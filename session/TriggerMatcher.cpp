@@ -1,0 +1,200 @@
+#include "session/TriggerMatcher.h"
+
+#include <algorithm>
+#include <deque>
+#include <utility>
+
+namespace {
+// Beyond this many table cells (4 bytes each) the automaton walks fail links
+// instead of keeping a full transition table.
+constexpr size_t kMaxDenseCells = size_t(8) << 20;
+} // namespace
+
+QString TriggerMatcher::lowered(QStringView text) {
+    QString out(text.size(), Qt::Uninitialized);
+    QChar* d = out.data();
+    for (QChar c : text) {
+        const char16_t u = c.unicode();
+        if (u < 0x80)
+            *d++ = QChar(u >= u'A' && u <= u'Z' ? char16_t(u | 0x20) : u);
+        else
+            *d++ = QChar(QChar::toLower(u)); // never changes the length
+    }
+    return out;
+}
+
+void TriggerMatcher::sync(const PairTable& table) {
+    const int end = table.walkEnd();
+    // The list comparison is one pointer test while the texts are unchanged.
+    if (m_built && table.revision == m_revision && end == m_end && table.texts == m_texts)
+        return;
+    m_revision = table.revision;
+    if (m_built && end == m_end && table.texts == m_texts)
+        return; // only actions changed
+    m_texts = table.texts;
+    m_end = end;
+    build(m_texts, end);
+}
+
+void TriggerMatcher::build(const QStringList& texts, int end) {
+    m_nodes.assign(1, Node{});
+    m_edgeChar.clear();
+    m_edgeTo.clear();
+    m_outIds.clear();
+    m_outNext.clear();
+    m_dense.clear();
+    m_patterns = 0;
+
+    std::vector<std::vector<std::pair<char16_t, int>>> children(1);
+    std::vector<int> lastOut(1, -1);
+    for (int i = 0; i < end && i < texts.size(); ++i) {
+        const QString pattern = lowered(texts.at(i));
+        if (pattern.isEmpty())
+            continue; // an empty match text would fire on every chunk
+        ++m_patterns;
+        int node = 0;
+        for (QChar ch : pattern) {
+            auto& kids = children[node];
+            auto it = std::find_if(kids.begin(), kids.end(),
+                                   [&](const auto& e) { return e.first == ch.unicode(); });
+            if (it != kids.end()) {
+                node = it->second;
+                continue;
+            }
+            const int next = int(m_nodes.size());
+            m_nodes.push_back(Node{});
+            children.emplace_back();
+            lastOut.push_back(-1);
+            children[node].emplace_back(ch.unicode(), next);
+            node = next;
+        }
+        // Outputs in list order, appended at the tail of the node's list.
+        const int out = int(m_outIds.size());
+        m_outIds.push_back(i);
+        m_outNext.push_back(-1);
+        if (lastOut[node] < 0)
+            m_nodes[node].firstOut = out;
+        else
+            m_outNext[lastOut[node]] = out;
+        lastOut[node] = out;
+    }
+
+    for (size_t n = 0; n < m_nodes.size(); ++n) {
+        auto& kids = children[n];
+        std::sort(kids.begin(), kids.end());
+        m_nodes[n].childBegin = int(m_edgeChar.size());
+        m_nodes[n].childCount = int(kids.size());
+        for (const auto& [c, to] : kids) {
+            m_edgeChar.push_back(c);
+            m_edgeTo.push_back(to);
+        }
+    }
+
+    // Breadth-first: fail links point to shallower nodes, already done.
+    std::vector<int> order;
+    order.reserve(m_nodes.size());
+    std::deque<int> queue;
+    for (const auto& [c, to] : children[0]) {
+        m_nodes[to].fail = 0;
+        queue.push_back(to);
+    }
+    order.push_back(0);
+    while (!queue.empty()) {
+        const int u = queue.front();
+        queue.pop_front();
+        order.push_back(u);
+        const Node& un = m_nodes[u];
+        m_nodes[u].dictLink = m_nodes[un.fail].firstOut >= 0 ? un.fail : m_nodes[un.fail].dictLink;
+        for (const auto& [c, to] : children[u]) {
+            m_nodes[to].fail = step(m_nodes[u].fail, c);
+            queue.push_back(to);
+        }
+    }
+    m_nodes[0].dictLink = -1;
+
+    // Alphabet of the patterns; every other character is symbol 0.
+    m_symbolOf.assign(0x10000, 0);
+    m_symbols = 1;
+    for (char16_t c : m_edgeChar)
+        if (m_symbolOf[c] == 0)
+            m_symbolOf[c] = quint16(m_symbols++);
+    const size_t cells = m_nodes.size() * size_t(m_symbols);
+    if (m_symbols < 0xFFFF && cells <= kMaxDenseCells) {
+        m_dense.assign(cells, 0);
+        for (int u : order) {
+            const Node& un = m_nodes[u];
+            int* row = &m_dense[size_t(u) * m_symbols];
+            if (u != 0) {
+                const int* failRow = &m_dense[size_t(un.fail) * m_symbols];
+                std::copy(failRow, failRow + m_symbols, row);
+            }
+            for (int e = un.childBegin; e < un.childBegin + un.childCount; ++e)
+                row[m_symbolOf[m_edgeChar[e]]] = m_edgeTo[e];
+            row[0] = 0;
+        }
+    }
+
+    m_seen.assign(m_nodes.size(), 0);
+    m_fired.assign(size_t(std::max(end, 0)), 0);
+    m_stamp = 0;
+    m_built = true;
+}
+
+int TriggerMatcher::step(int state, char16_t c) const {
+    for (;;) {
+        const Node& n = m_nodes[state];
+        const char16_t* b = m_edgeChar.data() + n.childBegin;
+        const char16_t* e = b + n.childCount;
+        const char16_t* it = std::lower_bound(b, e, c);
+        if (it != e && *it == c)
+            return m_edgeTo[n.childBegin + int(it - b)];
+        if (state == 0)
+            return 0;
+        state = n.fail;
+    }
+}
+
+QList<int> TriggerMatcher::findAll(QStringView text) {
+    QList<int> found;
+    if (m_patterns == 0 || text.isEmpty())
+        return found;
+    if (++m_stamp == 0) { // wrapped: old stamps could look current
+        std::fill(m_seen.begin(), m_seen.end(), 0);
+        std::fill(m_fired.begin(), m_fired.end(), 0);
+        m_stamp = 1;
+    }
+    auto report = [&](int state) {
+        int n = m_nodes[state].firstOut >= 0 ? state : m_nodes[state].dictLink;
+        while (n >= 0 && m_seen[n] != m_stamp) {
+            m_seen[n] = m_stamp;
+            for (int o = m_nodes[n].firstOut; o >= 0; o = m_outNext[o]) {
+                const int id = m_outIds[o];
+                if (m_fired[id] != m_stamp) {
+                    m_fired[id] = m_stamp;
+                    found.append(id);
+                }
+            }
+            n = m_nodes[n].dictLink;
+        }
+    };
+
+    int state = 0;
+    if (!m_dense.empty()) {
+        const int* dense = m_dense.data();
+        const quint16* symbol = m_symbolOf.data();
+        const Node* nodes = m_nodes.data();
+        for (QChar ch : text) {
+            state = dense[size_t(state) * m_symbols + symbol[ch.unicode()]];
+            if (nodes[state].firstOut >= 0 || nodes[state].dictLink >= 0)
+                report(state);
+        }
+    } else {
+        for (QChar ch : text) {
+            state = step(state, ch.unicode());
+            if (m_nodes[state].firstOut >= 0 || m_nodes[state].dictLink >= 0)
+                report(state);
+        }
+    }
+    std::sort(found.begin(), found.end());
+    return found;
+}
