@@ -1,0 +1,287 @@
+// The practice world's commands, answered in colour.
+#include "practice_server/Ansi.h"
+#include "practice_server/PracticeServer.h"
+
+namespace {
+QString c(const char* seq) {
+    return QLatin1String(seq);
+}
+const QString kCrLf = QStringLiteral("\r\n");
+
+QString notice(const QString& text) {
+    return c(Ansi::kBrightRed) + text + c(Ansi::kReset) + kCrLf;
+}
+} // namespace
+
+void PracticeServer::handleCommand(Player& p, const QString& text) {
+    // The rest keeps its inner and trailing spaces: note lines are sent as typed.
+    qsizetype start = 0;
+    while (start < text.size() && text[start].isSpace())
+        ++start;
+    const QString line = text.mid(start);
+    const qsizetype space = line.indexOf(u' ');
+    const QString verb = (space < 0 ? line.trimmed() : line.left(space)).toLower();
+    QString rest = space < 0 ? QString() : line.mid(space);
+    while (!rest.isEmpty() && rest.front().isSpace())
+        rest.remove(0, 1);
+
+    if (verb.isEmpty()) {
+        sendPrompt(p);
+        return;
+    }
+    if (verb == u"fine" || verb == u"quit") {
+        leave(p);
+        return;
+    }
+    if (const auto d = World::parseDirection(verb)) {
+        move(p, *d);
+        sendPrompt(p);
+        return;
+    }
+    QString answer;
+    if (verb == u"guarda") {
+        answer = roomText(p);
+    } else if (verb == u"di") {
+        say(p, rest);
+        sendPrompt(p);
+        return;
+    } else if (verb == u"chi") {
+        answer = whoText();
+    } else if (verb == u"aiuto") {
+        answer = helpText();
+    } else if (verb == u"nota") {
+        answer = noteCommand(p, rest);
+    } else if (verb == u"flood" || verb == u"inonda") {
+        answer = floodText();
+    } else {
+        answer = QStringLiteral("Non capisco. Scrivi ") + c(Ansi::kBrightYellow) +
+                 QStringLiteral("aiuto") + c(Ansi::kReset) +
+                 QStringLiteral(" per l'elenco dei comandi.") + kCrLf;
+    }
+    send(p, answer);
+    sendPrompt(p);
+}
+
+QString PracticeServer::roomText(const Player& p) const {
+    const Room& room = m_world.room(p.room);
+    QString text = c(Ansi::kBrightCyan) + room.name + c(Ansi::kReset) + kCrLf;
+    text += c(Ansi::kWhite);
+    for (const QString& line : room.description)
+        text += line + kCrLf;
+    QStringList exits;
+    for (int d = 0; d < kDirectionCount; ++d) {
+        if (room.exits[d] >= 0)
+            exits << World::directionName(Direction(d));
+    }
+    text += c(Ansi::kGreen) + QStringLiteral("[Uscite: ") + exits.join(u' ') + QStringLiteral("]") +
+            c(Ansi::kReset) + kCrLf;
+    for (const auto& other : m_players) {
+        if (other.get() != &p && other->stage == Stage::Playing && other->room == p.room)
+            text += c(Ansi::kBrightYellow) + other->name + QStringLiteral(" è qui.") +
+                    c(Ansi::kReset) + kCrLf;
+    }
+    return text;
+}
+
+void PracticeServer::move(Player& p, Direction d) {
+    const int to = m_world.exit(p.room, d);
+    if (to < 0) {
+        send(p, QStringLiteral("Non puoi andare da quella parte.") + kCrLf);
+        return;
+    }
+    const int from = p.room;
+    p.room = to;
+    notifyRoom(from,
+               c(Ansi::kYellow) + p.name + QLatin1Char(' ') + World::leavingPhrase(d) +
+                   QLatin1Char('.') + c(Ansi::kReset),
+               &p);
+    send(p, roomText(p));
+    notifyRoom(to, c(Ansi::kYellow) + p.name + QStringLiteral(" arriva.") + c(Ansi::kReset), &p);
+}
+
+void PracticeServer::say(Player& p, const QString& what) {
+    const QString words = what.trimmed();
+    if (words.isEmpty()) {
+        send(p, QStringLiteral("Cosa vuoi dire?") + kCrLf);
+        return;
+    }
+    send(p, c(Ansi::kBrightMagenta) + QStringLiteral("Dici '") + words + QStringLiteral("'") +
+                c(Ansi::kReset) + kCrLf);
+    notifyRoom(p.room,
+               c(Ansi::kBrightMagenta) + p.name + QStringLiteral(" dice '") + words +
+                   QStringLiteral("'") + c(Ansi::kReset),
+               &p);
+}
+
+QString PracticeServer::whoText() const {
+    QString text = c(Ansi::kBrightCyan) + QStringLiteral("Giocatori nel mondo di prova:") +
+                   c(Ansi::kReset) + kCrLf;
+    int count = 0;
+    for (const auto& other : m_players) {
+        if (other->stage != Stage::Playing)
+            continue;
+        ++count;
+        text += QStringLiteral("  ") + c(Ansi::kBrightYellow) +
+                other->name.leftJustified(kMaxNameLength) + c(Ansi::kGreen) +
+                m_world.room(other->room).name + c(Ansi::kReset) + kCrLf;
+    }
+    text += count == 1 ? QStringLiteral("Un giocatore in tutto.")
+                       : QStringLiteral("%1 giocatori in tutto.").arg(count);
+    return text + kCrLf;
+}
+
+QString PracticeServer::helpText() const {
+    const auto cmd = [](const char* name, const char* what) {
+        return QStringLiteral("  ") + c(Ansi::kBrightYellow) +
+               QString::fromUtf8(name).leftJustified(24) + c(Ansi::kWhite) +
+               QString::fromUtf8(what) + kCrLf;
+    };
+    QString text = c(Ansi::kBrightCyan) + QStringLiteral("Comandi del mondo di prova:") +
+                   c(Ansi::kReset) + kCrLf;
+    text += cmd("guarda", "descrive il luogo dove ti trovi");
+    text += cmd("nord sud est ovest", "ti muovi (anche n s e o)");
+    text += cmd("su giu", "sali o scendi");
+    text += cmd("di <testo>", "parli a chi è con te");
+    text += cmd("chi", "elenca i giocatori presenti");
+    text += cmd("nota a <nomi>", "destinatari di una nota (TUTTI per tutti)");
+    text += cmd("nota soggetto <testo>", "soggetto della nota");
+    text += cmd("nota + <riga>", "aggiunge una riga alla nota");
+    text += cmd("nota spedisci", "affigge la nota in bacheca");
+    text += cmd("nota leggi [numero]", "elenca o legge le note");
+    text += cmd("nota mostra, nota annulla", "mostra o scarta la nota in corso");
+    text += cmd("inonda (o flood)", "tante righe colorate, per provare lo schermo");
+    text += cmd("fine (o quit)", "esci dal gioco");
+    text += c(Ansi::kWhite) +
+            QStringLiteral("Nelle note i codici {{ e una lettera (g G r R v V t ") +
+            QStringLiteral("T b B m M c C Z p) colorano il testo.") + c(Ansi::kReset) + kCrLf;
+    return text;
+}
+
+QString PracticeServer::floodText() const {
+    static const char* const colours[] = {
+        Ansi::kBrightRed,     Ansi::kBrightGreen, Ansi::kBrightYellow, Ansi::kBrightBlue,
+        Ansi::kBrightMagenta, Ansi::kBrightCyan,  Ansi::kRed,          Ansi::kGreen,
+        Ansi::kYellow,        Ansi::kBlue,        Ansi::kMagenta,      Ansi::kCyan,
+        Ansi::kGrey,          Ansi::kLightGrey,   Ansi::kWhite};
+    constexpr int n = int(std::size(colours));
+    QString text;
+    text.reserve(kFloodLines * 90);
+    for (int i = 1; i <= kFloodLines; ++i) {
+        text += c(colours[i % n]) + QStringLiteral("Riga %1").arg(i, 3, 10, QLatin1Char('0')) +
+                c(Ansi::kWhite) + QStringLiteral(" - il fiume di parole scorre ") +
+                c(colours[(i * 7) % n]) + QStringLiteral("senza fine") + c(Ansi::kReset) +
+                QStringLiteral(" verso il mare.") + kCrLf;
+    }
+    return text;
+}
+
+QString PracticeServer::noteCommand(Player& p, const QString& rest) {
+    const qsizetype space = rest.indexOf(u' ');
+    const QString sub = (space < 0 ? rest : rest.left(space)).toLower();
+    const QString arg = space < 0 ? QString() : rest.mid(space + 1).trimmed();
+    const QString ok = c(Ansi::kGreen);
+
+    if (rest.startsWith(u'+')) {
+        // "nota + " with nothing after it is an empty line of the note.
+        QString line = rest.mid(1);
+        if (line.startsWith(u' '))
+            line.remove(0, 1);
+        if (p.draft.lines.size() >= kMaxNoteLines)
+            return notice(QStringLiteral("La nota è già troppo lunga: spediscila o annullala."));
+        p.draft.lines << line;
+        return ok + QStringLiteral("Riga %1 aggiunta alla nota.").arg(p.draft.lines.size()) +
+               c(Ansi::kReset) + kCrLf;
+    }
+    if (sub == u"a") {
+        if (arg.isEmpty())
+            return notice(QStringLiteral("A chi vuoi scrivere? Uso: nota a <nomi>"));
+        p.draft.recipients = arg;
+        return ok + QStringLiteral("Destinatari della nota: ") + c(Ansi::kReset) +
+               Ansi::noteColoursToAnsi(arg) + kCrLf;
+    }
+    if (sub == u"soggetto") {
+        if (arg.isEmpty())
+            return notice(QStringLiteral("Quale soggetto? Uso: nota soggetto <testo>"));
+        p.draft.subject = arg;
+        return ok + QStringLiteral("Soggetto della nota: ") + c(Ansi::kReset) +
+               Ansi::noteColoursToAnsi(arg) + kCrLf;
+    }
+    if (sub == u"spedisci") {
+        if (p.draft.recipients.isEmpty())
+            return notice(QStringLiteral("La nota non ha destinatari: usa nota a <nomi>."));
+        if (p.draft.subject.isEmpty())
+            return notice(QStringLiteral("La nota non ha soggetto: usa nota soggetto <testo>."));
+        const Note note{p.name, p.draft.recipients, p.draft.subject, p.draft.lines};
+        const int number = m_board.post(note);
+        p.draft = Draft();
+        announceNote(p, number, note);
+        return ok + QStringLiteral("Nota spedita: è la numero %1 della bacheca.").arg(number) +
+               c(Ansi::kReset) + kCrLf;
+    }
+    if (sub == u"leggi")
+        return arg.isEmpty() ? noteList(p) : noteShow(p, arg);
+    if (sub == u"mostra")
+        return draftText(p);
+    if (sub == u"annulla") {
+        p.draft = Draft();
+        return ok + QStringLiteral("Nota scartata.") + c(Ansi::kReset) + kCrLf;
+    }
+    return QStringLiteral("Comandi delle note: nota a, nota soggetto, nota +, nota spedisci, ") +
+           QStringLiteral("nota leggi, nota mostra, nota annulla.") + kCrLf;
+}
+
+QString PracticeServer::noteList(const Player& p) const {
+    QString text;
+    for (int i = 1; i <= m_board.count(); ++i) {
+        const Note* n = m_board.note(i);
+        if (!NoteBoard::canRead(*n, p.name))
+            continue;
+        text += c(Ansi::kBrightYellow) + QStringLiteral("%1) ").arg(i, 3) + c(Ansi::kWhite) +
+                n->author + QStringLiteral(" a ") + n->recipients + QStringLiteral(": ") +
+                c(Ansi::kReset) + Ansi::noteColoursToAnsi(n->subject) + kCrLf;
+    }
+    if (text.isEmpty())
+        return QStringLiteral("Non ci sono note per te in bacheca.") + kCrLf;
+    return c(Ansi::kBrightCyan) + QStringLiteral("Note in bacheca:") + c(Ansi::kReset) + kCrLf +
+           text;
+}
+
+QString PracticeServer::noteShow(const Player& p, const QString& which) const {
+    bool isNumber = false;
+    const int number = which.toInt(&isNumber);
+    const Note* n = isNumber ? m_board.note(number) : nullptr;
+    if (!n || !NoteBoard::canRead(*n, p.name))
+        return notice(QStringLiteral("Non c'è nessuna nota %1 per te.").arg(which));
+    QString text = c(Ansi::kBrightCyan) + QStringLiteral("Nota %1").arg(number) + c(Ansi::kWhite) +
+                   QStringLiteral(" di ") + n->author + QStringLiteral(" a ") + n->recipients +
+                   c(Ansi::kReset) + kCrLf;
+    text += c(Ansi::kWhite) + QStringLiteral("Soggetto: ") + c(Ansi::kReset) +
+            Ansi::noteColoursToAnsi(n->subject) + kCrLf;
+    for (const QString& line : n->lines)
+        text += Ansi::noteColoursToAnsi(line) + kCrLf;
+    return text;
+}
+
+QString PracticeServer::draftText(const Player& p) const {
+    if (p.draft.isEmpty())
+        return QStringLiteral("Non stai scrivendo nessuna nota.") + kCrLf;
+    QString text = c(Ansi::kWhite) + QStringLiteral("A: ") + c(Ansi::kReset) +
+                   Ansi::noteColoursToAnsi(p.draft.recipients) + kCrLf;
+    text += c(Ansi::kWhite) + QStringLiteral("Soggetto: ") + c(Ansi::kReset) +
+            Ansi::noteColoursToAnsi(p.draft.subject) + kCrLf;
+    for (const QString& line : p.draft.lines)
+        text += Ansi::noteColoursToAnsi(line) + kCrLf;
+    return text;
+}
+
+void PracticeServer::announceNote(const Player& author, int number, const Note& note) {
+    for (auto& other : m_players) {
+        if (other.get() != &author && other->stage == Stage::Playing &&
+            NoteBoard::canRead(note, other->name))
+            notify(*other, c(Ansi::kBrightYellow) +
+                               QStringLiteral("Una nuova nota di %1 in bacheca: nota leggi %2")
+                                   .arg(author.name)
+                                   .arg(number) +
+                               c(Ansi::kReset));
+    }
+}

@@ -1,0 +1,94 @@
+#pragma once
+// The practice game server: accepts players on the loopback address, greets
+// them, asks name and password, and runs the practice world's commands.
+// Every connection is its own player; nothing is kept after the process ends.
+#include "practice_server/NoteBoard.h"
+#include "practice_server/TelnetInput.h"
+#include "practice_server/World.h"
+
+#include <QHash>
+#include <QObject>
+#include <QTcpServer>
+#include <memory>
+#include <vector>
+
+class QTcpSocket;
+
+class PracticeServer : public QObject {
+    Q_OBJECT
+public:
+    static constexpr quint16 kDefaultPort = 4000;
+    static constexpr int kFloodLines = 300;
+    static constexpr int kMaxNameLength = 20;
+    static constexpr int kMaxNoteLines = 200;
+
+    explicit PracticeServer(QObject* parent = nullptr);
+    ~PracticeServer() override;
+
+    // Listens on 127.0.0.1 only; port 0 picks a free one.
+    bool listen(quint16 port);
+    quint16 port() const { return m_server.serverPort(); }
+    QString errorString() const { return m_server.errorString(); }
+    int connectionCount() const { return int(m_players.size()); }
+
+    static QByteArray farewellPhrase() { return "Adde parvum parvo magnus acervus erit"; }
+
+private:
+    enum class Stage { Name, Password, Playing, Leaving };
+    struct Draft {
+        QString recipients, subject;
+        QStringList lines;
+        bool isEmpty() const {
+            return recipients.isEmpty() && subject.isEmpty() && lines.isEmpty();
+        }
+    };
+    struct Player {
+        QTcpSocket* socket = nullptr;
+        TelnetInput input;
+        Stage stage = Stage::Name;
+        QString name;
+        int room = 0;
+        Draft draft;
+    };
+
+    void onNewConnection();
+    void onReadyRead(QTcpSocket* socket);
+    void removePlayer(QTcpSocket* socket);
+    Player* findPlayer(const QTcpSocket* socket);
+    Player* findPlaying(const QString& name);
+
+    // Output: text is Unicode with "\r\n" line ends, sent as Windows-1252.
+    void send(Player& p, const QString& text);
+    void sendRaw(Player& p, const QByteArray& bytes);
+    void sendPrompt(Player& p);
+    // A message that reaches a player who is sitting at the prompt.
+    void notify(Player& p, const QString& text);
+    void notifyRoom(int room, const QString& text, const Player* except);
+
+    void greet(Player& p);
+    void handleLine(Player& p, const TelnetInput::Line& line);
+    void handleName(Player& p, const QString& text);
+    void handlePassword(Player& p, const QString& text);
+    void enterWorld(Player& p, bool created);
+    void leave(Player& p);
+
+    // The world's commands (PracticeCommands.cpp).
+    void handleCommand(Player& p, const QString& text);
+    QString roomText(const Player& p) const;
+    void move(Player& p, Direction d);
+    void say(Player& p, const QString& what);
+    QString whoText() const;
+    QString helpText() const;
+    QString floodText() const;
+    QString noteCommand(Player& p, const QString& rest);
+    QString noteList(const Player& p) const;
+    QString noteShow(const Player& p, const QString& which) const;
+    QString draftText(const Player& p) const;
+    void announceNote(const Player& author, int number, const Note& note);
+
+    QTcpServer m_server;
+    std::vector<std::unique_ptr<Player>> m_players;
+    QHash<QString, QString> m_accounts; // lower-case name -> password
+    World m_world;
+    NoteBoard m_board;
+};
