@@ -179,6 +179,14 @@ void ToolWindow::resizeEvent(QResizeEvent* e) {
         SetFormRegion();
 }
 
+// Showing again after a close builds the outline again: the size has not
+// changed, so no resize event comes.
+void ToolWindow::showEvent(QShowEvent* e) {
+    QDialog::showEvent(e);
+    if (isShaped())
+        SetFormRegion();
+}
+
 void ToolWindow::SetFormRegion() {
     setMask(buildFormRegion(width(), height(), kCaption, kFrameY, kFrameX));
 }

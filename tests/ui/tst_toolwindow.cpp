@@ -1,0 +1,153 @@
+// The tool-window kit on real widgets: tiled painting, drawn buttons with
+// their icons and click labels, the shaped outline and its tab.
+#include "ui/FormRegion.h"
+#include "ui/ToolWindow.h"
+
+#include <QPainter>
+#include <QTest>
+#include <QToolButton>
+
+namespace {
+
+class KitWindow : public ToolWindow {
+public:
+    explicit KitWindow(Frame frame) : ToolWindow(nullptr, frame) {
+        setClientSize(320, 120);
+        buttons().resize(3);
+        buttons()[0].init(QStringLiteral("Uno"), 10, 10, 2, true);
+        buttons()[1].init(QStringLiteral("Due"), 40, 10, 2, false);
+        buttons()[2].init(QStringLiteral("Tre"), 10, 150, 2, true);
+        QPixmap red(20, 20);
+        red.fill(Qt::red);
+        createButtonControls({red, red});
+    }
+    QList<int> clicks;
+    using ToolWindow::createButtonControls;
+
+protected:
+    void lblShape_Click(int index) override { clicks.append(index); }
+};
+
+// 10 x 10 tile: blue with one green pixel at its top-left corner.
+QPixmap markedTile() {
+    QImage img(10, 10, QImage::Format_RGB32);
+    img.fill(QColor(0, 0, 255));
+    img.setPixelColor(0, 0, QColor(0, 255, 0));
+    return QPixmap::fromImage(img);
+}
+
+} // namespace
+
+class TstToolWindow : public QObject {
+    Q_OBJECT
+private slots:
+    void controlsLieOverButtons();
+    void labelsReportClicksOfEveryButton();
+    void paintsTileAndEveryButton();
+    void shapedWindowOutlineAndTab();
+    void ordinaryWindowKeepsItsFrame();
+};
+
+void TstToolWindow::controlsLieOverButtons() {
+    KitWindow w(ToolWindow::Frame::Ordinary);
+    for (int i = 0; i < 3; ++i) {
+        const CButton& b = w.buttons()[size_t(i)];
+        auto* label = w.findChild<ClickLabel*>(QStringLiteral("lblShape_%1").arg(i));
+        auto* icon = w.findChild<QLabel*>(QStringLiteral("icone_%1").arg(i));
+        QVERIFY(label && icon);
+        QCOMPARE(label->geometry(), QRect(int(b.Left()), int(b.Top()), 100, 25));
+        QCOMPARE(icon->geometry(), QRect(int(b.Left()) + 3, int(b.Top()) + 3, 20, 20));
+    }
+    QVERIFY(w.icone(2)->pixmap().isNull()); // no picture given for it
+    // Recreating after a change replaces the controls instead of adding more.
+    w.buttons()[2].setLeft(200);
+    w.createButtonControls();
+    QCOMPARE(w.findChildren<ClickLabel*>().size(), 3);
+    QCOMPARE(w.findChildren<QLabel*>(QStringLiteral("icone_2")).size(), 1);
+    QCOMPARE(w.lblShape(2)->x(), 200);
+    QVERIFY(!w.lblShape(3));
+}
+
+void TstToolWindow::labelsReportClicksOfEveryButton() {
+    KitWindow w(ToolWindow::Frame::Ordinary);
+    w.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&w));
+    QTest::mouseClick(w.lblShape(2), Qt::LeftButton);
+    QTest::mouseClick(w.lblShape(1), Qt::LeftButton); // inactive: the window decides
+    QTest::mouseClick(w.lblShape(0), Qt::RightButton);
+    // A click lands on the label even over the icon.
+    QTest::mouseClick(w.clientArea()->childAt(15, 15), Qt::LeftButton);
+    QCOMPARE(w.clicks, (QList<int>{2, 1, 0}));
+}
+
+void TstToolWindow::paintsTileAndEveryButton() {
+    KitWindow w(ToolWindow::Frame::Ordinary);
+    w.setTile(markedTile());
+    w.resize(320, 120);
+    const QImage img = w.clientArea()->grab().toImage();
+    // The tile repeats from the client area's top-left corner.
+    QCOMPARE(img.pixelColor(0, 0), QColor(0, 255, 0));
+    QCOMPARE(img.pixelColor(10, 100), QColor(0, 255, 0));
+    QCOMPARE(img.pixelColor(310, 110), QColor(0, 255, 0));
+    QCOMPARE(img.pixelColor(311, 110), QColor(0, 0, 255));
+    // Active button: white body and blue-grey square; inactive: grey.
+    QCOMPARE(img.pixelColor(150 + 95, 10 + 20), QColor(255, 255, 255));
+    QCOMPARE(img.pixelColor(150 + 12, 10 + 23), QColor(192, 192, 255));
+    QCOMPARE(img.pixelColor(10 + 95, 40 + 20), QColor(192, 192, 192));
+    QCOMPARE(img.pixelColor(10, 40), QColor(120, 120, 120)); // one-pixel outline
+    QCOMPARE(img.pixelColor(11, 41), QColor(160, 160, 160));
+}
+
+void TstToolWindow::shapedWindowOutlineAndTab() {
+    KitWindow w(ToolWindow::Frame::Shaped);
+    QVERIFY(w.windowFlags() & Qt::FramelessWindowHint);
+    QCOMPARE(w.clientOrigin(), QPoint(3, 21));
+    QCOMPARE(w.size(), QSize(326, 144));
+    QCOMPARE(w.clientArea()->geometry(), QRect(3, 21, 320, 120));
+    w.move(100, 100);
+    w.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&w));
+    QCOMPARE(w.mask(), buildFormRegion(326, 144, 18, 3, 3));
+
+    // The close button sits in the tab, inside the outline.
+    QToolButton* close = w.closeButton();
+    QVERIFY(close && close->isVisible());
+    QVERIFY(w.mask().boundingRect().contains(close->geometry()));
+    QVERIFY(close->x() >= 326 - 3 - 65);
+
+    // Dragging the tab moves the window.
+    const QPoint grip(326 - 3 - 50, 10);
+    const QPoint before = w.pos();
+    QTest::mousePress(&w, Qt::LeftButton, {}, grip);
+    QMouseEvent move(QEvent::MouseMove, QPointF(grip + QPoint(30, 20)),
+                     QPointF(w.mapToGlobal(grip + QPoint(30, 20))), Qt::NoButton, Qt::LeftButton,
+                     Qt::NoModifier);
+    QApplication::sendEvent(&w, &move);
+    QTest::mouseRelease(&w, Qt::LeftButton, {}, grip + QPoint(30, 20));
+    QCOMPARE(w.pos(), before + QPoint(30, 20));
+    // A press outside the tab does not drag.
+    QTest::mousePress(&w, Qt::LeftButton, {}, QPoint(100, 10));
+    QTest::mouseRelease(&w, Qt::LeftButton, {}, QPoint(100, 10));
+    QCOMPARE(w.pos(), before + QPoint(30, 20));
+
+    // Closing clears the outline; showing again builds it again.
+    QTest::mouseClick(close, Qt::LeftButton);
+    QVERIFY(!w.isVisible());
+    QVERIFY(w.mask().isEmpty());
+    w.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&w));
+    QCOMPARE(w.mask(), buildFormRegion(326, 144, 18, 3, 3));
+}
+
+void TstToolWindow::ordinaryWindowKeepsItsFrame() {
+    KitWindow w(ToolWindow::Frame::Ordinary);
+    w.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&w));
+    QVERIFY(!(w.windowFlags() & Qt::FramelessWindowHint));
+    QVERIFY(w.mask().isEmpty());
+    QVERIFY(!w.closeButton());
+    QCOMPARE(w.clientArea()->geometry(), QRect(0, 0, 320, 120));
+}
+
+QTEST_MAIN(TstToolWindow)
+#include "tst_toolwindow.moc"
