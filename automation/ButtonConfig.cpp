@@ -1,0 +1,56 @@
+#include "automation/ButtonConfig.h"
+
+#include "automation/ColorNumber.h"
+#include "automation/ProfileFile.h"
+
+#include <QListWidget>
+
+namespace {
+const QString kConfigFile = QStringLiteral("config.ini");
+constexpr WinColor kDefaultActiveColor = winRgb(255, 255, 128); // &H80FFFF
+constexpr quint16 kDefaultPort = 4000;
+} // namespace
+
+QString ReadConfigValue(const Api& api, const QString& section, const QString& key) {
+    return ProfileFile::readValue(api.pathOf(kConfigFile), section, key);
+}
+
+bool WriteConfigValue(const Api& api, const QString& section, const QString& key,
+                      const QString& value) {
+    return ProfileFile::writeValue(api.pathOf(kConfigFile), section, key, value);
+}
+
+QString buttonSection(int n) {
+    return QStringLiteral("BOTTONE ") + QString::number(n);
+}
+
+void LoadButtons(const Api& api, ButtonBar& bar, QListWidget* list) {
+    if (list)
+        list->clear();
+    for (int n = 1; n <= int(bar.size()); ++n) {
+        CButton& b = bar[n - 1];
+        const QString section = buttonSection(n);
+        b.setCaption(ReadConfigValue(api, section, QStringLiteral("CAPTION")));
+        b.setAzione(ReadConfigValue(api, section, QStringLiteral("AZIONE")));
+        const QString colour = ReadConfigValue(api, section, QStringLiteral("COLORE"));
+        b.setActiveColor(colour.isEmpty() ? kDefaultActiveColor : ColorNumber::parse(colour));
+        b.setAttivo(ReadConfigValue(api, section, QStringLiteral("STATO")) ==
+                    QLatin1String("Attivo"));
+        if (list)
+            list->addItem(QString::number(n) + QStringLiteral(") ") + b.Caption());
+    }
+}
+
+QString serverHost(const Api& api) {
+    const QString host =
+        ReadConfigValue(api, QStringLiteral("SERVER"), QStringLiteral("HOST")).trimmed();
+    return host.isEmpty() ? QStringLiteral("localhost") : host;
+}
+
+quint16 serverPort(const Api& api) {
+    bool ok = false;
+    const uint port = ReadConfigValue(api, QStringLiteral("SERVER"), QStringLiteral("PORTA"))
+                          .trimmed()
+                          .toUInt(&ok);
+    return ok && port >= 1 && port <= 65535 ? quint16(port) : kDefaultPort;
+}

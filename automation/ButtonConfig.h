@@ -1,0 +1,34 @@
+#pragma once
+// The button bar's settings in "config.ini" beside the program: one section
+// "BOTTONE n" per bar button (1 to 8, left to right) with the keys "CAPTION",
+// "AZIONE", "COLORE" and "STATO". The same file holds the game server the
+// client connects to, in the section "SERVER".
+#include "automation/Api.h"
+#include "automation/ButtonBar.h"
+
+#include <QString>
+
+class QListWidget;
+
+// The value of key in section of config.ini, whole; empty when the file, the
+// section or the key is missing. Every call reads the file afresh.
+QString ReadConfigValue(const Api& api, const QString& section, const QString& key);
+
+// Sets key in section of config.ini. Returns false when the value could not be
+// stored (read-only folder, unreadable file, a line break in the value); the
+// file is then left as it was.
+bool WriteConfigValue(const Api& api, const QString& section, const QString& key,
+                      const QString& value);
+
+// Loads caption, action, colour and state of the eight buttons from the file
+// and lists them in list (when given) as "n) caption". Position, size, style,
+// inactive colour and hover state of the buttons are left alone.
+void LoadButtons(const Api& api, ButtonBar& bar, QListWidget* list);
+
+// The section name of bar button n (1 to 8).
+QString buttonSection(int n);
+
+// The game server: "HOST" of section "SERVER" ("localhost" when missing or
+// blank) and "PORTA" (4000 when missing or not a port number).
+QString serverHost(const Api& api);
+quint16 serverPort(const Api& api);
