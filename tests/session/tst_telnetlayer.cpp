@@ -1,0 +1,272 @@
+#include "session/TelnetLayer.h"
+
+#include <QTest>
+
+#include <memory>
+#include <zlib.h>
+
+namespace {
+// Telnet bytes written as in the protocol's documents.
+constexpr char IAC = char(255), DONT = char(254), DO = char(253), WONT = char(252),
+               WILL = char(251), SB = char(250), GA = char(249), SE = char(240),
+               EOR_CMD = char(239);
+constexpr char ECHO = 1, SGA = 3, TTYPE = 24, EOR = 25, NAWS = 31, NEW_ENVIRON = 39, CHARSET = 42,
+               MCCP2 = 86;
+
+QByteArray bytes(std::initializer_list<char> list) {
+    return QByteArray(list.begin(), qsizetype(list.size()));
+}
+
+QByteArray deflated(const QByteArray& plain) {
+    uLongf size = compressBound(uLong(plain.size()));
+    QByteArray out(qsizetype(size), Qt::Uninitialized);
+    compress(reinterpret_cast<Bytef*>(out.data()), &size,
+             reinterpret_cast<const Bytef*>(plain.constData()), uLong(plain.size()));
+    out.truncate(qsizetype(size));
+    return out;
+}
+
+// Records what the layer hands on, with a log that shows the order.
+struct Recorder {
+    TelnetLayer layer;
+    QByteArray data;
+    QByteArray sent;
+    QList<bool> echoes;
+    int prompts = 0;
+    QStringList errors;
+    QString order;
+
+    Recorder() {
+        layer.onData = [this](QByteArrayView b) {
+            data += b;
+            order += QStringLiteral("D");
+        };
+        layer.onSend = [this](QByteArrayView b) { sent += b; };
+        layer.onServerEchoChanged = [this](bool on) {
+            echoes << on;
+            order += on ? QStringLiteral("E") : QStringLiteral("e");
+        };
+        layer.onPromptMark = [this] {
+            ++prompts;
+            order += QStringLiteral("P");
+        };
+        layer.onError = [this](const QString& m) { errors << m; };
+    }
+    void feedBytewise(const QByteArray& b) {
+        for (char c : b)
+            layer.feed(&c, 1);
+    }
+};
+} // namespace
+
+class TstTelnetLayer : public QObject {
+    Q_OBJECT
+private slots:
+    void plainBytesPassThroughUnchanged() {
+        Recorder r;
+        QByteArray all;
+        for (int i = 0; i < 255; ++i)
+            all += char(i);
+        all += QByteArray("line\r\nnext\n\rcr\0nul\r", 19);
+        r.layer.feed(all.left(100));
+        r.layer.feed(all.mid(100));
+        QCOMPARE(r.data, all);
+        QVERIFY(r.sent.isEmpty());
+        QVERIFY(r.echoes.isEmpty());
+        QCOMPARE(r.prompts, 0);
+    }
+
+    void answersTheGameServersOpening() {
+        Recorder r;
+        const QByteArray opening =
+            bytes({IAC, WILL, EOR,  IAC, DO, EOR,         IAC, DO,   SGA,     IAC, DO, TTYPE,
+                   IAC, DO,   NAWS, IAC, DO, NEW_ENVIRON, IAC, WILL, CHARSET, IAC, DO, CHARSET}) +
+            "Welcome\r\n";
+        r.layer.feed(opening);
+        QCOMPARE(r.data, QByteArray("Welcome\r\n"));
+        const QByteArray expected =
+            bytes({IAC,   DO,  EOR,  IAC,  WONT,        EOR, IAC,  WONT,    SGA, IAC,  WILL,
+                   TTYPE, IAC, WILL, NAWS, IAC,         SB,  NAWS, 0,       80,  0,    24,
+                   IAC,   SE,  IAC,  WONT, NEW_ENVIRON, IAC, DONT, CHARSET, IAC, WONT, CHARSET});
+        QCOMPARE(r.sent.toHex(' '), expected.toHex(' '));
+        QVERIFY(r.layer.windowSizeAgreed());
+
+        // The server asks for the terminal type, then for the next one.
+        r.sent.clear();
+        r.layer.feed(bytes({IAC, SB, TTYPE, 1, IAC, SE}));
+        const QByteArray ttype = bytes({IAC, SB, TTYPE, 0}) + "VARENDOR" + bytes({IAC, SE});
+        QCOMPARE(r.sent, ttype);
+        r.layer.feed(bytes({IAC, SB, TTYPE, 1, IAC, SE}));
+        QCOMPARE(r.sent, ttype + ttype);
+
+        // Options we know nothing of are refused both ways, once.
+        r.sent.clear();
+        r.layer.feed(bytes({IAC, WILL, char(201), IAC, DO, char(201), IAC, WILL, EOR}));
+        QCOMPARE(r.sent, bytes({IAC, DONT, char(201), IAC, WONT, char(201)}));
+        QVERIFY(r.data == "Welcome\r\n");
+    }
+
+    void windowSizeFollowsTheDisplay() {
+        Recorder r;
+        r.layer.setWindowSize(120, 40); // not agreed yet: kept for later
+        QVERIFY(r.sent.isEmpty());
+        r.layer.feed(bytes({IAC, DO, NAWS}));
+        QCOMPARE(r.sent, bytes({IAC, WILL, NAWS, IAC, SB, NAWS, 0, 120, 0, 40, IAC, SE}));
+
+        r.sent.clear();
+        r.layer.setWindowSize(120, 40);
+        QVERIFY(r.sent.isEmpty());
+        // 255 columns: the byte 0xFF inside the size is doubled.
+        r.layer.setWindowSize(255, 300);
+        QCOMPARE(r.sent, bytes({IAC, SB, NAWS, 0, IAC, IAC, 1, 44, IAC, SE}));
+        r.sent.clear();
+        r.layer.setWindowSize(-5, 70000);
+        QCOMPARE(r.sent, bytes({IAC, SB, NAWS, 0, 0, IAC, IAC, IAC, IAC, IAC, SE}));
+
+        // After the server withdraws its request nothing more is sent.
+        r.layer.feed(bytes({IAC, DONT, NAWS}));
+        r.sent.clear();
+        r.layer.setWindowSize(90, 30);
+        QVERIFY(r.sent.isEmpty());
+        QVERIFY(!r.layer.windowSizeAgreed());
+    }
+
+    void commandsSplitAcrossFeeds() {
+        const QByteArray stream = "ab" + bytes({IAC, IAC}) + "c" + bytes({IAC, WILL, ECHO}) + "pw" +
+                                  bytes({IAC, SB, TTYPE, 1, IAC, SE}) + "d" + bytes({IAC, GA}) +
+                                  "e" + bytes({IAC});
+        Recorder whole;
+        whole.layer.feed(stream);
+        Recorder split;
+        split.feedBytewise(stream);
+        for (Recorder* r : {&whole, &split}) {
+            QCOMPARE(r->data, QByteArray("ab\xFF") + "cpwde");
+            QCOMPARE(r->echoes, QList<bool>{true});
+            QCOMPARE(r->prompts, 1);
+        }
+        QCOMPARE(split.sent, whole.sent);
+        // The trailing IAC waits for its command byte.
+        split.layer.feed(bytes({IAC}));
+        QCOMPARE(split.data, QByteArray("ab\xFF") + "cpwde\xFF");
+    }
+
+    void serverEchoOnAndOff() {
+        Recorder r;
+        r.layer.feed("Password: " + bytes({IAC, WILL, ECHO}));
+        QCOMPARE(r.sent, bytes({IAC, DO, ECHO}));
+        QVERIFY(r.layer.serverEchoes());
+        r.layer.feed(bytes({IAC, WILL, ECHO})); // already on: no answer, no signal
+        QCOMPARE(r.sent, bytes({IAC, DO, ECHO}));
+        r.layer.feed(bytes({IAC, WONT, ECHO}) + "\r\nOk\r\n");
+        QCOMPARE(r.sent, bytes({IAC, DO, ECHO, IAC, DONT, ECHO}));
+        QVERIFY(!r.layer.serverEchoes());
+        QCOMPARE(r.echoes, (QList<bool>{true, false}));
+        // The prompt text comes before the echo change, the rest after it.
+        QCOMPARE(r.order, QStringLiteral("DEeD"));
+        QCOMPARE(r.data, QByteArray("Password: \r\nOk\r\n"));
+        // A WONT for an echo never switched on changes nothing.
+        Recorder fresh;
+        fresh.layer.feed(bytes({IAC, WONT, ECHO}));
+        QVERIFY(fresh.echoes.isEmpty());
+    }
+
+    void promptMarks() {
+        Recorder r;
+        r.layer.feed(bytes({IAC, WILL, EOR}) + "HP 10> " + bytes({IAC, EOR_CMD}) + "x" +
+                     bytes({IAC, GA}));
+        QCOMPARE(r.prompts, 2);
+        QCOMPARE(r.order, QStringLiteral("DPDP"));
+        QCOMPARE(r.data, QByteArray("HP 10> x"));
+    }
+
+    void inflatesACompressedStream() {
+        Recorder r;
+        r.layer.feed("before" + bytes({IAC, WILL, MCCP2}));
+        QCOMPARE(r.sent, bytes({IAC, DO, MCCP2}));
+        QByteArray inner;
+        for (int i = 0; i < 400; ++i)
+            inner += "L" + QByteArray::number(i) + " compressed \xE9 text\r\n";
+        inner += bytes({IAC, IAC, IAC, WILL, ECHO}) + "end";
+        const QByteArray packed = deflated(inner);
+        QVERIFY(packed.size() < inner.size() / 4);
+        const QByteArray stream =
+            bytes({IAC, SB, MCCP2, IAC, SE}) + packed + "after the stream ends";
+        const QByteArray expected =
+            "before" + inner.left(inner.size() - 8) + "\xFF" + "end" + "after the stream ends";
+        // In one piece, and in uneven pieces with the start sequence itself cut:
+        // the text after the end of the compressed stream must not be lost.
+        Recorder whole;
+        whole.layer.feed("before" + bytes({IAC, WILL, MCCP2}) + stream);
+        QCOMPARE(whole.data, expected);
+        QVERIFY(!whole.layer.compressed());
+        for (qsizetype at = 0; at < stream.size(); at += 7) {
+            r.layer.feed(stream.mid(at, 7));
+            if (at == 7)
+                QVERIFY(r.layer.compressed());
+        }
+        QCOMPARE(r.data, expected);
+        QCOMPARE(r.echoes, QList<bool>{true});
+        QVERIFY(r.errors.isEmpty());
+    }
+
+    void brokenCompressedStreamIsReported() {
+        Recorder r;
+        r.layer.feed(bytes({IAC, WILL, MCCP2, IAC, SB, MCCP2, IAC, SE}) + "not deflate data");
+        QVERIFY(!r.errors.isEmpty());
+        QVERIFY(r.layer.failed());
+        r.layer.feed(QByteArrayView("more garbage"));
+        QVERIFY(r.data.isEmpty());
+        QCOMPARE(r.errors.size(), 1);
+        // A new connection starts clean.
+        r.layer.reset();
+        r.layer.feed(QByteArrayView("clean"));
+        QCOMPARE(r.data, QByteArray("clean"));
+    }
+
+    void sendDoublesIac() {
+        Recorder r;
+        r.layer.send(QByteArray("say \xFF\xFFy\r\n"));
+        QCOMPARE(r.sent, QByteArray("say \xFF\xFF\xFF\xFFy\r\n"));
+        r.layer.send(QByteArray());
+        QCOMPARE(r.sent.size(), 11);
+    }
+
+    void callbacksMayFeedResetOrDestroy() {
+        // A callback that feeds more bytes: they come after the rest of the first feed.
+        Recorder r;
+        bool nested = false;
+        r.layer.onData = [&](QByteArrayView b) {
+            r.data += b;
+            if (!nested) {
+                nested = true;
+                r.layer.feed(QByteArrayView("[later]"));
+            }
+        };
+        r.layer.feed("one" + bytes({IAC, GA}) + "two");
+        QCOMPARE(r.data, QByteArray("onetwo[later]"));
+
+        // A callback that resets the layer drops what was left of that feed.
+        Recorder s;
+        s.layer.onPromptMark = [&] { s.layer.reset(); };
+        s.layer.feed("a" + bytes({IAC, WILL, ECHO, IAC, GA}) + "b" + bytes({IAC, WILL, ECHO}));
+        QCOMPARE(s.data, QByteArray("a"));
+        QCOMPARE(s.echoes, QList<bool>{true});
+        QVERIFY(!s.layer.serverEchoes());
+        s.layer.feed(QByteArrayView("fresh"));
+        QCOMPARE(s.data, QByteArray("afresh"));
+
+        // A callback that destroys the layer: nothing touches it afterwards.
+        auto layer = std::make_unique<TelnetLayer>();
+        QByteArray seen;
+        layer->onData = [&](QByteArrayView b) {
+            seen += b;
+            layer.reset();
+        };
+        layer->feed("x" + bytes({IAC, GA}) + "y");
+        QVERIFY(!layer);
+        QCOMPARE(seen, QByteArray("x"));
+    }
+};
+
+QTEST_MAIN(TstTelnetLayer)
+#include "tst_telnetlayer.moc"
