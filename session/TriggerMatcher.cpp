@@ -4,12 +4,6 @@
 #include <deque>
 #include <utility>
 
-namespace {
-// Beyond this many table cells (4 bytes each) the automaton walks fail links
-// instead of keeping a full transition table.
-constexpr size_t kMaxDenseCells = size_t(8) << 20;
-} // namespace
-
 QString TriggerMatcher::lowered(QStringView text) {
     QString out(text.size(), Qt::Uninitialized);
     QChar* d = out.data();
@@ -119,7 +113,7 @@ void TriggerMatcher::build(const QStringList& texts, int end) {
         if (m_symbolOf[c] == 0)
             m_symbolOf[c] = quint16(m_symbols++);
     const size_t cells = m_nodes.size() * size_t(m_symbols);
-    if (m_symbols < 0xFFFF && cells <= kMaxDenseCells) {
+    if (m_symbols < 0xFFFF && cells <= m_maxDenseCells) {
         m_dense.assign(cells, 0);
         for (int u : order) {
             const Node& un = m_nodes[u];

@@ -23,6 +23,13 @@ public:
     QList<int> findAll(QStringView loweredText);
 
     int patternCount() const { return m_patterns; }
+    // Above this many cells the automaton follows fail links instead of
+    // keeping a full transition table. Takes effect at the next rebuild.
+    void setMaxDenseCells(size_t cells) {
+        m_maxDenseCells = cells;
+        m_built = false;
+    }
+    bool usesDenseTable() const { return !m_dense.empty(); }
 
 private:
     void build(const QStringList& texts, int end);
@@ -52,6 +59,7 @@ private:
     std::vector<quint32> m_fired;
     quint32 m_stamp = 0;
 
+    size_t m_maxDenseCells = size_t(8) << 20; // 32 MB of int cells
     bool m_built = false;
     quint64 m_revision = 0;
     QStringList m_texts;

@@ -1,0 +1,183 @@
+// Colour rendering of server text, read back from the real game display.
+#include "session/ColorRenderer.h"
+#include "session/GameDisplay.h"
+
+#include <QStringList>
+#include <QTest>
+
+namespace {
+
+const QChar E(0x1B);
+
+// Counts display calls, to check that each piece is one insert.
+struct CountingSink : DisplaySink {
+    QStringList inserts;
+    QList<bool> boldCalls;
+    void setSelColor(QRgb) override {}
+    void setSelBold(bool b) override { boldCalls.append(b); }
+    void insertText(QStringView t) override { inserts.append(t.toString()); }
+    int lastLine() const override { return 0; }
+    void removeLeadingLines(int) override {}
+};
+
+QString esc(const QString& params) {
+    return QString(E) + u'[' + params;
+}
+
+} // namespace
+
+class TstColorRenderer : public QObject {
+    Q_OBJECT
+
+    GameDisplay* display = nullptr;
+    ColorRenderer renderer;
+    QStringList logged;
+
+    // Renders one chunk; returns what AddColText left in it.
+    QString render(const QString& chunk) {
+        QString copy = chunk;
+        renderer.AddColText(copy, *display);
+        return copy;
+    }
+    QString shown() const { return display->buffer().text(); }
+    // Colour of the first character of the first occurrence of needle.
+    QRgb colourOf(const QString& needle) const {
+        const int pos = int(shown().indexOf(needle));
+        if (pos < 0)
+            return qRgb(1, 2, 3); // never a palette colour
+        return display->buffer().colourAt(pos);
+    }
+
+private slots:
+    void init() {
+        display = new GameDisplay;
+        renderer = ColorRenderer();
+        logged.clear();
+        renderer.logHook = [this](const QString& piece) { logged.append(piece); };
+    }
+    void cleanup() { delete display; }
+
+    void brightGreenThenReset() {
+        renderer.CurrentColor = qRgb(0, 0, 120);
+        render("abc" + esc("1;32m") + "def" + esc("0m") + "ghi");
+        QCOMPARE(shown(), QString("abcdefghi"));
+        QCOMPARE(colourOf("abc"), qRgb(0, 0, 120));
+        QCOMPARE(colourOf("def"), qRgb(0, 240, 0));
+        QCOMPARE(colourOf("ghi"), qRgb(240, 240, 240));
+        QCOMPARE(renderer.CurrentColor, qRgb(240, 240, 240));
+        QCOMPARE(logged, QStringList({"abc", "def", "ghi"}));
+    }
+
+    void emptySequenceReappliesLastCodeOfChunk() {
+        render(esc("31m") + "a" + esc("0m") + "b" + esc("m") + "c");
+        QCOMPARE(colourOf("a"), qRgb(120, 0, 0));
+        QCOMPARE(colourOf("b"), qRgb(240, 240, 240));
+        QCOMPARE(colourOf("c"), qRgb(120, 0, 0));
+        QCOMPARE(renderer.CurrentColor, qRgb(120, 0, 0));
+    }
+
+    void paletteAndBrightness() {
+        // Brightness persists within a chunk; 40-47 are the bright colours;
+        // with the offset they fall off the palette and change nothing.
+        render(esc("1;31m") + "A" + esc("32m") + "B" + esc("1;30m") + "C" + esc("0;30m") + "D" +
+               esc("44m") + "F" + esc("1;44m") + "G" + esc("38m") + "H" + esc("39m") + "I" +
+               esc("0;37m") + "J");
+        QCOMPARE(colourOf("A"), qRgb(240, 0, 0));
+        QCOMPARE(colourOf("B"), qRgb(0, 240, 0));
+        QCOMPARE(colourOf("C"), qRgb(200, 200, 200));
+        QCOMPARE(colourOf("D"), qRgb(120, 120, 120));
+        QCOMPARE(colourOf("F"), qRgb(0, 0, 240));
+        QCOMPARE(colourOf("G"), qRgb(0, 0, 240)); // 54: no colour
+        QCOMPARE(colourOf("H"), qRgb(0, 0, 240)); // 38 and 39 change nothing
+        QCOMPARE(colourOf("I"), qRgb(0, 0, 240));
+        QCOMPARE(colourOf("J"), qRgb(240, 240, 240));
+        QCOMPARE(renderer.CurrentColor, qRgb(240, 240, 240));
+        QCOMPARE(renderer.SelColore(-1), renderer.CurrentColor);
+        QCOMPARE(renderer.SelColore(36), qRgb(0, 120, 120));
+    }
+
+    void stateDoesNotCrossChunks() {
+        render(esc("1;31m") + "x");
+        render(esc("32m") + "y"); // offset starts at 0 again: normal green
+        QCOMPARE(colourOf("y"), qRgb(0, 120, 0));
+        render(esc("31m") + "z");
+        render(esc("1m") + "w"); // [1m alone sets no code: colour kept
+        QCOMPARE(colourOf("w"), qRgb(120, 0, 0));
+    }
+
+    void cutSequenceIsHeldBack() {
+        for (const QString& tail : {QString(E), esc(""), esc("3"), esc("1;3")}) {
+            renderer.PendingText.clear();
+            const QString chunk = "seen" + esc("32m") + "held " + tail;
+            const QString left = render(chunk);
+            QCOMPARE(renderer.PendingText, "held " + tail);
+            QCOMPARE(left, renderer.PendingText);
+            QVERIFY(!shown().contains("held"));
+            QVERIFY(!logged.join("").contains("held"));
+        }
+        // Completed by the next chunk: written then, in the colour it selects.
+        render(renderer.PendingText + "3mnext");
+        QVERIFY(renderer.PendingText.isEmpty());
+        QVERIFY(shown().endsWith("held next"));
+        QCOMPARE(colourOf("next"), qRgb(240, 240, 0)); // 1;33
+    }
+
+    void markerBecomesLineBreak() {
+        render("one$0$two" + esc("31m") + "three$0$");
+        QCOMPARE(display->buffer().lineCount(), 3);
+        QCOMPARE(display->buffer().lineText(1), QString("twothree"));
+        QCOMPARE(logged, QStringList({"one\r\ntwo", "three\r\n"}));
+    }
+
+    void oddParametersAndOtherSequences() {
+        // An empty or non-numeric field is ignored; the rest still counts.
+        render(esc(";31m") + "a" + esc("3:1;32m") + "b" + esc("?25;33m") + "c");
+        QCOMPARE(colourOf("a"), qRgb(120, 0, 0));
+        QCOMPARE(colourOf("b"), qRgb(0, 120, 0));
+        QCOMPARE(colourOf("c"), qRgb(120, 120, 0)); // "?25" is no number; 33 counts
+    }
+
+    void otherControlSequencesAreDroppedWhole() {
+        renderer.CurrentColor = qRgb(0, 120, 0);
+        render(esc("2J") + esc("H") + "top" + esc("K") + esc("10;5H") + " room: a smelly map" +
+               esc("31m") + "red");
+        QCOMPARE(shown(), QString("top room: a smelly mapred"));
+        QCOMPARE(colourOf("top"), qRgb(0, 120, 0));
+        QCOMPARE(colourOf("room"), qRgb(0, 120, 0));
+        QCOMPARE(colourOf("red"), qRgb(120, 0, 0));
+    }
+
+    void escapeThatStartsNoSequenceIsShown() {
+        render(QString("a") + E + "b" + E + "[\x01" + "c");
+        QCOMPARE(shown(), QString("a") + E + "b" + E + "[\x01" + "c");
+        QVERIFY(renderer.PendingText.isEmpty());
+    }
+
+    void unfinishedSequenceCannotHoldTextForever() {
+        // ESC[ followed by kilobytes that never end it: shown, not held.
+        const QString flood = QString("1;").repeated(4000);
+        render("before" + esc("") + flood);
+        QVERIFY(renderer.PendingText.isEmpty());
+        QVERIFY(shown().startsWith("before"));
+        QVERIFY(shown().endsWith(flood));
+        // Held only while it could still be a sequence, and then bounded.
+        render(esc("1;1;1;1;1;1"));
+        QVERIFY(!renderer.PendingText.isEmpty());
+        QVERIFY(renderer.PendingText.size() < ColorRenderer::kMaxSequenceLength);
+        render(renderer.PendingText + QString("1;").repeated(40) + "more");
+        QVERIFY(renderer.PendingText.isEmpty());
+        QVERIFY(shown().endsWith("more"));
+    }
+
+    void onePiecePerDisplayInsert() {
+        CountingSink sink;
+        QString chunk = "a$0$b" + esc("0;31m") + "c" + esc("m") + esc("32m") + "d";
+        renderer.AddColText(chunk, sink);
+        QCOMPARE(sink.inserts, QStringList({"a\r\nb", "c", "d"}));
+        QCOMPARE(sink.boldCalls, QList<bool>({false}));
+        QVERIFY(chunk.isEmpty());
+    }
+};
+
+QTEST_MAIN(TstColorRenderer)
+#include "tst_colorrenderer.moc"

@@ -1,0 +1,228 @@
+// One server chunk at a time through the incoming-text path, into the real
+// game display, with the trigger writes and the disconnect recorded.
+#include "automation/PairTable.h"
+#include "session/ColorRenderer.h"
+#include "session/GameDisplay.h"
+#include "session/IncomingText.h"
+
+#include <QStringList>
+#include <QTest>
+#include <memory>
+
+namespace {
+const QChar E(0x1B);
+QString esc(const QString& params) {
+    return QString(E) + u'[' + params;
+}
+
+// A table as a load leaves it: the entries plus the spare element.
+PairTable table(const QList<QPair<QString, QString>>& entries) {
+    PairTable t;
+    for (const auto& [text, action] : entries) {
+        t.texts << text;
+        t.actions << action;
+    }
+    t.texts << QString();
+    t.actions << QString();
+    t.count = int(entries.size());
+    return t;
+}
+} // namespace
+
+class TstIncomingText : public QObject {
+    Q_OBJECT
+
+    std::unique_ptr<GameDisplay> display;
+    ColorRenderer renderer;
+    PairTable triggers;
+    std::unique_ptr<IncomingText> incoming;
+    QStringList written;
+    int disconnects = 0;
+
+    void feed(const QString& chunk) { incoming->processChunk(chunk); }
+    QString shown() const { return display->buffer().text(); }
+    int lines() const { return display->buffer().lineCount(); }
+
+private slots:
+    void init() {
+        display = std::make_unique<GameDisplay>();
+        renderer = ColorRenderer();
+        triggers = PairTable();
+        written.clear();
+        disconnects = 0;
+        incoming = std::make_unique<IncomingText>(
+            renderer, *display, triggers,
+            [this] {
+                ++disconnects;
+                display->setSelColor(qRgb(255, 0, 0));
+                display->insertText(u"*** Disconnesso ***\r\n");
+            },
+            [this](const QString& s) { written << s; });
+    }
+    void cleanup() {
+        incoming.reset();
+        display.reset();
+    }
+
+    void lineBreakPairs() {
+        feed("one\r\ntwo");
+        QCOMPARE(shown(), QString("one\ntwo"));
+        feed("\n\rthree\n\r\n\rfour");
+        QCOMPARE(shown(), QString("one\ntwo\nthree\n\nfour"));
+        // CR LF CR LF: the LF CR in the middle pairs first; the lone CR and
+        // LF around it reach the display as breaks of their own.
+        feed("$\r\n\r\n$");
+        QCOMPARE(shown().count('\n'), 4 + 3);
+    }
+
+    void pairSplitBetweenReadsIsOneBreak() {
+        feed("one\r");
+        QCOMPARE(shown(), QString("one"));
+        QCOMPARE(incoming->heldBreak(), QString("\r"));
+        feed("\ntwo\n");
+        feed("\rthree");
+        QCOMPARE(shown(), QString("one\ntwo\nthree"));
+        QVERIFY(incoming->heldBreak().isEmpty());
+        // A lone break is only delayed, never lost.
+        feed("\r\nfour\n");
+        feed("five");
+        QCOMPARE(shown(), QString("one\ntwo\nthree\nfour\nfive"));
+    }
+
+    void echoNegotiationRemoved() {
+        const QString willEcho = QString::fromLatin1("\xFF\xFB\x01", 3);
+        const QString wontEcho = QString::fromLatin1("\xFF\xFC\x01", 3);
+        feed("Password:" + willEcho + " \x01 [x" + wontEcho + QString::fromLatin1("\xFF\xFB") +
+             "y");
+        QCOMPARE(shown(), QString("Password: x") + QString::fromLatin1("\xFF\xFB") + "y");
+        // Removal runs in table order: a later sequence does not rebuild an earlier one.
+        QCOMPARE(IncomingText::PulisciTelnet(QString::fromLatin1("\xFF\x01\x20\x5B\xFB\x01", 6)),
+                 QString::fromLatin1("\xFF\xFB\x01", 3));
+    }
+
+    void triggerFiringRules() {
+        triggers = table({{"ti ha colpito", "fuggi"},
+                          {"FAME", "mangia pane<%>bevi"},
+                          {"sete", "bevi acqua<%>di§ah"},
+                          {"nessuno", "x"},
+                          {"colpito", "para<%>xy"}});
+        renderer.CurrentColor = qRgb(0, 120, 120);
+        feed("Il troll TI HA COLPITO! Ti ha colpito ancora.$hai fame");
+        // Each matching trigger once, in list order, with its terminator rule.
+        QCOMPARE(written, QStringList({"fuggi\r\n", "mangia pane\r\nbevi\r\n", "para\r\nxy"}));
+        QCOMPARE(triggers.actions[0], QString("fuggi<%>"));
+        QCOMPARE(triggers.actions[1], QString("mangia pane<%>bevi<%>"));
+        QCOMPARE(triggers.actions[4], QString("para<%>xy")); // marker within the last five
+        // The echo follows the chunk's text, in the server's current colour.
+        const int echo = int(shown().indexOf("fuggi"));
+        QVERIFY(echo > shown().indexOf("hai fame"));
+        QCOMPARE(display->buffer().colourAt(echo), qRgb(0, 120, 120));
+        QVERIFY(shown().endsWith("fuggi\nmangia pane\nbevi\npara\nxy"));
+
+        written.clear();
+        feed("ti ha colpito"); // second firing leaves the entry as it is
+        QCOMPARE(written, QStringList({"fuggi\r\n", "para\r\nxy"}));
+        QCOMPARE(triggers.actions[0], QString("fuggi<%>"));
+
+        written.clear();
+        feed("SETE");
+        QCOMPARE(written, QStringList({"bevi acqua\r\ndi'ah\r\n"}));
+        QCOMPARE(triggers.actions[2], QString("bevi acqua<%>di§ah<%>")); // § kept in the table
+    }
+
+    void interruptedTextDoesNotFire() {
+        triggers = table({{"ti ha colpito", "fuggi"}});
+        feed("ti ha " + esc("31m") + "colpito");
+        feed("ti ha\r\ncolpito");
+        QVERIFY(written.isEmpty());
+    }
+
+    void emptyMatchTextNeverFires() {
+        triggers = table({{"", "saluta"}, {"ciao", ""}});
+        feed("ciao a tutti");
+        // The empty trigger would answer every chunk; only the real one fires,
+        // and with an empty action it sends an empty line.
+        QCOMPARE(written, QStringList({"\r\n"}));
+        QCOMPARE(triggers.actions[1], QString("<%>"));
+        QCOMPARE(triggers.actions[0], QString("saluta"));
+    }
+
+    void halfEntryBeforeSpareTakesPart() {
+        // A load that stopped at a line without "<!>": the half entry sits just
+        // before the spare element and is walked.
+        triggers = table({{"alfa", "a<%>"}});
+        triggers.texts.insert(1, "beta");
+        triggers.actions.insert(1, QString());
+        feed("beta");
+        QCOMPARE(written, QStringList({"\r\n"}));
+        feed("nothing");
+        QCOMPARE(written.size(), 1);
+        triggers.count = 0; // an empty table fires nothing
+        feed("alfa beta");
+        QCOMPARE(written.size(), 1);
+    }
+
+    void heldBackTextIsSearchedOnce() {
+        triggers = table({{"drago", "scappa"}});
+        feed("un drago " + esc("3"));
+        QVERIFY(written.isEmpty()); // not yet written, not yet searched
+        QVERIFY(!shown().contains("drago"));
+        feed("1marriva");
+        QCOMPARE(written, QStringList({"scappa\r\n"}));
+        QVERIFY(shown().startsWith("un drago arriva"));
+    }
+
+    void triggersSeeTableChanges() {
+        triggers = table({{"alfa", "a"}});
+        feed("alfa");
+        QCOMPARE(written.size(), 1);
+        triggers.texts[0] = "gamma";
+        triggers.touch();
+        feed("alfa gamma");
+        QCOMPARE(written.size(), 2);
+        // Changed without the revision bump (an editor forgetting it): still seen.
+        triggers.texts[0] = "delta";
+        feed("gamma delta");
+        QCOMPARE(written.size(), 3);
+    }
+
+    void farewellDisconnectsThenTriggersFire() {
+        triggers = table({{"acervus", "addio"}});
+        feed("Adde parvum parvo magnus acervus erit\r\n");
+        QCOMPARE(disconnects, 1);
+        QCOMPARE(written, QStringList({"addio\r\n"}));
+        // The notice follows the chunk's text and precedes the echo.
+        const QString text = shown();
+        QVERIFY(text.indexOf("erit") < text.indexOf("Disconnesso"));
+        QVERIFY(text.indexOf("Disconnesso") < text.indexOf("addio"));
+        feed("adde parvum parvo magnus acervus erit"); // case matters
+        QCOMPARE(disconnects, 1);
+        feed("Adde parvum parvo " + esc("1"));
+        feed("mmagnus acervus erit"); // a sequence inside the phrase breaks it
+        QCOMPARE(disconnects, 1);
+        // Held back whole: recognised once, when it is written.
+        feed("Adde parvum parvo magnus acervus erit" + esc(""));
+        QCOMPARE(disconnects, 1);
+        feed("m");
+        QCOMPARE(disconnects, 2);
+    }
+
+    void displayKeepsItsLineLimit() {
+        QString chunk;
+        for (int i = 0; i < 500; ++i)
+            chunk += QString("line %1\r\n").arg(i);
+        feed(chunk);
+        QCOMPARE(lines(), 501); // line 500 is the empty last line: nothing removed
+        QCOMPARE(display->buffer().lineText(0), QString("line 0"));
+        chunk.clear();
+        for (int i = 500; i < 600; ++i)
+            chunk += QString("line %1\r\n").arg(i);
+        feed(chunk);
+        QCOMPARE(lines(), 501);
+        QCOMPARE(display->buffer().lineText(0), QString("line 100"));
+        QCOMPARE(display->buffer().lineText(499), QString("line 599"));
+    }
+};
+
+QTEST_MAIN(TstIncomingText)
+#include "tst_incomingtext.moc"

@@ -1,0 +1,136 @@
+// The daily log file, written through the real file system with a clock the
+// test sets, and fed by the colour renderer.
+#include "session/ColorRenderer.h"
+#include "session/SessionLog.h"
+#include "support/ScriptedDialogs.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+#include <QTest>
+
+namespace {
+const QByteArray kStartLine = "*******************[ inizio log ]*******************";
+const QByteArray kStars = "****************************************************";
+const QByteArray kEndLine = "********************[ fine log ]********************";
+
+struct NullSink : DisplaySink {
+    void setSelColor(QRgb) override {}
+    void setSelBold(bool) override {}
+    void insertText(QStringView) override {}
+    int lastLine() const override { return 0; }
+    void removeLeadingLines(int) override {}
+};
+} // namespace
+
+class TstSessionLog : public QObject {
+    Q_OBJECT
+
+    QTemporaryDir dir;
+    QDateTime now;
+
+    QByteArray fileOf(const QString& day) {
+        QFile f(dir.path() + "/Log/" + day + ".txt");
+        return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<missing>");
+    }
+    SessionLog makeLog() {
+        SessionLog log(dir.path());
+        log.setClock([this] { return now; });
+        return log;
+    }
+
+private slots:
+    void init() {
+        QDir(dir.path() + "/Log").removeRecursively();
+        QVERIFY(QDir(dir.path()).mkpath("Log"));
+        now = QDateTime(QDate(2026, 3, 7), QTime(21, 5, 9));
+    }
+
+    void bannersAndPiecesSameDay() {
+        SessionLog log = makeLog();
+        log.writePiece("not logged\r\n"); // switch off
+        log.setEnabled(true);
+        QVERIFY(log.isEnabled());
+        now = now.addSecs(60);
+        log.writePiece("Benvenuto è€\r\n");
+        log.writePiece("> ");
+        log.setEnabled(false);
+        log.writePiece("after\r\n");
+        const QByteArray expected =
+            "\r\n" + kStartLine + "\r\n[ Log del 07-03-2026 delle ore: " + "21:05:09 ]\r\n" +
+            kStars + "\r\n\r\n" + "Benvenuto \xE8\x80\r\n> " + "\r\n" + kEndLine + "\r\n\r\n";
+        QCOMPARE(fileOf("07-03-2026"), expected);
+
+        // Ticking again the same day appends a second banner; the hour is 24-hour.
+        now = QDateTime(QDate(2026, 3, 7), QTime(8, 0, 1));
+        log.setEnabled(true);
+        QVERIFY(fileOf("07-03-2026").startsWith(expected));
+        QVERIFY(
+            fileOf("07-03-2026")
+                .endsWith("[ Log del 07-03-2026 delle ore: 08:00:01 ]\r\n" + kStars + "\r\n\r\n"));
+    }
+
+    void acrossMidnight() {
+        SessionLog log = makeLog();
+        now = QDateTime(QDate(2026, 12, 31), QTime(23, 59, 59));
+        log.setEnabled(true);
+        log.writePiece("old year\r\n");
+        now = now.addSecs(2);
+        log.writePiece("new year\r\n");
+        log.setEnabled(false);
+        QVERIFY(fileOf("31-12-2026").endsWith("old year\r\n"));
+        QCOMPARE(fileOf("01-01-2027"), "new year\r\n\r\n" + kEndLine + "\r\n\r\n");
+        // Unticking with no start banner that day still writes the end banner.
+        now = now.addDays(1);
+        log.setEnabled(false);
+        QCOMPARE(fileOf("02-01-2027"), "\r\n" + kEndLine + "\r\n\r\n");
+    }
+
+    void rendererFeedsTheLog() {
+        SessionLog log = makeLog();
+        ColorRenderer renderer;
+        NullSink sink;
+        renderer.logHook = [&log](const QString& piece) { log.writePiece(piece); };
+        log.setEnabled(true);
+        QString chunk = QString("uno$0$due") + QChar(0x1B) + "[1;32mtre " + QChar(0x1B) + "[3";
+        renderer.AddColText(chunk, sink);
+        const QByteArray before = fileOf("07-03-2026");
+        QVERIFY(before.endsWith("uno\r\ndue"));
+        QString next = renderer.PendingText + "1mquattro$0$";
+        renderer.AddColText(next, sink);
+        QVERIFY(fileOf("07-03-2026").endsWith("uno\r\nduetre quattro\r\n"));
+    }
+
+    void unwritableFileToldOncePerStreak() {
+        ScriptedDialogs dialogs;
+        SessionLog log = makeLog();
+        QVERIFY(QDir(dir.path() + "/Log").removeRecursively()); // nowhere to write
+        log.setEnabled(true);
+        log.writePiece("a");
+        log.writePiece("b");
+        QVERIFY(log.isEnabled());
+        // Told after the event that failed, not in the middle of it.
+        QCOMPARE(dialogs.messages.size(), 0);
+        QTRY_COMPARE(dialogs.messages.size(), 1);
+        QCOMPARE(dialogs.lastText(),
+                 "Impossibile scrivere nel file di log " +
+                     QDir::toNativeSeparators(dir.path() + "/Log/07-03-2026.txt"));
+        log.setEnabled(false); // the switch still works
+        QVERIFY(!log.isEnabled());
+
+        QVERIFY(QDir(dir.path()).mkpath("Log"));
+        log.setEnabled(true);
+        log.writePiece("c");
+        QVERIFY(fileOf("07-03-2026").endsWith("\r\n\r\nc"));
+        QVERIFY(QDir(dir.path() + "/Log").removeRecursively()); // a new streak
+        log.writePiece("d");
+        log.writePiece("e");
+        QTRY_COMPARE(dialogs.messages.size(), 2);
+        QCoreApplication::processEvents();
+        QCOMPARE(dialogs.messages.size(), 2);
+    }
+};
+
+QTEST_MAIN(TstSessionLog)
+#include "tst_sessionlog.moc"

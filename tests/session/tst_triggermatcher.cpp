@@ -1,0 +1,83 @@
+// The one-pass trigger search must agree with a plain substring search.
+#include "session/TriggerMatcher.h"
+
+#include <QRandomGenerator>
+#include <QTest>
+
+namespace {
+PairTable tableOf(const QStringList& texts) {
+    PairTable t;
+    t.texts = texts;
+    t.texts << "quid";
+    for (int i = 0; i < t.texts.size(); ++i)
+        t.actions << QString();
+    t.count = int(texts.size());
+    return t;
+}
+
+QList<int> naive(const PairTable& t, const QString& text) {
+    QList<int> out;
+    const QString lower = text.toLower();
+    for (int i = 0; i < t.walkEnd(); ++i)
+        if (!t.texts[i].isEmpty() && lower.contains(t.texts[i].toLower()))
+            out << i;
+    return out;
+}
+} // namespace
+
+class TstTriggerMatcher : public QObject {
+    Q_OBJECT
+private slots:
+    void overlappingAndRepeatedTexts() {
+        const PairTable t =
+            tableOf({"hers", "he", "she", "his", "s", "", "HE", "xyz", "Città", "èl"});
+        TriggerMatcher m;
+        m.sync(t);
+        QCOMPARE(m.patternCount(), 9);
+        const QString text = "uSHErs CITTÀ ÈL sheshe";
+        QCOMPARE(m.findAll(TriggerMatcher::lowered(text)), QList<int>({0, 1, 2, 4, 6, 8, 9}));
+        QCOMPARE(m.findAll(TriggerMatcher::lowered(u"hi")), QList<int>());
+        QCOMPARE(m.findAll(TriggerMatcher::lowered(u"this")), QList<int>({3, 4}));
+        // The spare element after the walked entries never matches.
+        QCOMPARE(m.findAll(u"quid"), QList<int>());
+        QCOMPARE(TriggerMatcher::lowered(u"ÀÉÌ AbZ").size(), 7);
+    }
+
+    void agreesWithPlainSearch_data() {
+        QTest::addColumn<bool>("dense");
+        QTest::newRow("full table") << true;
+        QTest::newRow("fail links") << false;
+    }
+    void agreesWithPlainSearch() {
+        QFETCH(bool, dense);
+        QRandomGenerator rng(1234);
+        // A small alphabet makes overlaps and shared prefixes common.
+        const QString alphabet = "abAB c$";
+        auto word = [&](int minLen, int maxLen) {
+            QString s;
+            const int n = minLen + int(rng.bounded(maxLen - minLen + 1));
+            for (int i = 0; i < n; ++i)
+                s += alphabet[int(rng.bounded(int(alphabet.size())))];
+            return s;
+        };
+        for (int round = 0; round < 40; ++round) {
+            QStringList texts;
+            const int n = 1 + int(rng.bounded(60));
+            for (int i = 0; i < n; ++i)
+                texts << word(0, 6);
+            const PairTable t = tableOf(texts);
+            TriggerMatcher m;
+            if (!dense)
+                m.setMaxDenseCells(0);
+            m.sync(t);
+            QCOMPARE(m.usesDenseTable(), dense);
+            for (int k = 0; k < 20; ++k) {
+                const QString text = word(0, 80);
+                QCOMPARE(m.findAll(TriggerMatcher::lowered(text)), naive(t, text));
+            }
+        }
+    }
+};
+
+QTEST_MAIN(TstTriggerMatcher)
+#include "tst_triggermatcher.moc"
