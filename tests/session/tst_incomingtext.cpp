@@ -2,12 +2,16 @@
 // game display, with the trigger writes and the disconnect recorded.
 #include "automation/PairTable.h"
 #include "session/ColorRenderer.h"
+#include "session/Connection.h"
 #include "session/GameDisplay.h"
 #include "session/IncomingText.h"
 
+#include <QSignalSpy>
 #include <QStringList>
 #include <QTest>
 #include <memory>
+
+#include "support/ScriptedServer.h"
 
 namespace {
 const QChar E(0x1B);
@@ -205,6 +209,31 @@ private slots:
         QCOMPARE(disconnects, 1);
         feed("m");
         QCOMPARE(disconnects, 2);
+    }
+
+    void overARealConnection() {
+        ScriptedServer server;
+        Connection conn;
+        triggers = table({{"il tuo nome?", "Varendo§s<%>segreto"}, {"acervus", "grazie"}});
+        incoming = std::make_unique<IncomingText>(
+            renderer, *display, triggers, [&] { conn.close(); },
+            [&](const QString& s) { conn.write(s); });
+        connect(&conn, &Connection::textReceived, this,
+                [this](const QString& chunk) { incoming->processChunk(chunk); });
+        QSignalSpy connected(&conn, &Connection::connected);
+        QVERIFY(conn.connectToServer("127.0.0.1", server.port()));
+        QVERIFY(connected.wait());
+        QVERIFY(server.waitForClient());
+        server.send("Benvenuto!\r\nIl tuo nome? ");
+        QVERIFY(server.waitForReceived("Varendo's\r\nsegreto\r\n"));
+        QVERIFY(shown().contains("Il tuo nome? Varendo's\nsegreto"));
+        // The farewell closes the socket before the trigger of the same chunk
+        // writes: that write goes nowhere, and nothing breaks.
+        server.send("Adde parvum parvo magnus acervus erit\r\n");
+        QVERIFY(server.waitForClientGone());
+        QVERIFY(!conn.isConnected());
+        QVERIFY(shown().contains("grazie"));
+        QVERIFY(!server.received.contains("grazie"));
     }
 
     void displayKeepsItsLineLimit() {
