@@ -166,8 +166,8 @@ void DisplayBuffer::removeLeadingChars(int n) {
     if (n <= 0)
         return;
     const int line = lineFromChar(n);
+    const int cut = n - lineStart(line);
     removeLeadingLines(line);
-    const int cut = n - lineStart(0);
     if (cut <= 0)
         return;
     // Cut inside the first line: its runs move left and it starts later, so
