@@ -1,0 +1,58 @@
+#pragma once
+// The main window's input line (`Combo1`): an editable combo box whose list is
+// the command history. Enter sends the line; Up and Down walk the history as
+// the combo box does; Page Up and Page Down scroll the display; Escape empties
+// the line. While the server echoes (a password prompt) the typed text is
+// masked and leaves no trace in the display or the history.
+#include "commands/CommandLine.h"
+
+#include <QComboBox>
+#include <functional>
+
+class DisplaySink;
+
+class CommandInput : public QComboBox {
+    Q_OBJECT
+public:
+    using WriteHook = std::function<void(const QString&)>;
+
+    explicit CommandInput(QWidget* parent = nullptr);
+
+    void setDisplay(DisplaySink* display) { m_display = display; }
+    void setAliases(PairTable* aliases) { m_line.setAliases(aliases); }
+    void setWriteHook(WriteHook write) { m_write = std::move(write); }
+    // Colour the display goes back to after the echo (`CurrentColor`).
+    void setCurrentColorHook(std::function<QRgb()> hook) { m_currentColor = std::move(hook); }
+    // Check mark of "Cancella prompt", read after each send.
+    void setCancellaPromptHook(std::function<bool()> hook) { m_cancella = std::move(hook); }
+
+    bool serverEchoes() const { return m_serverEchoes; }
+    const QStringList& history() const { return m_line.history(); }
+    const QString& LastCommand() const { return m_line.LastCommand(); }
+
+public slots:
+    // The server took over echoing (true) or gave it back (false).
+    void setServerEchoes(bool serverEchoes);
+    // Enter: sends the input line.
+    void sendLine();
+
+signals:
+    // Page Up (-1) or Page Down (+1): scroll the display by pages.
+    void scrollRequested(int pages);
+
+protected:
+    void keyPressEvent(QKeyEvent* e) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    bool handleKey(QKeyEvent* e);
+    void showHistory();
+    void echo(const QString& text);
+
+    CommandLine m_line;
+    DisplaySink* m_display = nullptr;
+    WriteHook m_write;
+    std::function<QRgb()> m_currentColor;
+    std::function<bool()> m_cancella;
+    bool m_serverEchoes = false;
+};
