@@ -1,0 +1,127 @@
+#include "automation/Stores.h"
+
+#include "automation/TextFile.h"
+#include "ui/Dialogs.h"
+
+#include <QListWidget>
+
+namespace {
+const QString kField = QStringLiteral("<!>");
+const QString kSep = QStringLiteral("<%>");
+const QString kDoubleSep = QStringLiteral("<%><%>");
+} // namespace
+
+namespace Stores {
+
+QString fileName(Kind kind) {
+    return kind == Kind::Triggers ? QStringLiteral("trigger.txt") : QStringLiteral("alias.txt");
+}
+
+PairTable& tableOf(Api& api, Kind kind) {
+    return kind == Kind::Triggers ? api.TriggerList : api.AliasList;
+}
+
+void parse(const QStringList& lines, Kind kind, PairTable& table) {
+    QStringList texts, actions;
+    texts.reserve(qMin<qsizetype>(lines.size(), PairTable::kMaxEntries) + 1);
+    actions.reserve(texts.capacity());
+    for (const QString& s : lines) {
+        if (texts.size() >= PairTable::kMaxEntries)
+            break;
+        if (s.isEmpty() || (kind == Kind::Triggers && s == kField))
+            continue;
+        const qsizetype first = s.indexOf(kField);
+        if (first < 0)
+            continue; // no action: not an entry
+        // The action runs to a second "<!>", if any; a third field is dropped.
+        const qsizetype from = first + kField.size();
+        const qsizetype second = s.indexOf(kField, from);
+        texts.append(s.left(first));
+        actions.append(second < 0 ? s.mid(from) : s.mid(from, second - from));
+    }
+    table.count = qint32(texts.size());
+    texts.append(QString());
+    actions.append(QString());
+    table.texts = std::move(texts);
+    table.actions = std::move(actions);
+    table.touch();
+}
+
+QStringList format(PairTable& table, Kind kind, bool storeBack) {
+    QStringList lines;
+    const qsizetype last = qMin(table.texts.size(), table.actions.size()) - 1;
+    lines.reserve(qMax<qsizetype>(last, 0));
+    for (qsizetype i = 0; i < last; ++i) {
+        const QString& text = table.texts.at(i);
+        if (kind == Kind::Aliases) {
+            lines.append(text + kField + table.actions.at(i));
+            continue;
+        }
+        if (text.isEmpty())
+            continue;
+        QString action = table.actions.at(i) + kSep;
+        action.replace(kDoubleSep, kSep); // one pass, left to right
+        lines.append(text + kField + action);
+        if (storeBack && action != table.actions.at(i))
+            table.actions[i] = action;
+    }
+    if (storeBack)
+        table.touch();
+    return lines;
+}
+
+void fillList(const PairTable& table, QListWidget* list) {
+    if (!list)
+        return;
+    list->setUpdatesEnabled(false);
+    list->clear();
+    const qsizetype n = qMax<qsizetype>(table.texts.size() - 1, 0);
+    list->addItems(table.texts.mid(0, n));
+    list->setUpdatesEnabled(true);
+}
+
+bool load(Api& api, Kind kind, QListWidget* list, QWidget* owner) {
+    PairTable& table = tableOf(api, kind);
+    QStringList lines;
+    QString error;
+    if (!TextFile::readLines(api.pathOf(fileName(kind)), lines, &error, true)) {
+        fillList(table, list);
+        msgBox(owner, error + QStringLiteral(".\nSi continua con i dati già in memoria."),
+               Msg::Critical, QStringLiteral("Errore"));
+        return false;
+    }
+    parse(lines, kind, table);
+    fillList(table, list);
+    return true;
+}
+
+bool save(Api& api, Kind kind, QWidget* owner) {
+    PairTable& table = tableOf(api, kind);
+    // Write first, change the table only once the file is safely replaced.
+    const QStringList lines = format(table, kind, false);
+    QString error;
+    if (!TextFile::writeLines(api.pathOf(fileName(kind)), lines, &error)) {
+        msgBox(owner,
+               error + QStringLiteral(".\nIl file precedente non è stato modificato; le modifiche "
+                                      "restano valide fino alla chiusura del programma."),
+               Msg::Critical, QStringLiteral("Errore"));
+        return false;
+    }
+    format(table, kind, true);
+    return true;
+}
+
+} // namespace Stores
+
+bool LoadTriggers(Api& api, QListWidget* list, QWidget* owner) {
+    return Stores::load(api, Stores::Kind::Triggers, list, owner);
+}
+bool SaveTriggers(Api& api, QWidget* owner) {
+    return Stores::save(api, Stores::Kind::Triggers, owner);
+}
+bool LoadAliases(Api& api, QListWidget* list, QWidget* owner) {
+    return Stores::load(api, Stores::Kind::Aliases, list, owner);
+}
+bool SaveAliases(Api& api, QWidget* owner) {
+    return Stores::save(api, Stores::Kind::Aliases, owner);
+}
