@@ -1,6 +1,7 @@
 #include "automation/PairTable.h"
 #include "commands/CommandInput.h"
 #include "commands/RecordingSink.h"
+#include "session/GameDisplay.h"
 
 #include <QLineEdit>
 #include <QSignalSpy>
@@ -220,6 +221,31 @@ private slots:
         QCOMPARE(r.written.last(), QString(" expanded x\r\n"));
         QCOMPARE(r.display.all(), QString("\r\n\r\n expanded x\r\n"));
         QCOMPARE(r.combo.history().first(), QString("pw x"));
+    }
+
+    void echoInTheGameDisplay() {
+        // Server text, then a command, then server text again: the command is
+        // grey and the display goes back to the server's colour.
+        CommandInput combo;
+        GameDisplay display;
+        const QRgb server = qRgb(0, 170, 0);
+        QStringList written;
+        combo.setDisplay(&display);
+        combo.setWriteHook([&](const QString& s) { written << s; });
+        combo.setCurrentColorHook([&] { return server; });
+        display.setSelColor(server);
+        display.insertText(u"Sei in piazza.\r\n");
+        combo.setEditText("guarda  statua");
+        QTest::keyClick(&combo, Qt::Key_Return);
+        display.insertText(u"Una statua.");
+
+        const DisplayBuffer& buf = display.buffer();
+        QCOMPARE(buf.lineText(1), QString(" guarda  statua"));
+        QCOMPARE(buf.colourAt(buf.lineStart(1) + 3), EchoGrey);
+        QCOMPARE(buf.lineText(2), QString("Una statua."));
+        QCOMPARE(buf.colourAt(buf.lineStart(2)), server);
+        QCOMPARE(buf.colourAt(0), server);
+        QCOMPARE(written, QStringList{" guarda  statua\r\n"});
     }
 
     void otherKeys() {
