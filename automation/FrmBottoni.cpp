@@ -10,6 +10,7 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPlainTextEdit>
+#include <algorithm>
 
 const std::array<ButtonColour, 13> ButtonColours = {{
     {"Arancione", "&H80C0FF"},
@@ -34,6 +35,7 @@ const QString kKeyAzione = QStringLiteral("AZIONE");
 const QString kKeyColore = QStringLiteral("COLORE");
 const QString kKeyStato = QStringLiteral("STATO");
 const QString kErrore = QStringLiteral("Errore");
+constexpr int kMaxCaption = 12; // characters the player may type
 
 template <class W> W* place(W* w, const char* name, int left, int top, int width, int height) {
     w->setObjectName(QLatin1String(name));
@@ -61,7 +63,13 @@ FrmBottoni::FrmBottoni(Api& api, ButtonBar& bar, QWidget* parent)
     QWidget* area = clientArea();
     lstBottoni = place(new QListWidget(area), "lstBottoni", 8, 16, 89, 121);
     txtTesto = place(new QLineEdit(area), "txtTesto", 216, 16, 249, 25);
-    txtTesto->setMaxLength(12);
+    txtTesto->setMaxLength(kMaxCaption);
+    // A longer caption written by hand is shown whole (see lstBottoni_Click);
+    // once the player shortens it the usual limit applies again.
+    connect(txtTesto, &QLineEdit::textEdited, this, [this](const QString& text) {
+        if (text.size() <= kMaxCaption)
+            txtTesto->setMaxLength(kMaxCaption);
+    });
     txtTesto->setEnabled(false);
     txtAzione = place(new QPlainTextEdit(area), "txtAzione", 216, 64, 249, 73);
     txtAzione->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
@@ -127,7 +135,10 @@ QString FrmBottoni::selectedSection() const {
 
 void FrmBottoni::lstBottoni_Click() {
     const QString section = selectedSection();
-    txtTesto->setText(ReadConfigValue(m_api, section, kKeyCaption));
+    // The box would cut a longer caption, and Conferma would store it cut.
+    const QString caption = ReadConfigValue(m_api, section, kKeyCaption);
+    txtTesto->setMaxLength(std::max(kMaxCaption, int(caption.size())));
+    txtTesto->setText(caption);
     // Shown as stored: the "<%>" separators stay visible.
     txtAzione->setPlainText(ReadConfigValue(m_api, section, kKeyAzione));
     setActive(Modifica, true);

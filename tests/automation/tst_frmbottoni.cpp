@@ -265,6 +265,28 @@ private slots:
         QCOMPARE(ReadConfigValue(api, "BOTTONE 2", "AZIONE"), QString(action));
     }
 
+    void handWrittenLongCaptionKeptWhole() {
+        put("[BOTTONE 7]\r\nCAPTION=Un titolo scritto a mano\r\nAZIONE=x\r\n");
+        ScriptedDialogs dlg;
+        Api api(m_dir.path());
+        ButtonBar bar;
+        Editor e(api, bar);
+        e.clickLine(6);
+        QCOMPARE(e.testo()->text(), QString("Un titolo scritto a mano"));
+        e.click(FrmBottoni::Modifica);
+        e.colore()->setCurrentIndex(4);
+        QTest::keyClick(e.testo(), Qt::Key_End);
+        QTest::keyClicks(e.testo(), "!"); // no room to grow
+        e.click(FrmBottoni::Conferma);
+        QCOMPARE(ReadConfigValue(api, "BOTTONE 7", "CAPTION"), QString("Un titolo scritto a mano"));
+        // Shortened by the player, the box takes 12 characters again.
+        e.clickLine(6);
+        e.click(FrmBottoni::Modifica);
+        e.type("Breve", {"x"});
+        QTest::keyClicks(e.testo(), " ma non troppo");
+        QCOMPARE(e.testo()->text(), QString("Breve ma non"));
+    }
+
     void noSelectedLineWritesNoBarButton() {
         ScriptedDialogs dlg;
         Api api(m_dir.path());
