@@ -1,0 +1,119 @@
+#include "support/ScriptedDialogs.h"
+#include "ui/FileDialogs.h"
+
+#include <QFile>
+#include <QTemporaryDir>
+#include <QTest>
+
+namespace {
+const QString kNoteFilter = QStringLiteral("Varendor Nota(*.not)") + QChar(0) +
+                            QStringLiteral("*.not") + QChar(0) + QChar(0);
+
+// A host that picks a filter the way a person does, to see what the next
+// dialog is offered.
+class ChoosingHost : public DialogHost {
+public:
+    ChoosingHost() { setDialogHost(this); }
+    ~ChoosingHost() override { setDialogHost(nullptr); }
+    int chooseFilter = -1;
+    QList<int> offered;
+    QString answer;
+    int messageBox(QWidget*, const QString&, int, const QString&) override { return Msg::Ok; }
+    QString fileDialog(FileDialogRequest& r) override {
+        offered << r.filterIndex;
+        if (chooseFilter >= 0)
+            r.filterIndex = chooseFilter;
+        return answer;
+    }
+    void runModal(QDialog*) override {}
+};
+} // namespace
+
+class TestFileDialogs : public QObject {
+    Q_OBJECT
+private slots:
+    void filtersBecomeQtNameFilters() {
+        QCOMPARE(nameFiltersFrom(kNoteFilter), QStringList{"Varendor Nota(*.not) (*.not)"});
+        // A description with parentheses of its own keeps them.
+        const QString bg = QStringLiteral("File grafico(bmp, gif, jpg)(*.*)") + QChar(0) +
+                           QStringLiteral("*.*") + QChar(0) + QChar(0);
+        QCOMPARE(nameFiltersFrom(bg), QStringList{"File grafico(bmp, gif, jpg)(*.*) (*.*)"});
+        // Two pairs, several patterns, no closing NUL, a description left alone.
+        const QString two = QStringLiteral("Immagini") + QChar(0) + QStringLiteral("*.bmp;*.gif") +
+                            QChar(0) + QStringLiteral("Tutti") + QChar(0) + QStringLiteral("*.*") +
+                            QChar(0) + QStringLiteral("Orfana");
+        QCOMPARE(nameFiltersFrom(two), (QStringList{"Immagini (*.bmp *.gif)", "Tutti (*.*)"}));
+        QVERIFY(nameFiltersFrom(QString()).isEmpty());
+    }
+
+    void trimAtNull() {
+        QCOMPARE(TrimAtNull(QStringLiteral("abc")), QString("abc"));
+        QCOMPARE(TrimAtNull(QStringLiteral("/a/b.not") + QString(240, QChar(0))),
+                 QString("/a/b.not"));
+        QCOMPARE(TrimAtNull(QString(3, QChar(0))), QString());
+    }
+
+    void cancelAndChoice() {
+        ScriptedDialogs d;
+        d.filePaths << ""
+                    << "" << QStringLiteral("/tmp/x.not") + QString(5, QChar(0));
+        QCOMPARE(ShowOpenDialog(nullptr, kNoteFilter, "Apri Nota", 0x81000), QString());
+        QCOMPARE(ShowSaveDialog(nullptr, kNoteFilter, "Salva Nota", 0x80000), QString());
+        // The save dialog takes names of files that do not exist yet.
+        QCOMPARE(ShowSaveDialog(nullptr, kNoteFilter, "Salva Nota", 0x80000),
+                 QString("/tmp/x.not"));
+        QCOMPARE(d.fileRequests.size(), 3);
+        QCOMPARE(d.fileRequests[0].kind, FileDialogRequest::Open);
+        QCOMPARE(d.fileRequests[0].title, QString("Apri Nota"));
+        QVERIFY(d.fileRequests[0].mustExist);
+        QCOMPARE(d.fileRequests[0].nameFilters, QStringList{"Varendor Nota(*.not) (*.not)"});
+        QCOMPARE(d.fileRequests[2].kind, FileDialogRequest::Save);
+        QVERIFY(!d.fileRequests[2].mustExist);
+        QVERIFY(d.messages.isEmpty());
+    }
+
+    void openRefusesMissingFilesOnlyWithTheFlag() {
+        QTemporaryDir dir;
+        const QString real = dir.filePath("nota.not");
+        QFile f(real);
+        QVERIFY(f.open(QIODevice::WriteOnly));
+        f.close();
+        const QString missing = dir.filePath("manca.not");
+
+        ScriptedDialogs d;
+        // A missing name is refused with a warning and the dialog asks again.
+        d.filePaths << missing << dir.path() << real;
+        QCOMPARE(ShowOpenDialog(nullptr, kNoteFilter, "Apri Nota", 0x81000), real);
+        QCOMPARE(d.fileRequests.size(), 3);
+        QCOMPARE(d.messages.size(), 2);
+        QVERIFY(d.messages[0].text.contains(missing));
+        // Refused, then cancelled: the empty string.
+        d.filePaths << missing;
+        QCOMPARE(ShowOpenDialog(nullptr, kNoteFilter, "Apri Nota", 0x81000), QString());
+        // Without the flag the name is the caller's business.
+        d.messages.clear();
+        d.filePaths << missing;
+        QCOMPARE(ShowOpenDialog(nullptr, kNoteFilter, "Apri", 0x80000), missing);
+        QVERIFY(d.messages.isEmpty());
+    }
+
+    void chosenFilterIsOfferedNextTime() {
+        const QString two = QStringLiteral("A") + QChar(0) + QStringLiteral("*.a") + QChar(0) +
+                            QStringLiteral("B") + QChar(0) + QStringLiteral("*.b") + QChar(0) +
+                            QChar(0);
+        ChoosingHost h;
+        h.answer = QStringLiteral("/tmp/x.b");
+        h.chooseFilter = 1;
+        QCOMPARE(ShowSaveDialog(nullptr, two, "t", 0), QString("/tmp/x.b"));
+        h.chooseFilter = -1;
+        ShowSaveDialog(nullptr, two, "t", 0);
+        // Shared by both dialogs; out of range for a one-filter list: the first.
+        h.answer.clear();
+        ShowOpenDialog(nullptr, two, "t", 0);
+        ShowOpenDialog(nullptr, kNoteFilter, "t", 0);
+        QCOMPARE(h.offered.mid(1), (QList<int>{1, 1, 0}));
+    }
+};
+
+QTEST_MAIN(TestFileDialogs)
+#include "tst_filedialogs.moc"
