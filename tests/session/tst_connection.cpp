@@ -1,0 +1,230 @@
+#include "session/Connection.h"
+#include "support/ScriptedServer.h"
+
+#include <QSignalSpy>
+#include <QTcpSocket>
+#include <QTest>
+
+#include <zlib.h>
+
+namespace {
+QByteArray bytes(std::initializer_list<int> list) {
+    QByteArray out;
+    for (int b : list)
+        out += char(b);
+    return out;
+}
+
+// A connection that records what it hands on.
+struct Client {
+    Connection conn;
+    QStringList chunks;
+    QSignalSpy connected{&conn, &Connection::connected};
+    QSignalSpy failed{&conn, &Connection::connectFailed};
+    QSignalSpy lost{&conn, &Connection::connectionLost};
+    QSignalSpy echo{&conn, &Connection::serverEchoChanged};
+    QSignalSpy prompts{&conn, &Connection::promptMarked};
+
+    Client() {
+        QObject::connect(&conn, &Connection::textReceived, &conn,
+                         [this](const QString& chunk) { chunks << chunk; });
+    }
+    QString text() const { return chunks.join(QString()); }
+    bool waitForText(const QString& needle) {
+        return QTest::qWaitFor([&] { return text().contains(needle); }, 5000);
+    }
+};
+
+bool connectTo(Client& c, ScriptedServer& server) {
+    return c.conn.connectToServer(QStringLiteral("127.0.0.1"), server.port()) &&
+           QTest::qWaitFor([&] { return c.conn.isConnected(); }, 5000) && server.waitForClient();
+}
+} // namespace
+
+class TstConnection : public QObject {
+    Q_OBJECT
+private slots:
+    void requestsThatCannotBeIssued() {
+        Client c;
+        QVERIFY(!c.conn.connectToServer(QString(), 4000));
+        QVERIFY(!c.conn.connectToServer(QStringLiteral("  "), 4000));
+        QVERIFY(!c.conn.connectToServer(QStringLiteral("127.0.0.1"), 0));
+        QVERIFY(!c.conn.isConnected());
+        c.conn.write(QStringLiteral("look\r\n")); // harmless
+        c.conn.close();
+        QCOMPARE(c.failed.size(), 0);
+    }
+
+    void sendsTheGamesCodePage() {
+        ScriptedServer server;
+        Client c;
+        QVERIFY(connectTo(c, server));
+        QCOMPARE(c.connected.size(), 1);
+        c.conn.write(QStringLiteral("dì é ÿ “€” 日\r\n"));
+        const QByteArray expected = QByteArray("d\xEC \xE9 \xFF\xFF \x93\x80\x94 ?\r\n");
+        QVERIFY(server.waitForReceived(expected));
+        QCOMPARE(server.received, expected);
+    }
+
+    void receivesCleanDecodedText() {
+        ScriptedServer server;
+        Client c;
+        QVERIFY(connectTo(c, server));
+        server.send("caf\xE9 \x93ok\x94 " + bytes({255, 255}) +
+                    "\r\nPassword: " + bytes({255, 251, 1}));
+        QVERIFY(QTest::qWaitFor([&] { return c.echo.size() == 1; }, 5000));
+        QCOMPARE(c.text(), QStringLiteral("café “ok” ÿ\r\nPassword: "));
+        QVERIFY(c.conn.serverEchoes());
+        QCOMPARE(c.echo.at(0).at(0).toBool(), true);
+        QVERIFY(server.waitForReceived(bytes({255, 253, 1})));
+
+        server.send(bytes({255, 252, 1}) + "\r\nHP 10> " + bytes({255, 249}));
+        QVERIFY(QTest::qWaitFor([&] { return c.prompts.size() == 1; }, 5000));
+        QVERIFY(!c.conn.serverEchoes());
+        QVERIFY(c.text().endsWith(QStringLiteral("HP 10> ")));
+        for (const QString& chunk : std::as_const(c.chunks))
+            QVERIFY(!chunk.isEmpty());
+    }
+
+    void negotiatesWindowSizeAndTerminalType() {
+        ScriptedServer server;
+        Client c;
+        c.conn.setWindowSize(132, 50);
+        QVERIFY(connectTo(c, server));
+        server.send(bytes({255, 253, 31, 255, 253, 24, 255, 250, 24, 1, 255, 240}));
+        const QByteArray answer = bytes({255, 251, 31, 255, 250, 31, 0, 132, 0, 50, 255, 240, 255,
+                                         251, 24, 255, 250, 24, 0}) +
+                                  "VARENDOR" + bytes({255, 240});
+        QVERIFY(server.waitForReceived(answer));
+        c.conn.setWindowSize(100, 40);
+        QVERIFY(server.waitForReceived(bytes({255, 250, 31, 0, 100, 0, 40, 255, 240})));
+        QVERIFY(c.chunks.isEmpty()); // negotiation alone is no text
+    }
+
+    void chunksStayWithinOneRead() {
+        ScriptedServer server;
+        Client c;
+        QVERIFY(connectTo(c, server));
+        QByteArray plain;
+        for (int i = 0; i < 700; ++i)
+            plain += "line " + QByteArray::number(i) + " \xE8 of the burst\r\n";
+        server.send(plain + "END");
+        QVERIFY(c.waitForText(QStringLiteral("END")));
+        QCOMPARE(c.text().toLatin1(), plain + "END");
+        QVERIFY(c.chunks.size() >= plain.size() / 2048);
+
+        // A compressed stream inflates beyond one read: still at most 2048 each.
+        c.chunks.clear();
+        uLongf size = compressBound(uLong(plain.size()));
+        QByteArray packed(qsizetype(size), Qt::Uninitialized);
+        compress(reinterpret_cast<Bytef*>(packed.data()), &size,
+                 reinterpret_cast<const Bytef*>(plain.constData()), uLong(plain.size()));
+        packed.truncate(qsizetype(size));
+        server.send(bytes({255, 251, 86}));
+        QVERIFY(server.waitForReceived(bytes({255, 253, 86})));
+        server.send(bytes({255, 250, 86, 255, 240}) + packed + "DONE");
+        QVERIFY(c.waitForText(QStringLiteral("DONE")));
+        QCOMPARE(c.text().toLatin1(), plain + "DONE");
+        for (const QString& chunk : std::as_const(c.chunks))
+            QVERIFY(chunk.size() <= 2048 && !chunk.isEmpty());
+    }
+
+    void refusedConnectionFails() {
+        quint16 port = 0;
+        {
+            ScriptedServer closed;
+            port = closed.port();
+            closed.stopListening();
+        }
+        Client c;
+        QVERIFY(c.conn.connectToServer(QStringLiteral("127.0.0.1"), port));
+        QVERIFY(c.conn.isConnecting());
+        QVERIFY(c.failed.wait(5000));
+        QCOMPARE(c.failed.size(), 1);
+        QCOMPARE(c.connected.size(), 0);
+        QCOMPARE(c.lost.size(), 0);
+        QVERIFY(!c.conn.isConnected() && !c.conn.isConnecting());
+        c.conn.write(QStringLiteral("look\r\n"));
+        // The same connection object can try again.
+        ScriptedServer server;
+        QVERIFY(connectTo(c, server));
+    }
+
+    void serverHangUpIsReportedAfterItsLastText() {
+        ScriptedServer server;
+        Client c;
+        QVERIFY(connectTo(c, server));
+        QStringList order;
+        QObject::connect(&c.conn, &Connection::textReceived, &c.conn,
+                         [&](const QString&) { order << QStringLiteral("text"); });
+        QObject::connect(&c.conn, &Connection::connectionLost, &c.conn,
+                         [&] { order << QStringLiteral("lost"); });
+        server.send("*** Disconnected ***\r\n");
+        server.closeClient();
+        QVERIFY(QTest::qWaitFor([&] { return c.lost.size() == 1; }, 5000));
+        QCOMPARE(c.text(), QStringLiteral("*** Disconnected ***\r\n"));
+        QCOMPARE(order.last(), QStringLiteral("lost"));
+        QVERIFY(!c.conn.isConnected());
+        c.conn.write(QStringLiteral("look\r\n"));
+        c.conn.close();
+        QTest::qWait(20);
+        QCOMPARE(c.lost.size(), 1);
+    }
+
+    void ourCloseSendsTheLastCommandAndIsSilent() {
+        ScriptedServer server;
+        Client c;
+        QVERIFY(connectTo(c, server));
+        server.send(bytes({255, 251, 1}));
+        QVERIFY(QTest::qWaitFor([&] { return c.conn.serverEchoes(); }, 5000));
+        c.conn.write(QStringLiteral("quit\r\n"));
+        c.conn.close();
+        QVERIFY(!c.conn.isConnected());
+        QCOMPARE(c.echo.last().at(0).toBool(), false); // the input line stops hiding
+        c.conn.write(QStringLiteral("after\r\n"));
+        QVERIFY(server.waitForClientGone());
+        QVERIFY(server.received.endsWith("quit\r\n"));
+        QVERIFY(!server.received.contains("after"));
+        QCOMPARE(c.lost.size(), 0);
+        QCOMPARE(c.failed.size(), 0);
+    }
+
+    void handlersMayCloseOrReconnect() {
+        ScriptedServer server;
+        Client c;
+        QVERIFY(connectTo(c, server));
+        // The farewell closes from inside the text handler; later text of the
+        // same burst is not delivered and nothing breaks.
+        QObject::connect(&c.conn, &Connection::textReceived, &c.conn, [&](const QString& t) {
+            if (t.contains(QStringLiteral("farewell")))
+                c.conn.close();
+        });
+        QByteArray burst = "farewell\r\n";
+        burst += QByteArray(5000, 'x');
+        server.send(burst + bytes({255, 249}));
+        QVERIFY(server.waitForClientGone());
+        QCOMPARE(c.chunks.size(), 1);
+        QCOMPARE(c.prompts.size(), 0);
+        QCOMPARE(c.lost.size(), 0);
+
+        ScriptedServer other;
+        QVERIFY(connectTo(c, other));
+        other.send("again");
+        QVERIFY(c.waitForText(QStringLiteral("again")));
+    }
+
+    void unreadableStreamDropsTheConnection() {
+        ScriptedServer server;
+        Client c;
+        QVERIFY(connectTo(c, server));
+        server.send("ok " + bytes({255, 251, 86}));
+        QVERIFY(server.waitForReceived(bytes({255, 253, 86})));
+        server.send(bytes({255, 250, 86, 255, 240}) + "this is not a deflate stream");
+        QVERIFY(QTest::qWaitFor([&] { return c.lost.size() == 1; }, 5000));
+        QCOMPARE(c.text(), QStringLiteral("ok "));
+        QVERIFY(server.waitForClientGone());
+    }
+};
+
+QTEST_MAIN(TstConnection)
+#include "tst_connection.moc"
