@@ -428,6 +428,8 @@ void GameDisplay::mouseReleaseEvent(QMouseEvent* event) {
         QClipboard* clip = QGuiApplication::clipboard();
         if (hasSelection() && clip->supportsSelection())
             clip->setText(selectedText(), QClipboard::Selection);
+        event->accept();
+        return;
     }
     QAbstractScrollArea::mouseReleaseEvent(event);
 }
