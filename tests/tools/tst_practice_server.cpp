@@ -93,6 +93,7 @@ private slots:
     void floodSendsHundredsOfLines();
     void farewellClosesTheConnection();
     void garbageAndTelnetCommands();
+    void limitsProtectTheServer();
     void inputLineAssembly();
     void codePage();
     void programListensOnLoopback();
@@ -404,6 +405,48 @@ void TestPracticeServer::garbageAndTelnetCommands() {
     QVERIFY(QTest::qWaitFor([&] { return server->connectionCount() == 1; }, 5000));
     a.send("guarda");
     QVERIFY(!a.readUntil("[Uscite: nord sud est ovest]").isEmpty());
+}
+
+void TestPracticeServer::limitsProtectTheServer() {
+    Client a(port);
+    a.login("Ale");
+    // A player cannot slip colour sequences of his own into others' screens.
+    QVERIFY(a.command("di \x1b[31mrosso", "Ale").contains("Dici '[31mrosso'"));
+
+    // The board keeps the latest notes under their own numbers.
+    NoteBoard board;
+    for (int i = 1; i <= NoteBoard::kMaxNotes + 1; ++i)
+        QCOMPARE(board.post({"Ale", "TUTTI", QString::number(i), {}}), i);
+    QCOMPARE(board.firstNumber(), 2);
+    QVERIFY(!board.note(1));
+    QCOMPARE(board.note(2)->subject, QStringLiteral("2"));
+    QCOMPARE(board.note(NoteBoard::kMaxNotes + 1)->subject,
+             QString::number(NoteBoard::kMaxNotes + 1));
+    QVERIFY(!board.note(NoteBoard::kMaxNotes + 2));
+
+    // Connections beyond the limit are told and closed.
+    std::vector<std::unique_ptr<Client>> others;
+    for (int i = 1; i < PracticeServer::kMaxConnections; ++i)
+        others.push_back(std::make_unique<Client>(port));
+    for (auto& c : others)
+        c->readUntil(kNamePrompt);
+    Client extra(port);
+    QVERIFY(extra.waitClosed());
+    QVERIFY(extra.buffer.contains("pieno"));
+    others.clear();
+    QVERIFY(QTest::qWaitFor([&] { return server->connectionCount() == 1; }, 5000));
+
+    // A client that never reads is dropped before its output fills memory.
+    Client stuck(port);
+    stuck.socket.setReadBufferSize(1024);
+    stuck.login("Fermo");
+    QByteArray floods;
+    for (int i = 0; i < 600; ++i)
+        floods += "inonda\r\n";
+    stuck.socket.write(floods);
+    QVERIFY(QTest::qWaitFor([&] { return server->connectionCount() == 1; }, 20000));
+    a.send("chi");
+    QVERIFY(a.readUntil("in tutto.").endsWith("Un giocatore in tutto."));
 }
 
 void TestPracticeServer::inputLineAssembly() {

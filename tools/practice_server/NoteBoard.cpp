@@ -14,11 +14,15 @@ bool NoteBoard::canRead(const Note& note, const QString& reader) {
 
 int NoteBoard::post(const Note& note) {
     m_notes.append(note);
-    return int(m_notes.size());
+    if (m_notes.size() > kMaxNotes) {
+        m_notes.removeFirst();
+        ++m_first;
+    }
+    return lastNumber();
 }
 
 const Note* NoteBoard::note(int number) const {
-    if (number < 1 || number > m_notes.size())
+    if (number < m_first || number > lastNumber())
         return nullptr;
-    return &m_notes[number - 1];
+    return &m_notes[number - m_first];
 }

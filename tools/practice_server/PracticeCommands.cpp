@@ -232,7 +232,7 @@ QString PracticeServer::noteCommand(Player& p, const QString& rest) {
 
 QString PracticeServer::noteList(const Player& p) const {
     QString text;
-    for (int i = 1; i <= m_board.count(); ++i) {
+    for (int i = m_board.firstNumber(); i <= m_board.lastNumber(); ++i) {
         const Note* n = m_board.note(i);
         if (!NoteBoard::canRead(*n, p.name))
             continue;

@@ -33,6 +33,13 @@ bool PracticeServer::listen(quint16 port) {
 
 void PracticeServer::onNewConnection() {
     while (QTcpSocket* socket = m_server.nextPendingConnection()) {
+        if (int(m_players.size()) >= kMaxConnections) {
+            socket->write(Cp1252::encode(
+                QStringLiteral("Il mondo di prova è pieno: riprova più tardi.\r\n")));
+            socket->disconnectFromHost();
+            connect(socket, &QTcpSocket::disconnected, socket, &QObject::deleteLater);
+            continue;
+        }
         auto player = std::make_unique<Player>();
         player->socket = socket;
         player->room = m_world.startRoom();
@@ -81,7 +88,7 @@ void PracticeServer::removePlayer(QTcpSocket* socket) {
             continue;
         std::unique_ptr<Player> gone = std::move(*it);
         m_players.erase(it);
-        if (gone->stage == Stage::Playing) {
+        if (gone->inWorld) {
             notifyRoom(gone->room,
                        c(Ansi::kBrightYellow) + gone->name +
                            QStringLiteral(" svanisce nel nulla.") + c(Ansi::kReset),
@@ -97,8 +104,14 @@ void PracticeServer::send(Player& p, const QString& text) {
 }
 
 void PracticeServer::sendRaw(Player& p, const QByteArray& bytes) {
-    if (p.stage != Stage::Leaving && p.socket->state() == QAbstractSocket::ConnectedState)
-        p.socket->write(bytes);
+    if (p.stage == Stage::Leaving || p.socket->state() != QAbstractSocket::ConnectedState)
+        return;
+    if (p.socket->bytesToWrite() + bytes.size() > kMaxPendingOutput) {
+        p.stage = Stage::Leaving;
+        p.socket->abort();
+        return;
+    }
+    p.socket->write(bytes);
 }
 
 void PracticeServer::sendPrompt(Player& p) {
@@ -201,6 +214,7 @@ void PracticeServer::handlePassword(Player& p, const QString& text) {
                                       "connessione.") +
                        c(Ansi::kReset) + QStringLiteral("\r\n"));
         old->stage = Stage::Leaving;
+        old->inWorld = false;
         old->socket->disconnectFromHost();
     }
     enterWorld(p, created);
@@ -208,6 +222,7 @@ void PracticeServer::handlePassword(Player& p, const QString& text) {
 
 void PracticeServer::enterWorld(Player& p, bool created) {
     p.stage = Stage::Playing;
+    p.inWorld = true;
     p.room = m_world.startRoom();
     QString text = created ? QStringLiteral("Il personaggio ") + p.name +
                                  QStringLiteral(" è stato creato. Buon divertimento!\r\n")
@@ -227,6 +242,7 @@ void PracticeServer::leave(Player& p) {
          QStringLiteral("\r\n") + QString::fromLatin1(farewellPhrase()) + QStringLiteral("\r\n"));
     const bool wasPlaying = p.stage == Stage::Playing;
     p.stage = Stage::Leaving;
+    p.inWorld = false;
     if (wasPlaying) {
         notifyRoom(p.room,
                    c(Ansi::kBrightYellow) + p.name + QStringLiteral(" lascia il mondo di prova.") +

@@ -21,6 +21,10 @@ public:
     static constexpr int kFloodLines = 300;
     static constexpr int kMaxNameLength = 20;
     static constexpr int kMaxNoteLines = 200;
+    static constexpr int kMaxConnections = 32;
+    // A player whose client stops reading is dropped once this much output
+    // waits for it, so one stuck client cannot eat the server's memory.
+    static constexpr qint64 kMaxPendingOutput = 4 * 1024 * 1024;
 
     explicit PracticeServer(QObject* parent = nullptr);
     ~PracticeServer() override;
@@ -48,6 +52,7 @@ private:
         Stage stage = Stage::Name;
         QString name;
         int room = 0;
+        bool inWorld = false; // seen by others; cleared once its leaving is told
         Draft draft;
     };
 
