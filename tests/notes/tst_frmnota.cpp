@@ -1,0 +1,344 @@
+#include "notes/FrmNota.h"
+#include "session/DisplaySink.h"
+#include "support/ScriptedDialogs.h"
+
+#include <QFile>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QTemporaryDir>
+#include <QTest>
+
+namespace {
+
+// The display as the composer sees it: what was inserted, in which colour.
+class RecordingDisplay : public DisplaySink {
+public:
+    struct Piece {
+        QRgb colour;
+        QString text;
+    };
+    QList<Piece> pieces;
+    QRgb colour = 0;
+    void setSelColor(QRgb c) override { colour = c; }
+    void setSelBold(bool) override {}
+    void insertText(QStringView t) override { pieces.append({colour, t.toString()}); }
+    int lastLine() const override { return 0; }
+    void removeLeadingLines(int) override {}
+};
+
+class PaintCounter : public QObject {
+public:
+    int paints = 0;
+    bool eventFilter(QObject*, QEvent* e) override {
+        if (e->type() == QEvent::Paint)
+            ++paints;
+        return false;
+    }
+};
+
+} // namespace
+
+class TestFrmNota : public QObject {
+    Q_OBJECT
+
+    RecordingDisplay* display = nullptr;
+    QStringList written;
+    FrmNota* w = nullptr;
+    ScriptedDialogs* dlg = nullptr;
+
+    QLineEdit* dest() const { return w->findChild<QLineEdit*>("txtDest"); }
+    QLineEdit* sogg() const { return w->findChild<QLineEdit*>("txtSogg"); }
+    QPlainTextEdit* nota() const { return w->findChild<QPlainTextEdit*>("txtNota"); }
+    QLabel* help() const { return w->findChild<QLabel*>("lblHelp"); }
+    bool on(int i) const { return w->buttons()[size_t(i)].Attivo(); }
+    // Nuovo, Invia, Annulla, Esci, Apri, Salva as a string of 0/1.
+    QString states() const {
+        QString s;
+        for (int i = 0; i < 6; ++i)
+            s += on(i) ? '1' : '0';
+        return s;
+    }
+    void click(int i) { QTest::mouseClick(w->lblShape(i), Qt::LeftButton, {}, QPoint(50, 12)); }
+    void compose(const QString& d, const QString& s, const QString& body) {
+        click(FrmNota::Nuovo);
+        dest()->setText(d);
+        sogg()->setText(s);
+        nota()->setPlainText(body);
+    }
+    void writeFile(const QString& path, const QByteArray& bytes) {
+        QFile f(path);
+        QVERIFY(f.open(QIODevice::WriteOnly));
+        f.write(bytes);
+    }
+
+private slots:
+    void init() {
+        display = new RecordingDisplay;
+        written.clear();
+        dlg = new ScriptedDialogs;
+        w = new FrmNota(*display, [this](const QString& l) { written << l; });
+        w->show();
+        QVERIFY(QTest::qWaitForWindowExposed(w));
+    }
+    void cleanup() {
+        delete w;
+        delete dlg;
+        delete display;
+    }
+
+    void loadsIdle() {
+        QCOMPARE(w->windowTitle(), QString("Nota"));
+        QCOMPARE(w->clientSize(), QSize(386, 459));
+        QVERIFY(!w->isShaped());
+        QCOMPARE(states(), QString("100110"));
+        const char* captions[] = {"Nuovo", "Invia", "Annulla", "Esci", "Apri", "Salva"};
+        const QPoint at[] = {{10, 300}, {120, 300}, {230, 300}, {230, 340}, {10, 340}, {120, 340}};
+        for (int i = 0; i < 6; ++i) {
+            QCOMPARE(w->buttons()[size_t(i)].Caption(), QString(captions[i]));
+            QCOMPARE(w->lblShape(i)->geometry(), QRect(at[i], QSize(100, 25)));
+            QCOMPARE(w->icone(i)->geometry(), QRect(at[i] + QPoint(3, 3), QSize(20, 20)));
+        }
+        for (QWidget* f : {(QWidget*)dest(), (QWidget*)sogg(), (QWidget*)nota()})
+            QVERIFY(!f->isEnabled());
+        QCOMPARE(dest()->geometry(), QRect(8, 32, 369, 25));
+        QCOMPARE(nota()->geometry(), QRect(8, 128, 321, 153));
+        QCOMPARE(help()->geometry(), QRect(8, 384, 369, 65));
+        QVERIFY(help()->text().isEmpty());
+    }
+
+    void swatches() {
+        for (int i = 0; i < 16; ++i) {
+            auto* sw = w->findChild<QLabel*>(QString("sphCol_%1").arg(i));
+            QVERIFY(sw);
+            QCOMPARE(sw->geometry(), QRect(344 + 16 * (i % 2), 136 + 16 * (i / 2), 17, 17));
+        }
+        auto* sw3 = w->findChild<QLabel*>("sphCol_3");
+        QCOMPARE(sw3->palette().color(QPalette::Window), QColor(240, 0, 0));
+        QCOMPARE(sw3->property("tag").toString(), QString("{{R"));
+        QCOMPARE(w->findChild<QLabel*>("sphCol_8")->palette().color(QPalette::Window),
+                 QColor(0, 0, 120));
+
+        click(FrmNota::Nuovo);
+        nota()->setPlainText("uno due");
+        QTextCursor c = nota()->textCursor();
+        c.setPosition(3);
+        c.setPosition(4, QTextCursor::KeepAnchor); // the space is selected
+        nota()->setTextCursor(c);
+        QTest::mouseClick(sw3, Qt::LeftButton, {}, QPoint(8, 8));
+        QCOMPARE(nota()->toPlainText(), QString("uno{{Rdue"));
+        QCOMPARE(nota()->textCursor().position(), 9);
+
+        nota()->clear();
+        for (int i = 0; i < 16; ++i)
+            w->sphCol_Click(i);
+        QCOMPARE(nota()->toPlainText(),
+                 QString("{{g{{G{{r{{R{{v{{V{{t{{T{{b{{B{{m{{M{{c{{C{{Z{{p"));
+    }
+
+    void helpAndLimits() {
+        click(FrmNota::Nuovo);
+        QTRY_VERIFY(dest()->hasFocus());
+        QVERIFY(
+            help()->text().startsWith("Assegna la lista di destinatari. Il destinatario TUTTI"));
+        QVERIFY(help()->text().endsWith("Antichi.\nE' possibile scrivere a piu' destinatari "
+                                        "dividendo ogni nome con uno spazio."));
+        nota()->setFocus();
+        QTRY_COMPARE(help()->text(),
+                     QString("Scrivere il testo della nota.\nATTENZIONE: non scrivere troppi "
+                             "caratteri senza dare INVIO, altrimenti il server non accetterà la "
+                             "riga."));
+        // Leaving a field keeps the text; the next field changes it.
+        sogg()->setFocus();
+        QTRY_COMPARE(help()->text(), QString("Assegna il soggetto di una nuova nota."));
+
+        QTest::keyClicks(dest(), QString(35, 'd'));
+        QTest::keyClicks(sogg(), QString(45, 's'));
+        QCOMPARE(dest()->text().size(), 30);
+        QCOMPARE(sogg()->text().size(), 40);
+    }
+
+    void postsTheNote() {
+        compose("TUTTI", "prova", "uno\ndue");
+        QCOMPARE(states(), QString("011101"));
+        click(FrmNota::Invia);
+        const QStringList lines{"nota a TUTTI\r\n", "nota soggetto prova\r\n", "nota + uno\r\n",
+                                "nota + due\r\n", "nota spedisci\r\n"};
+        QCOMPARE(written, lines);
+        QCOMPARE(display->pieces.size(), 5);
+        for (int i = 0; i < 5; ++i) {
+            QCOMPARE(display->pieces[i].text, lines[i]);
+            QCOMPARE(display->pieces[i].colour, qRgb(200, 200, 160));
+        }
+        QCOMPARE(dlg->messages.size(), 1);
+        QCOMPARE(dlg->messages[0].text, QString("Sei sicuro di voler inviare la nota?"));
+        QCOMPARE(dlg->messages[0].title, QString("Inviare?"));
+        QCOMPARE(dlg->messages[0].flags, 20);
+        // Back to idle.
+        QCOMPARE(states(), QString("100110"));
+        QVERIFY(dest()->text().isEmpty() && nota()->toPlainText().isEmpty());
+        QVERIFY(!dest()->isEnabled());
+
+        // A final line break posts one more, empty, line.
+        written.clear();
+        compose("a", "b", "riga\n");
+        click(FrmNota::Invia);
+        QCOMPARE(written.mid(2, 3),
+                 (QStringList{"nota + riga\r\n", "nota + \r\n", "nota spedisci\r\n"}));
+    }
+
+    void checksStopInviaAndSalva() {
+        struct Case {
+            QString d, s, body, message;
+        };
+        const QList<Case> cases{
+            {"", "", "", "Non e' stato inserito nessun destinatario"},
+            {"TUTTI", "", "x", "Non e' stato inserito nessun soggetto"},
+            {"TUTTI", "s", "", "Non e' stato scritto nulla nella nota"},
+        };
+        click(FrmNota::Nuovo);
+        for (int button : {int(FrmNota::Invia), int(FrmNota::Salva)}) {
+            for (const Case& c : cases) {
+                dest()->setText(c.d);
+                sogg()->setText(c.s);
+                nota()->setPlainText(c.body);
+                dlg->messages.clear();
+                click(button);
+                QCOMPARE(dlg->messages.size(), 1);
+                QCOMPARE(dlg->messages[0].text, c.message);
+                QCOMPARE(dlg->messages[0].title, QString("Errore"));
+                QCOMPARE(dlg->messages[0].flags, 16);
+            }
+        }
+        QVERIFY(dlg->fileRequests.isEmpty());
+        // "No" to the question: nothing sent, nothing changed.
+        nota()->setPlainText("x");
+        dlg->answers << Msg::No;
+        click(FrmNota::Invia);
+        QVERIFY(written.isEmpty() && display->pieces.isEmpty());
+        QCOMPARE(nota()->toPlainText(), QString("x"));
+        QCOMPARE(states(), QString("011101"));
+    }
+
+    void saveThenOpen() {
+        QTemporaryDir dir;
+        compose("TUTTI", "prova", "uno\ndue\n");
+        dlg->filePaths << dir.filePath("saluti");
+        click(FrmNota::Salva);
+        QCOMPARE(dlg->fileRequests.size(), 1);
+        QCOMPARE(dlg->fileRequests[0].kind, FileDialogRequest::Save);
+        QCOMPARE(dlg->fileRequests[0].title, QString("Salva Nota"));
+        QVERIFY(!dlg->fileRequests[0].mustExist);
+        QCOMPARE(dlg->fileRequests[0].nameFilters, QStringList{"Varendor Nota(*.not) (*.not)"});
+        QFile f(dir.filePath("saluti.not"));
+        QVERIFY(f.open(QIODevice::ReadOnly));
+        QCOMPARE(f.readAll(), QByteArray("<DEST>TUTTI</DEST>\r\n<SOGG>prova</SOGG>\r\n"
+                                         "uno\r\ndue\r\n\r\n"));
+        QCOMPARE(states(), QString("011100")); // "Salva" off until Nuovo or Apri
+
+        click(FrmNota::Annulla);
+        QCOMPARE(states(), QString("100110"));
+        dlg->filePaths << dir.filePath("saluti.not");
+        click(FrmNota::Apri);
+        QCOMPARE(dlg->fileRequests[1].title, QString("Apri Nota"));
+        QVERIFY(dlg->fileRequests[1].mustExist);
+        QCOMPARE(dest()->text(), QString("TUTTI"));
+        QCOMPARE(sogg()->text(), QString("prova"));
+        QCOMPARE(nota()->toPlainText(), QString("uno\ndue\n")); // no empty first line
+        QCOMPARE(states(), QString("011111"));
+        QTRY_VERIFY(dest()->hasFocus());
+        click(FrmNota::Invia);
+        QCOMPARE(written.mid(2, 3),
+                 (QStringList{"nota + uno\r\n", "nota + due\r\n", "nota + \r\n"}));
+    }
+
+    void openOverAnotherNote() {
+        QTemporaryDir dir;
+        writeFile(dir.filePath("a.not"), "<DEST>Uno</DEST>\r\n<SOGG>Primo</SOGG>\r\nA\r\n");
+        writeFile(dir.filePath("b.not"), "<SOGG>Secondo</SOGG>\r\nB\r\n");
+        dlg->filePaths << dir.filePath("a.not") << dir.filePath("b.not");
+        click(FrmNota::Apri);
+        click(FrmNota::Apri);
+        // Recipients without tags stay; the body is the second note's.
+        QCOMPARE(dest()->text(), QString("Uno"));
+        QCOMPARE(sogg()->text(), QString("Secondo"));
+        QCOMPARE(nota()->toPlainText(), QString("B"));
+    }
+
+    void cancelledDialogsAndFileFailures() {
+        QTemporaryDir dir;
+        // Cancelled open and save: nothing changes.
+        click(FrmNota::Apri);
+        QCOMPARE(states(), QString("100110"));
+        compose("d", "s", "b");
+        click(FrmNota::Salva);
+        QCOMPARE(dlg->fileRequests.size(), 2);
+        QCOMPARE(states(), QString("011101"));
+        QVERIFY(dlg->messages.isEmpty());
+        QCOMPARE(QDir(dir.path()).entryList(QDir::Files).size(), 0);
+
+        // A note that cannot be written: reported, "Salva" stays on.
+        dlg->filePaths << dir.filePath("manca/x");
+        click(FrmNota::Salva);
+        QCOMPARE(dlg->messages.size(), 1);
+        QCOMPARE(dlg->messages[0].title, QString("Errore"));
+        QVERIFY(dlg->messages[0].text.contains("manca/x.not"));
+        QCOMPARE(states(), QString("011101"));
+
+        // A note that cannot be read: reported, the fields as they were.
+        if (QFile::exists("/proc/self/mem")) {
+            dlg->filePaths << "/proc/self/mem";
+            click(FrmNota::Apri); // "Apri" is off while composing a new note
+            QCOMPARE(dlg->fileRequests.size(), 3);
+            click(FrmNota::Annulla);
+            click(FrmNota::Apri);
+            QCOMPARE(dlg->messages.size(), 2);
+            QVERIFY(dlg->messages[1].text.startsWith("Impossibile leggere"));
+            QCOMPARE(states(), QString("100110"));
+            QVERIFY(!dest()->isEnabled());
+        }
+    }
+
+    void saveAsksBeforeReplacingAnotherFile() {
+        QTemporaryDir dir;
+        writeFile(dir.filePath("vecchia.not"), "vecchio");
+        compose("d", "s", "nuovo");
+        dlg->filePaths << dir.filePath("vecchia");
+        dlg->answers << Msg::No;
+        click(FrmNota::Salva);
+        QFile f(dir.filePath("vecchia.not"));
+        QVERIFY(f.open(QIODevice::ReadOnly));
+        QCOMPARE(f.readAll(), QByteArray("vecchio"));
+        QCOMPARE(dlg->messages.size(), 1);
+        QCOMPARE(states(), QString("011101"));
+    }
+
+    void disabledButtonOnlyRepaints() {
+        PaintCounter counter;
+        w->clientArea()->installEventFilter(&counter);
+        QTest::qWait(0);
+        counter.paints = 0;
+        click(FrmNota::Invia);
+        QTRY_VERIFY(counter.paints > 0);
+        QVERIFY(written.isEmpty() && dlg->messages.isEmpty());
+        QCOMPARE(states(), QString("100110"));
+        // And the new states are what gets painted.
+        click(FrmNota::Nuovo);
+        const QImage img = w->clientArea()->grab().toImage();
+        QCOMPARE(QColor(img.pixel(121, 310)), QColor(192, 192, 255)); // Invia on, beside its icon
+        QCOMPARE(QColor(img.pixel(11, 310)), QColor(160, 160, 160));  // Nuovo off
+    }
+
+    void esciAndCloseBoxLoseTheNote() {
+        compose("d", "s", "b");
+        click(FrmNota::Esci);
+        QVERIFY(!w->isVisible());
+        w->show();
+        compose("d", "s", "b");
+        w->close();
+        QVERIFY(!w->isVisible());
+        QVERIFY(dlg->messages.isEmpty() && written.isEmpty());
+    }
+};
+
+QTEST_MAIN(TestFrmNota)
+#include "tst_frmnota.moc"
