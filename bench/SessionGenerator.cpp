@@ -1,0 +1,81 @@
+#include "bench/SessionGenerator.h"
+
+#include "automation/CodePage.h"
+
+#include <QRandomGenerator>
+#include <QStringList>
+
+namespace {
+
+const QStringList kWords = {
+    "il",       "la",       "un",       "una",     "di",       "del",        "nella",    "con",
+    "spada",    "scudo",    "goblin",   "taverna", "porta",    "nord",       "sud",      "est",
+    "ovest",    "vedi",     "qui",      "uscite",  "oro",      "monete",     "pozione",  "antica",
+    "torre",    "bosco",    "sentiero", "guardia", "mercante", "ti",         "guarda",   "attacca",
+    "colpisce", "manca",    "fuggi",    "stanco",  "città",    "perché",     "più",      "è",
+    "armatura", "mantello", "fiume",    "ponte",   "cammini",  "lentamente", "silenzio", "notte"};
+// Trigger phrases are built from these, which the session never uses.
+const QStringList kRareWords = {"drago",    "fenice",    "basilisco", "negromante", "incantesimo",
+                                "vulcano",  "labirinto", "chimera",   "oracolo",    "grifone",
+                                "tempesta", "ombra",     "rubino",    "sortilegio", "campana"};
+const char* const kColours[] = {"\x1b[0m",    "\x1b[31m",   "\x1b[32m",   "\x1b[1;33m",
+                                "\x1b[34m",   "\x1b[1;35m", "\x1b[36m",   "\x1b[37m",
+                                "\x1b[1;32m", "\x1b[0;37m", "\x1b[1;31m", "\x1b[m"};
+
+} // namespace
+
+QByteArray SessionGenerator::session(qsizetype size, quint32 seed) {
+    QRandomGenerator rng(seed);
+    QByteArray out;
+    out.reserve(size + 256);
+    QString line;
+    int lineNo = 0;
+    while (out.size() < size) {
+        line.clear();
+        int untilColour = 2 + int(rng.bounded(4));
+        // Now and then a line holds a phrase that some triggers look for.
+        if (++lineNo % 397 == 0)
+            line += kRareWords[int(rng.bounded(int(kRareWords.size())))] + " ";
+        while (line.size() < 72) {
+            if (--untilColour == 0) {
+                line += QString::fromLatin1(
+                    kColours[rng.bounded(int(sizeof kColours / sizeof *kColours))]);
+                untilColour = 2 + int(rng.bounded(4));
+            }
+            line += kWords[int(rng.bounded(int(kWords.size())))];
+            line += u' ';
+        }
+        line += QStringLiteral("\r\n");
+        out += CodePage::encode(line);
+    }
+    return out;
+}
+
+QList<QPair<QString, QString>> SessionGenerator::triggers(int n, quint32 seed) {
+    QRandomGenerator rng(seed);
+    QList<QPair<QString, QString>> out;
+    out.reserve(n);
+    for (int i = 0; i < n; ++i) {
+        QString text;
+        if (i % 50 == 49) { // a single rare word: occurs every few hundred lines
+            text = kRareWords[int(rng.bounded(int(kRareWords.size())))];
+        } else {
+            const int words = 2 + int(rng.bounded(3));
+            for (int w = 0; w < words; ++w) {
+                if (w > 0)
+                    text += u' ';
+                const QStringList& from = w == 1 ? kWords : kRareWords;
+                text += from[int(rng.bounded(int(from.size())))];
+            }
+        }
+        out.append({text, QStringLiteral("say %1<%>").arg(i)});
+    }
+    return out;
+}
+
+QByteArray SessionGenerator::triggerFile(const QList<QPair<QString, QString>>& triggers) {
+    QByteArray out;
+    for (const auto& [text, action] : triggers)
+        out += CodePage::encode(QString(text + QStringLiteral("<!>") + action + "\r\n"));
+    return out;
+}

@@ -1,0 +1,252 @@
+// Throughput of received text: a session replayed in 2048-byte reads through
+// the telnet layer, the code page, line-break marking, colour parsing and
+// trigger firing (writes go to a loopback socket), first into a display that
+// does nothing, then into the real game display on the offscreen platform.
+//
+//   bench_textpath [--input FILE --triggers FILE] [--megabytes N]
+#include "automation/CodePage.h"
+#include "automation/PairTable.h"
+#include "bench/SessionGenerator.h"
+#include "session/ColorRenderer.h"
+#include "session/GameDisplay.h"
+#include "session/IncomingText.h"
+#include "session/TelnetLayer.h"
+
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QHostAddress>
+#include <QTcpServer>
+#include <QTcpSocket>
+
+#include <algorithm>
+#include <cstdio>
+#include <ctime>
+#include <memory>
+#include <vector>
+
+namespace {
+
+constexpr qsizetype kReadSize = 2048;
+
+struct NullSink : DisplaySink {
+    void setSelColor(QRgb) override {}
+    void setSelBold(bool) override {}
+    void insertText(QStringView text) override { chars += text.size(); }
+    int lastLine() const override { return 0; }
+    void removeLeadingLines(int) override {}
+    qint64 chars = 0;
+};
+
+// The receiving end of trigger writes: counts what arrives and throws it away.
+struct Loopback {
+    QTcpServer server;
+    QTcpSocket client;
+    QTcpSocket* peer = nullptr;
+    qint64 received = 0;
+
+    bool open() {
+        if (!server.listen(QHostAddress::LocalHost, 0))
+            return false;
+        client.connectToHost(QHostAddress::LocalHost, server.serverPort());
+        if (!client.waitForConnected(5000) || !server.waitForNewConnection(5000))
+            return false;
+        peer = server.nextPendingConnection();
+        QObject::connect(peer, &QTcpSocket::readyRead,
+                         [this] { received += peer->readAll().size(); });
+        return true;
+    }
+};
+
+// CPU time of this thread: the machine is shared, so wall time alone says
+// more about the neighbours than about this code.
+qint64 cpuNanos() {
+    timespec ts{};
+    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &ts);
+    return qint64(ts.tv_sec) * 1000000000 + ts.tv_nsec;
+}
+
+long peakKiB() {
+    QFile f("/proc/self/status");
+    if (!f.open(QIODevice::ReadOnly))
+        return -1;
+    for (const QByteArray& line : f.readAll().split('\n'))
+        if (line.startsWith("VmHWM:"))
+            return line.mid(6).trimmed().split(' ').value(0).toLong();
+    return -1;
+}
+
+void resetPeak() {
+    QFile f("/proc/self/clear_refs");
+    if (f.open(QIODevice::WriteOnly))
+        f.write("5");
+}
+
+PairTable tableOf(const QList<QPair<QString, QString>>& entries) {
+    PairTable t;
+    for (const auto& [text, action] : entries) {
+        t.texts << text;
+        t.actions << action;
+    }
+    t.texts << QString();
+    t.actions << QString();
+    t.count = int(entries.size());
+    return t;
+}
+
+QList<QPair<QString, QString>> readTriggerFile(const QString& path) {
+    QList<QPair<QString, QString>> out;
+    QFile f(path);
+    if (!f.open(QIODevice::ReadOnly))
+        return out;
+    for (QByteArray line : f.readAll().split('\n')) {
+        if (line.endsWith('\r'))
+            line.chop(1);
+        const QString s = CodePage::decode(line);
+        if (s.isEmpty() || s == QStringLiteral("<!>"))
+            break;
+        const QStringList fields = s.split(QStringLiteral("<!>"));
+        if (fields.size() < 2)
+            break;
+        out.append({fields[0], fields[1]});
+    }
+    return out;
+}
+
+struct Result {
+    double mbPerSecond = 0; // wall clock
+    double cpuMbPerSecond = 0;
+    double p50us = 0; // CPU time per read
+    double p99us = 0;
+    long peakKiB = 0;
+    qint64 triggerBytes = 0;
+    int repaints = 0;
+};
+
+Result run(const QByteArray& session, const QList<QPair<QString, QString>>& triggerEntries,
+           bool realDisplay) {
+    resetPeak();
+    Loopback loop;
+    if (!loop.open()) {
+        std::fprintf(stderr, "loopback socket failed\n");
+        return {};
+    }
+    PairTable triggers = tableOf(triggerEntries);
+    ColorRenderer renderer;
+    NullSink nullSink;
+    std::unique_ptr<GameDisplay> display;
+    if (realDisplay) {
+        display = std::make_unique<GameDisplay>();
+        display->resize(1024, 700);
+        display->show();
+        QCoreApplication::processEvents();
+    }
+    DisplaySink& sink = realDisplay ? static_cast<DisplaySink&>(*display) : nullSink;
+    IncomingText incoming(
+        renderer, sink, triggers, [] {},
+        [&loop](const QString& s) { loop.client.write(CodePage::encode(s)); });
+    TelnetLayer telnet;
+    QByteArray text;
+    telnet.onData = [&text](QByteArrayView bytes) { text.append(bytes); };
+    telnet.onSend = [&loop](QByteArrayView bytes) { loop.client.write(bytes.toByteArray()); };
+
+    std::vector<qint64> latencies;
+    latencies.reserve(size_t(session.size() / kReadSize + 1));
+    QElapsedTimer total, sinceRepaint;
+    int repaints = 0;
+    total.start();
+    const qint64 cpuStart = cpuNanos();
+    sinceRepaint.start();
+    for (qsizetype at = 0; at < session.size(); at += kReadSize) {
+        const qint64 chunkStart = cpuNanos();
+        const qsizetype n = std::min(kReadSize, session.size() - at);
+        telnet.feed(session.constData() + at, n);
+        if (!text.isEmpty()) {
+            incoming.processChunk(CodePage::decode(text));
+            text.clear();
+        }
+        // Let the loopback take the trigger writes, and the display repaint,
+        // at most once a frame.
+        if (sinceRepaint.elapsed() >= 16) {
+            if (display)
+                display->viewport()->repaint();
+            QCoreApplication::processEvents();
+            sinceRepaint.start();
+            ++repaints;
+        }
+        latencies.push_back(cpuNanos() - chunkStart);
+    }
+    const double seconds = double(total.nsecsElapsed()) / 1e9;
+    const double cpuSeconds = double(cpuNanos() - cpuStart) / 1e9;
+    loop.client.flush();
+    QCoreApplication::processEvents();
+
+    Result r;
+    r.mbPerSecond = double(session.size()) / (1024.0 * 1024.0) / seconds;
+    r.cpuMbPerSecond = double(session.size()) / (1024.0 * 1024.0) / cpuSeconds;
+    std::sort(latencies.begin(), latencies.end());
+    if (!latencies.empty()) {
+        r.p50us = double(latencies[latencies.size() / 2]) / 1000.0;
+        r.p99us = double(latencies[latencies.size() * 99 / 100]) / 1000.0;
+    }
+    r.peakKiB = peakKiB();
+    r.triggerBytes = loop.client.bytesToWrite() + loop.received;
+    r.repaints = repaints;
+    return r;
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    const QStringList args = app.arguments();
+    QString inputPath, triggersPath;
+    int megabytes = 20;
+    for (int i = 1; i + 1 < args.size(); ++i) {
+        if (args[i] == "--input")
+            inputPath = args[++i];
+        else if (args[i] == "--triggers")
+            triggersPath = args[++i];
+        else if (args[i] == "--megabytes")
+            megabytes = std::max(1, args[++i].toInt());
+    }
+
+    QByteArray session;
+    if (!inputPath.isEmpty()) {
+        QFile f(inputPath);
+        if (!f.open(QIODevice::ReadOnly)) {
+            std::fprintf(stderr, "cannot read %s\n", qPrintable(inputPath));
+            return 1;
+        }
+        session = f.readAll();
+    } else {
+        session = SessionGenerator::session(qsizetype(megabytes) << 20, 20261207);
+    }
+
+    QList<QList<QPair<QString, QString>>> triggerSets;
+    if (!triggersPath.isEmpty()) {
+        triggerSets << readTriggerFile(triggersPath);
+    } else {
+        const auto all = SessionGenerator::triggers(1000, 7);
+        triggerSets << QList<QPair<QString, QString>>() << all.mid(0, 100) << all;
+    }
+
+    std::printf("session: %.1f MB in %lld-byte reads\n", double(session.size()) / (1 << 20),
+                qlonglong(kReadSize));
+    std::printf("MB/s by wall clock and by this thread's CPU time; read latency in CPU time\n");
+    std::printf("%-12s %8s %9s %9s %9s %9s %10s %12s %9s\n", "path", "triggers", "MB/s wall",
+                "MB/s cpu", "p50 us", "p99 us", "VmHWM MB", "sent bytes", "repaints");
+    for (bool realDisplay : {false, true}) {
+        for (const auto& set : triggerSets) {
+            const Result r = run(session, set, realDisplay);
+            std::printf("%-12s %8lld %9.1f %9.1f %9.1f %9.1f %10.1f %12lld %9d\n",
+                        realDisplay ? "end-to-end" : "text path", qlonglong(set.size()),
+                        r.mbPerSecond, r.cpuMbPerSecond, r.p50us, r.p99us,
+                        double(r.peakKiB) / 1024.0, qlonglong(r.triggerBytes), r.repaints);
+            std::fflush(stdout);
+        }
+    }
+    return 0;
+}
