@@ -36,8 +36,8 @@ void PracticeServer::onNewConnection() {
         if (int(m_players.size()) >= kMaxConnections) {
             socket->write(Cp1252::encode(
                 QStringLiteral("Il mondo di prova è pieno: riprova più tardi.\r\n")));
-            socket->disconnectFromHost();
             connect(socket, &QTcpSocket::disconnected, socket, &QObject::deleteLater);
+            socket->disconnectFromHost();
             continue;
         }
         auto player = std::make_unique<Player>();
@@ -168,7 +168,7 @@ void PracticeServer::handleLine(Player& p, const TelnetInput::Line& line) {
         handleName(p, line.text);
         break;
     case Stage::Password:
-        handlePassword(p, line.text);
+        handlePassword(p);
         break;
     case Stage::Playing:
         handleCommand(p, line.text);
@@ -195,18 +195,17 @@ void PracticeServer::handleName(Player& p, const QString& text) {
     p.stage = Stage::Password;
     // The client stops echoing while the server "will echo": the password
     // never shows on the player's screen.
-    send(p, m_accounts.contains(name.toLower())
+    send(p, m_characters.contains(name.toLower())
                 ? QStringLiteral("Parola d'ordine: ")
                 : QStringLiteral("Nuovo personaggio. Scegli una parola d'ordine: "));
     sendRaw(p, kWillEcho);
 }
 
-void PracticeServer::handlePassword(Player& p, const QString& text) {
+void PracticeServer::handlePassword(Player& p) {
     sendRaw(p, kWontEcho + "\r\n");
     const QString key = p.name.toLower();
-    const bool created = !m_accounts.contains(key);
-    if (created)
-        m_accounts.insert(key, text); // any password will do in practice
+    const bool created = !m_characters.contains(key);
+    m_characters.insert(key);
     if (Player* old = findPlaying(p.name); old && old != &p) {
         // The same player coming back: the newer connection wins.
         send(*old, QStringLiteral("\r\n") + c(Ansi::kBrightRed) +

@@ -6,8 +6,8 @@
 #include "practice_server/TelnetInput.h"
 #include "practice_server/World.h"
 
-#include <QHash>
 #include <QObject>
+#include <QSet>
 #include <QTcpServer>
 #include <memory>
 #include <vector>
@@ -73,7 +73,7 @@ private:
     void greet(Player& p);
     void handleLine(Player& p, const TelnetInput::Line& line);
     void handleName(Player& p, const QString& text);
-    void handlePassword(Player& p, const QString& text);
+    void handlePassword(Player& p); // any password will do
     void enterWorld(Player& p, bool created);
     void leave(Player& p);
 
@@ -93,7 +93,9 @@ private:
 
     QTcpServer m_server;
     std::vector<std::unique_ptr<Player>> m_players;
-    QHash<QString, QString> m_accounts; // lower-case name -> password
+    // Names (lower case) that have a character; any password is accepted,
+    // so none is kept.
+    QSet<QString> m_characters;
     World m_world;
     NoteBoard m_board;
 };
