@@ -1,6 +1,7 @@
 #pragma once
 // The program's pictures, drawn in code once and kept for the life of the
-// process. Every function returns a cached pixmap; copies are cheap.
+// process. Every function returns a cached pixmap; copies are cheap. Call
+// them only once the application object exists, from the UI thread.
 #include <QPixmap>
 #include <QString>
 
@@ -11,7 +12,8 @@ QPixmap mainTile();
 // Background tile of the tool windows (43x42, parchment).
 QPixmap toolTile();
 // 20x20 icons: "nuovo", "modifica", "elimina", "conferma", "annulla", "esci",
-// "apri", "salva", "invia". An unknown name gives a 20x20 question mark.
+// "apri", "salva", "invia" (letter case ignored, so a button's caption will
+// do). An unknown name gives a 20x20 question mark.
 QPixmap icon(const QString& name);
 // 13x13 menu pictures: 0 trigger, 1 alias, 2 bottoni, 3 nota; others give an
 // empty (transparent) 13x13 picture.
