@@ -78,7 +78,7 @@ World::World() {
         QStringLiteral("Buio e silenzio. Le %1 dei fondatori del borgo riposano in nicchie")
             .arg(hl(Ansi::kLightGrey, QStringLiteral("ossa"))),
         QStringLiteral("scavate nella roccia. Su una lapide si legge a fatica: %1")
-            .arg(hl(Ansi::kBrightGreen, QStringLiteral("\"Chi ha pazienza ha città.\""))),
+            .arg(hl(Ansi::kBrightGreen, QStringLiteral("\"Qui vegliano i padri della città.\""))),
         QStringLiteral("Una scala sale al tempio."),
     };
     m_rooms[Porta].name = QStringLiteral("Porta del borgo");
