@@ -104,6 +104,17 @@ void ColorRenderer::writePiece(QStringView piece, DisplaySink& display) {
         logHook(text);
 }
 
+void ColorRenderer::holdBack(QStringView text, qsizetype start, qsizetype p, DisplaySink& display) {
+    // The text before a cut sequence waits with it, unless there is so much
+    // that chunk after chunk ending in a cut sequence would hold it for ever.
+    if (p - start > kMaxHeldText) {
+        display.setSelColor(CurrentColor);
+        writePiece(text.sliced(start, p - start), display);
+        start = p;
+    }
+    PendingText = text.mid(start).toString();
+}
+
 void ColorRenderer::AddColText(QString& parsecol, DisplaySink& display) {
     PendingText.clear();
     const QStringView text(parsecol);
@@ -117,7 +128,7 @@ void ColorRenderer::AddColText(QString& parsecol, DisplaySink& display) {
         if (p < 0)
             break;
         if (p + 1 == text.size()) { // ESC alone at the end: wait for the rest
-            PendingText = text.mid(start).toString();
+            holdBack(text, start, p, display);
             break;
         }
         if (text[p + 1] != u'[') { // not a sequence: shown as it stands
@@ -127,7 +138,7 @@ void ColorRenderer::AddColText(QString& parsecol, DisplaySink& display) {
         qsizetype q = 0;
         const Scan scan = scanSequence(text, p, q);
         if (scan == Scan::Incomplete) {
-            PendingText = text.mid(start).toString();
+            holdBack(text, start, p, display);
             break;
         }
         if (scan == Scan::NotASequence) {

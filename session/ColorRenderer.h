@@ -16,6 +16,8 @@ public:
     // Past this an ESC that never completed is shown as an ordinary character,
     // so an unfinished sequence cannot hold back text for ever.
     static constexpr int kMaxSequenceLength = 32;
+    // Most plain text held back in front of a cut sequence.
+    static constexpr int kMaxHeldText = 4096;
 
     QRgb CurrentColor = kPlainColour;
     QString PendingText;
@@ -31,4 +33,5 @@ public:
 
 private:
     void writePiece(QStringView piece, DisplaySink& display);
+    void holdBack(QStringView text, qsizetype start, qsizetype p, DisplaySink& display);
 };

@@ -169,6 +169,18 @@ private slots:
         QVERIFY(shown().endsWith("more"));
     }
 
+    void heldTextStaysBounded() {
+        // Every read ends in an ESC that the next read shows to be no sequence:
+        // text must still reach the display and the held text must not grow.
+        const QString line = QString("x").repeated(1000);
+        for (int i = 0; i < 20; ++i)
+            render(renderer.PendingText + QString::fromUtf8("é") + line + E);
+        QVERIFY(renderer.PendingText.size() <=
+                ColorRenderer::kMaxHeldText + ColorRenderer::kMaxSequenceLength);
+        QVERIFY(shown().size() > 15 * 1000);
+        QVERIFY(shown().startsWith(QString::fromUtf8("é") + "xxx"));
+    }
+
     void onePiecePerDisplayInsert() {
         CountingSink sink;
         QString chunk = "a$0$b" + esc("0;31m") + "c" + esc("m") + esc("32m") + "d";
