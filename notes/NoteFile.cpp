@@ -1,9 +1,6 @@
 #include "notes/NoteFile.h"
 
-#include "automation/CodePage.h"
-
-#include <QFile>
-#include <QSaveFile>
+#include "automation/TextFile.h"
 
 namespace NoteFile {
 
@@ -86,41 +83,15 @@ QStringList commands(const Note& note) {
 }
 
 bool save(const QString& path, const Note& note, QString* error) {
-    // Written to a temporary file and renamed, so a failed write never leaves
-    // a half note in place of a good one.
-    QSaveFile f(path);
-    if (!f.open(QIODevice::WriteOnly)) {
-        if (error)
-            *error =
-                QStringLiteral("Impossibile scrivere il file %1:\n%2").arg(path, f.errorString());
-        return false;
-    }
-    f.write(CodePage::encode(format(note)));
-    if (!f.commit()) {
-        if (error)
-            *error =
-                QStringLiteral("Impossibile scrivere il file %1:\n%2").arg(path, f.errorString());
-        return false;
-    }
-    return true;
+    // Replaced in one step: a failed write never leaves half a note behind.
+    return TextFile::writeAll(path, format(note), error);
 }
 
 std::optional<QString> load(const QString& path, QString* error) {
-    QFile f(path);
-    if (!f.open(QIODevice::ReadOnly)) {
-        if (error)
-            *error =
-                QStringLiteral("Impossibile aprire il file %1:\n%2").arg(path, f.errorString());
+    QString text;
+    if (!TextFile::readAll(path, text, error))
         return std::nullopt;
-    }
-    const QByteArray bytes = f.readAll();
-    if (f.error() != QFileDevice::NoError) {
-        if (error)
-            *error =
-                QStringLiteral("Impossibile leggere il file %1:\n%2").arg(path, f.errorString());
-        return std::nullopt;
-    }
-    return CodePage::decode(bytes);
+    return text;
 }
 
 QString withExtension(const QString& path) {

@@ -1,10 +1,14 @@
 #include "notes/FrmNota.h"
+#include "session/Connection.h"
 #include "session/DisplaySink.h"
+#include "session/GameDisplay.h"
 #include "support/ScriptedDialogs.h"
+#include "support/ScriptedServer.h"
 
 #include <QFile>
 #include <QLineEdit>
 #include <QPlainTextEdit>
+#include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -186,6 +190,34 @@ private slots:
                  (QStringList{"nota + riga\r\n", "nota + \r\n", "nota spedisci\r\n"}));
     }
 
+    void postsThroughTheConnection() {
+        ScriptedServer server;
+        Connection conn;
+        QSignalSpy up(&conn, &Connection::connected);
+        QVERIFY(conn.connectToServer("127.0.0.1", server.port()));
+        QVERIFY(up.count() || up.wait(5000));
+        GameDisplay screen;
+        delete w;
+        w = new FrmNota(screen, [&conn](const QString& l) { conn.write(l); });
+        w->show();
+        compose("TUTTI", "perché", "uno\ndue");
+        click(FrmNota::Invia);
+        const QByteArray lines = "nota a TUTTI\r\nnota soggetto perch\xE9\r\nnota + uno\r\n"
+                                 "nota + due\r\nnota spedisci\r\n";
+        QVERIFY(server.waitForReceived("nota spedisci\r\n"));
+        QVERIFY(server.received.contains(lines));
+        QCOMPARE(server.received.count("nota"), 5);
+        const QString shown = screen.buffer().text();
+        for (const char* l :
+             {"nota a TUTTI", "nota soggetto perché", "nota + due", "nota spedisci"}) {
+            const qsizetype at = shown.indexOf(QString::fromUtf8(l));
+            QVERIFY2(at >= 0, l);
+            QCOMPARE(screen.buffer().colourAt(int(at)), qRgb(200, 200, 160));
+        }
+        delete w;
+        w = nullptr;
+    }
+
     void checksStopInviaAndSalva() {
         struct Case {
             QString d, s, body, message;
@@ -281,7 +313,7 @@ private slots:
         click(FrmNota::Salva);
         QCOMPARE(dlg->messages.size(), 1);
         QCOMPARE(dlg->messages[0].title, QString("Errore"));
-        QVERIFY(dlg->messages[0].text.contains("manca/x.not"));
+        QVERIFY(dlg->messages[0].text.contains("x.not"));
         QCOMPARE(states(), QString("011101"));
 
         // A note that cannot be read: reported, the fields as they were.
