@@ -79,8 +79,7 @@ void Connection::close() {
 }
 
 void Connection::setWindowSize(int cols, int rows) {
-    m_cols = cols;
-    m_rows = rows;
+    // Kept across connections: the next server that asks is told at once.
     m_telnet.setWindowSize(cols, rows);
 }
 

@@ -67,7 +67,5 @@ private:
     QTimer m_connectTimer;
     State m_state = State::Idle;
     unsigned m_generation = 0; // changes whenever a connection ends
-    QByteArray m_text;         // decoded text waiting to be emitted
-    int m_cols = 80;
-    int m_rows = 24;
+    QByteArray m_text;         // received text waiting to be emitted
 };

@@ -207,7 +207,15 @@ private slots:
         QCOMPARE(c.prompts.size(), 0);
         QCOMPARE(c.lost.size(), 0);
 
+        // Closing while still connecting is just as silent.
         ScriptedServer other;
+        QVERIFY(c.conn.connectToServer(QStringLiteral("127.0.0.1"), other.port()));
+        c.conn.close();
+        QVERIFY(!c.conn.isConnecting());
+        QTest::qWait(50);
+        QCOMPARE(c.connected.size(), 1);
+        QCOMPARE(c.failed.size(), 0);
+
         QVERIFY(connectTo(c, other));
         other.send("again");
         QVERIFY(c.waitForText(QStringLiteral("again")));
