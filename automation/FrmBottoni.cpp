@@ -129,8 +129,15 @@ void FrmBottoni::Form_Load() {
     createButtonControls(icons);
 }
 
+int FrmBottoni::selectedRow() const {
+    // The focus can mark a line as current without selecting it: only a
+    // selected line names a button.
+    const QList<QListWidgetItem*> selected = lstBottoni->selectedItems();
+    return selected.isEmpty() ? -1 : lstBottoni->row(selected.first());
+}
+
 QString FrmBottoni::selectedSection() const {
-    return buttonSection(lstBottoni->currentRow() + 1);
+    return buttonSection(selectedRow() + 1);
 }
 
 void FrmBottoni::lstBottoni_Click() {
@@ -249,7 +256,7 @@ bool FrmBottoni::writeValues(const QString& section, const QList<QPair<QString, 
 }
 
 void FrmBottoni::reload(bool keepSelection) {
-    const int row = lstBottoni->currentRow();
+    const int row = selectedRow();
     m_reloading = true;
     LoadButtons(m_api, m_bar, lstBottoni);
     if (keepSelection && row >= 0)

@@ -42,6 +42,7 @@ private:
     void elimina();
     void conferma();
     void setActive(Command c, bool on) { buttons()[size_t(c)].setAttivo(on); }
+    int selectedRow() const; // -1 when no line is selected
     QString selectedSection() const;
     // Writes the values in order, stopping at the first that fails; a failure
     // is told to the player once.

@@ -90,7 +90,12 @@ struct Line {
 
 class Scanner {
 public:
-    Scanner(const char* data, qint64 size) : m_data(data), m_size(size) {}
+    Scanner(const char* data, qint64 size) : m_data(data), m_size(size) {
+        // An editor that saved the file as UTF-8 may have put a byte-order
+        // mark before the first section; it is kept but not part of the line.
+        if (size >= 3 && std::memcmp(data, "\xEF\xBB\xBF", 3) == 0)
+            m_pos = 3;
+    }
 
     bool nextLine(Line& line) {
         if (m_pos >= m_size)

@@ -298,6 +298,10 @@ private slots:
         e.click(FrmBottoni::Elimina);
         QCOMPARE(e.active(), QString("00111")); // Conferma and Annulla stay active
         QCOMPARE(e.list()->currentRow(), -1);
+        // The list taking the focus marks a line without selecting it.
+        e.list()->setFocus();
+        e.list()->setCurrentRow(0, QItemSelectionModel::NoUpdate);
+        QCOMPARE(e.testo()->text(), QString());
         e.type("Zero", {"x"});
         e.colore()->setCurrentIndex(3);
         e.click(FrmBottoni::Conferma);
@@ -305,6 +309,7 @@ private slots:
         for (const CButton& b : bar)
             QCOMPARE(b.Caption(), QString("Vuoto"));
         QCOMPARE(e.lines().at(0), QString("1) Vuoto"));
+        QCOMPARE(ReadConfigValue(api, "BOTTONE 1", "CAPTION"), QString());
     }
 
     void readOnlyFolderIsReportedOnce() {

@@ -108,6 +108,13 @@ private slots:
         QVERIFY(bytes().contains("\"tra virgolette\" \x80\xE9\xA7 ;no comment=\r\n"));
     }
 
+    void byteOrderMarkBeforeFirstSection() {
+        put("\xEF\xBB\xBF[BOTTONE 1]\r\nCAPTION=Uno\r\n");
+        QCOMPARE(readValue(m_path, "BOTTONE 1", "CAPTION"), QString("Uno"));
+        QVERIFY(writeValue(m_path, "BOTTONE 1", "CAPTION", "Due"));
+        QCOMPARE(bytes(), QByteArray("\xEF\xBB\xBF[BOTTONE 1]\r\nCAPTION=Due\r\n"));
+    }
+
     void firstMatchWins() {
         put("[S]\r\nk=1\r\nk=2\r\n[s]\r\nk=3\r\nj=4\r\n");
         QCOMPARE(readValue(m_path, "S", "k"), QString("1"));
