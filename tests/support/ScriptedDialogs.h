@@ -16,12 +16,13 @@ struct RecordedMessage {
 
 class ScriptedDialogs : public DialogHost {
 public:
-    ScriptedDialogs() { setDialogHost(this); }
-    ~ScriptedDialogs() override { setDialogHost(nullptr); }
+    // Hosts nest: the one made last answers until it goes away.
+    ScriptedDialogs() : m_previous(&dialogs()) { setDialogHost(this); }
+    ~ScriptedDialogs() override { setDialogHost(m_previous); }
 
-    QList<RecordedMessage> messages;  // every box shown, in order
-    QList<int> answers;               // next answers; Msg::Ok / Msg::Yes when empty
-    QStringList filePaths;            // next file dialog results; "" cancels
+    QList<RecordedMessage> messages; // every box shown, in order
+    QList<int> answers;              // next answers; Msg::Ok / Msg::Yes when empty
+    QStringList filePaths;           // next file dialog results; "" cancels
     QList<FileDialogRequest> fileRequests;
     // Called with each modal window while it is shown; the window is closed
     // afterwards if the handler left it open.
@@ -33,4 +34,7 @@ public:
     void runModal(QDialog* window) override;
 
     QString lastText() const { return messages.isEmpty() ? QString() : messages.last().text; }
+
+private:
+    DialogHost* m_previous;
 };

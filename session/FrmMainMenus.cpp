@@ -1,0 +1,123 @@
+// The main window's menus and what each item does.
+#include "automation/ButtonConfig.h"
+#include "automation/FrmBottoni.h"
+#include "automation/FrmPairEditor.h"
+#include "commands/MainButtons.h"
+#include "notes/FrmNota.h"
+#include "session/Connection.h"
+#include "session/FrmMain.h"
+#include "session/GameDisplay.h"
+#include "ui/Artwork.h"
+#include "ui/Dialogs.h"
+#include "ui/FileDialogs.h"
+#include "ui/FrmAbout.h"
+
+#include <QAction>
+#include <QImageReader>
+#include <QMenu>
+#include <QMenuBar>
+
+namespace {
+QAction* addItem(QMenu* menu, const char* name, const QString& caption) {
+    QAction* a = menu->addAction(caption);
+    a->setObjectName(QString::fromLatin1(name));
+    return a;
+}
+} // namespace
+
+void FrmMain::createMenus() {
+    QMenu* collegamento = menuBar()->addMenu(QStringLiteral("Collegamento"));
+    collegamento->setObjectName(QStringLiteral("mnuCollegamento"));
+    mnuConnetti = addItem(collegamento, "mnuConnetti", QStringLiteral("Connetti"));
+    mnuDisconnetti = addItem(collegamento, "mnuDisconnetti", QStringLiteral("Disconnetti"));
+    mnuDisconnetti->setEnabled(false);
+    collegamento->addSeparator();
+    mnuEsci = addItem(collegamento, "mnuEsci", QStringLiteral("Esci"));
+
+    QMenu* configura = menuBar()->addMenu(QStringLiteral("Configura"));
+    configura->setObjectName(QStringLiteral("mnuConfigura"));
+    mnuAlias = addItem(configura, "mnuAlias", QStringLiteral("Alias"));
+    mnuTrigger = addItem(configura, "mnuTrigger", QStringLiteral("Trigger"));
+    mnuBottoni = addItem(configura, "mnuBottoni", QStringLiteral("Bottoni"));
+    mnuNota = addItem(configura, "mnuNota", QStringLiteral("Nota"));
+    mnuCancPromp = addItem(configura, "mnuCancPromp", QStringLiteral("Cancella prompt"));
+    mnuCancPromp->setCheckable(true);
+    mnuSfondo = addItem(configura, "mnuSfondo", QStringLiteral("Sfondo"));
+
+    QMenu* aiuto = menuBar()->addMenu(QStringLiteral("?"));
+    aiuto->setObjectName(QStringLiteral("mnuAiuto"));
+    mnuAbout = addItem(aiuto, "mnuAbout", QStringLiteral("About"));
+
+    // Pictures beside four items; their checked state never changes.
+    mnuTrigger->setIcon(Artwork::menuPicture(0));
+    mnuAlias->setIcon(Artwork::menuPicture(1));
+    mnuBottoni->setIcon(Artwork::menuPicture(2));
+    mnuNota->setIcon(Artwork::menuPicture(3));
+
+    connect(mnuConnetti, &QAction::triggered, this, [this] { mnuConnetti_Click(); });
+    connect(mnuDisconnetti, &QAction::triggered, this, [this] { DisconnettiServer(); });
+    connect(mnuEsci, &QAction::triggered, this, [this] { close(); });
+    connect(mnuAlias, &QAction::triggered, this, [this] { mnuAlias_Click(); });
+    connect(mnuTrigger, &QAction::triggered, this, [this] { mnuTrigger_Click(); });
+    connect(mnuBottoni, &QAction::triggered, this, [this] { mnuBottoni_Click(); });
+    connect(mnuNota, &QAction::triggered, this, [this] { mnuNota_Click(); });
+    connect(mnuSfondo, &QAction::triggered, this, [this] { mnuSfondo_Click(); });
+    connect(mnuAbout, &QAction::triggered, this, [this] { mnuAbout_Click(); });
+}
+
+void FrmMain::mnuConnetti_Click() {
+    if (ConnettiServer())
+        setConnectedState(true);
+}
+
+void FrmMain::mnuTrigger_Click() {
+    frmTrigger editor(m_api, this);
+    dialogs().runModal(&editor);
+}
+
+void FrmMain::mnuAlias_Click() {
+    frmAlias editor(m_api, this);
+    dialogs().runModal(&editor);
+}
+
+void FrmMain::mnuBottoni_Click() {
+    {
+        FrmBottoni editor(m_api, m_bar, this);
+        dialogs().runModal(&editor);
+    }
+    LoadButtons(m_api, m_bar, nullptr);
+    RepaintMain();
+    update();
+}
+
+void FrmMain::mnuNota_Click() {
+    FrmNota composer(
+        *m_display, [this](const QString& text) { writeToServer(text); }, this);
+    dialogs().runModal(&composer);
+}
+
+void FrmMain::mnuAbout_Click() {
+    FrmAbout about(this);
+    dialogs().runModal(&about);
+}
+
+void FrmMain::mnuSfondo_Click() {
+    const QString filter = QStringLiteral("File grafico(bmp, gif, jpg)(*.*)") + QChar(0) +
+                           QStringLiteral("*.*") + QChar(0);
+    const QString path = ShowOpenDialog(this, filter, QStringLiteral("Carica Sfondo"),
+                                        DialogFlags::Explorer | DialogFlags::FileMustExist);
+    if (path.isEmpty())
+        return;
+    QImageReader reader(path);
+    const QImage image = reader.read();
+    if (image.isNull()) {
+        msgBox(this,
+               QStringLiteral("Impossibile caricare l'immagine %1:\n%2")
+                   .arg(path, reader.errorString()),
+               Msg::Exclamation, QStringLiteral("Sfondo"));
+        return;
+    }
+    m_background = QPixmap::fromImage(image);
+    m_buttons->setBackground(m_background);
+    RepaintMain();
+}

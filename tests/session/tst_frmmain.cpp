@@ -1,0 +1,257 @@
+#include "automation/FrmPairEditor.h"
+#include "commands/CommandInput.h"
+#include "session/Connection.h"
+#include "session/FrmMain.h"
+#include "session/GameDisplay.h"
+#include "support/ScriptedDialogs.h"
+#include "support/ScriptedServer.h"
+
+#include <QAction>
+#include <QCheckBox>
+#include <QDialog>
+#include <QFile>
+#include <QLabel>
+#include <QLineEdit>
+#include <QSignalSpy>
+#include <QTemporaryDir>
+#include <QTest>
+#include <memory>
+
+// The main window as a player meets it: start-up, the connection buttons and
+// menus against a loopback server, and leaving the program.
+class TestFrmMain : public QObject {
+    Q_OBJECT
+
+    struct Client {
+        QTemporaryDir dir;
+        ScriptedDialogs dialogs;
+        std::unique_ptr<FrmMain> window;
+        int ended = 0;
+
+        explicit Client(quint16 port = 0, const QByteArray& extraConfig = {}) {
+            if (port) {
+                QFile ini(dir.filePath("config.ini"));
+                ini.open(QIODevice::WriteOnly);
+                ini.write("[SERVER]\r\nHOST=127.0.0.1\r\nPORTA=" + QByteArray::number(port) +
+                          "\r\n" + extraConfig);
+            }
+            window = std::make_unique<FrmMain>(dir.path());
+            window->endProcess = [this] { ++ended; };
+        }
+        void load() { window->Form_Load(); }
+        QAction* action(const char* name) { return window->findChild<QAction*>(name); }
+        QString shown() const { return window->display()->buffer().text(); }
+        bool connectedState() {
+            return window->disconnectButton().Attivo() && !window->connectButton().Attivo() &&
+                   action("mnuDisconnetti")->isEnabled() && !action("mnuConnetti")->isEnabled();
+        }
+        bool disconnectedState() {
+            return !window->disconnectButton().Attivo() && window->connectButton().Attivo() &&
+                   !action("mnuDisconnetti")->isEnabled() && action("mnuConnetti")->isEnabled();
+        }
+        void clickCell(int n) {
+            QLabel* cell = window->findChild<QLabel*>(QStringLiteral("lblShp_%1").arg(n));
+            QVERIFY(cell);
+            QTest::mouseClick(cell, Qt::LeftButton, {}, QPoint(5, 5));
+        }
+    };
+
+private slots:
+    void startUpShowsAboutFirstAndMakesFolders() {
+        Client c;
+        bool mainVisibleDuringAbout = true;
+        c.dialogs.onModal = [&](QDialog* d) {
+            QCOMPARE(d->objectName(), QString("frmAbout"));
+            mainVisibleDuringAbout = c.window->isVisible();
+        };
+        c.load();
+        QCOMPARE(c.dialogs.modalShown.size(), 1);
+        QVERIFY(!mainVisibleDuringAbout);
+        QVERIFY(c.window->isVisible());
+        QCOMPARE(c.window->windowTitle(), QString("Telnet"));
+        QVERIFY(QDir(c.dir.filePath("Log")).exists());
+        QVERIFY(QDir(c.dir.filePath("Note")).exists());
+        QVERIFY(QFile::exists(c.dir.filePath("trigger.txt")));
+        QVERIFY(QFile::exists(c.dir.filePath("alias.txt")));
+        QVERIFY(c.disconnectedState());
+        QVERIFY(!c.action("mnuCancPromp")->isChecked());
+        for (const char* name : {"mnuAlias", "mnuTrigger", "mnuBottoni", "mnuNota"})
+            QVERIFY2(!c.action(name)->icon().isNull(), name);
+        QCOMPARE(c.window->CurrentColor(), qRgb(240, 240, 240));
+        QVERIFY(c.dialogs.messages.isEmpty());
+        // Without a configuration the bar holds eight inactive "Vuoto" buttons.
+        for (const CButton& b : c.window->buttonBar()) {
+            QCOMPARE(b.Caption(), QString("Vuoto"));
+            QVERIFY(!b.Attivo());
+        }
+    }
+
+    void folderThatCannotBeMadeIsReported() {
+        Client c;
+        QFile blocker(c.dir.filePath("Log"));
+        QVERIFY(blocker.open(QIODevice::WriteOnly)); // a file where the folder should be
+        blocker.close();
+        c.load();
+        QCOMPARE(c.dialogs.messages.size(), 1);
+        QVERIFY(c.dialogs.lastText().contains("Log"));
+        QVERIFY(QDir(c.dir.filePath("Note")).exists());
+        QVERIFY(c.window->isVisible());
+    }
+
+    void connectReceiveAndDisconnect() {
+        ScriptedServer server;
+        Client c(server.port());
+        c.load();
+        c.action("mnuConnetti")->trigger();
+        QVERIFY(c.connectedState());
+        QVERIFY(server.waitForClient());
+        server.send("\x1b[1;32mBenvenuto\x1b[0m a Varendor\r\n");
+        QVERIFY(QTest::qWaitFor([&] { return c.shown().contains("a Varendor"); }));
+        const int at = int(c.shown().indexOf("Benvenuto"));
+        QCOMPARE(c.window->display()->buffer().colourAt(at), qRgb(0, 240, 0));
+
+        c.action("mnuDisconnetti")->trigger();
+        QVERIFY(c.disconnectedState());
+        QVERIFY(c.shown().endsWith("a Varendor\n\n\nDisconnesso da Varendor"));
+        const int notice = int(c.shown().lastIndexOf("Disconnesso"));
+        QCOMPARE(c.window->display()->buffer().colourAt(notice), qRgb(255, 255, 255));
+        QVERIFY(c.window->display()->buffer().boldAt(notice));
+        QVERIFY(server.waitForClientGone());
+
+        // Server text afterwards is written in the current colour again.
+        c.clickCell(9);
+        QVERIFY(c.connectedState());
+        QVERIFY(server.waitForClient());
+        QTest::qWait(0);
+        server.send("dopo\r\n");
+        QVERIFY(QTest::qWaitFor([&] { return c.shown().contains("dopo"); }));
+        QCOMPARE(c.window->display()->buffer().colourAt(int(c.shown().lastIndexOf("dopo"))),
+                 qRgb(240, 240, 240));
+        QVERIFY(!c.window->display()->buffer().boldAt(int(c.shown().lastIndexOf("dopo"))));
+    }
+
+    void refusedConnectionReturnsToDisconnected() {
+        quint16 deadPort;
+        {
+            ScriptedServer gone;
+            deadPort = gone.port();
+        }
+        Client c(deadPort);
+        c.load();
+        c.clickCell(9);
+        QVERIFY(QTest::qWaitFor([&] { return !c.dialogs.messages.isEmpty(); }, 20000));
+        QCOMPARE(c.dialogs.lastText(), QString("Unable to connect to remote host"));
+        QVERIFY(c.disconnectedState());
+        QVERIFY(!c.shown().contains("Disconnesso"));
+    }
+
+    void serverHangUpRunsTheDisconnect() {
+        ScriptedServer server;
+        Client c(server.port());
+        c.load();
+        c.action("mnuConnetti")->trigger();
+        QVERIFY(server.waitForClient());
+        server.closeClient();
+        QVERIFY(QTest::qWaitFor([&] { return c.disconnectedState(); }));
+        QVERIFY(c.shown().endsWith("Disconnesso da Varendor"));
+    }
+
+    void farewellPhraseDisconnects() {
+        ScriptedServer server;
+        Client c(server.port());
+        c.load();
+        c.action("mnuConnetti")->trigger();
+        QVERIFY(server.waitForClient());
+        server.send("Adde parvum parvo magnus acervus erit\r\n");
+        QVERIFY(QTest::qWaitFor([&] { return c.disconnectedState(); }));
+        QVERIFY(c.shown().contains("erit\n\n\nDisconnesso da Varendor"));
+    }
+
+    void exitQuestion() {
+        ScriptedServer server;
+        Client c(server.port());
+        c.load();
+        // Disconnected: nothing is asked.
+        {
+            Client idle;
+            idle.load();
+            idle.action("mnuEsci")->trigger();
+            QVERIFY(idle.dialogs.messages.isEmpty());
+            QCOMPARE(idle.ended, 1);
+        }
+        c.action("mnuConnetti")->trigger();
+        QVERIFY(server.waitForClient());
+
+        c.dialogs.answers = {Msg::No};
+        c.window->close();
+        QCOMPARE(c.dialogs.lastText(), QString("Sei sicuro di voler uscire?"));
+        QCOMPARE(c.dialogs.messages.last().title, QString("Esci"));
+        QCOMPARE(c.dialogs.messages.last().flags, 20);
+        QCOMPARE(c.ended, 0);
+        QVERIFY(c.window->isVisible());
+        QVERIFY(c.connectedState());
+        server.send("ancora qui\r\n");
+        QVERIFY(QTest::qWaitFor([&] { return c.shown().contains("ancora qui"); }));
+
+        c.dialogs.answers = {Msg::Yes};
+        c.window->close();
+        QCOMPARE(c.ended, 1);
+        QVERIFY(c.shown().endsWith("Disconnesso da Varendor"));
+        QVERIFY(server.waitForClientGone());
+    }
+
+    void textKeepsArrivingWhileAnEditorIsOpen() {
+        ScriptedServer server;
+        Client c(server.port());
+        QFile triggers(c.dir.filePath("trigger.txt"));
+        QVERIFY(triggers.open(QIODevice::WriteOnly));
+        triggers.write("ti attacca<!>fuggi<%>\r\n");
+        triggers.close();
+        c.load();
+        c.action("mnuConnetti")->trigger();
+        QVERIFY(server.waitForClient());
+        bool sawEditor = false;
+        c.dialogs.onModal = [&](QDialog* d) {
+            sawEditor = d->objectName() == "frmTrigger";
+            server.send("Un orco TI ATTACCA!\r\n");
+            QVERIFY(server.waitForReceived("fuggi\r\n"));
+        };
+        c.action("mnuTrigger")->trigger();
+        QVERIFY(sawEditor);
+        QVERIFY(c.shown().contains("Un orco TI ATTACCA!"));
+    }
+
+    void barButtonSendsItsAction() {
+        ScriptedServer server;
+        Client c(server.port(), "[BOTTONE 2]\r\nCAPTION=Guarda\r\nAZIONE=guarda<%>di ciao\r\n"
+                                "STATO=Attivo\r\nCOLORE=&HFF&\r\n");
+        c.load();
+        QCOMPARE(c.window->buttonBar()[1].Caption(), QString("Guarda"));
+        c.action("mnuConnetti")->trigger();
+        QVERIFY(server.waitForClient());
+        c.clickCell(2);
+        QVERIFY(server.waitForReceived("guarda\r\ndi ciao\r\n"));
+        c.clickCell(3); // inactive: sends nothing
+        c.window->commandInput()->lineEdit()->setText("nord");
+        QTest::keyClick(c.window->commandInput()->lineEdit(), Qt::Key_Return);
+        QVERIFY(server.waitForReceived(" nord\r\n"));
+        QCOMPARE(server.received, QByteArray("guarda\r\ndi ciao\r\n nord\r\n"));
+    }
+
+    void logSwitchWritesBanners() {
+        Client c;
+        c.load();
+        c.window->logSwitch()->click();
+        c.window->logSwitch()->click();
+        const QStringList logs = QDir(c.dir.filePath("Log")).entryList(QDir::Files);
+        QCOMPARE(logs.size(), 1);
+        QFile f(c.dir.filePath("Log/" + logs.first()));
+        QVERIFY(f.open(QIODevice::ReadOnly));
+        const QByteArray text = f.readAll();
+        QVERIFY(text.contains("[ inizio log ]"));
+        QVERIFY(text.contains("[ fine log ]"));
+    }
+};
+
+QTEST_MAIN(TestFrmMain)
+#include "tst_frmmain.moc"
