@@ -2,6 +2,7 @@
 
 #include "ui/FormRegion.h"
 
+#include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QToolButton>
@@ -227,4 +228,14 @@ void ToolWindow::done(int r) {
     if (isShaped())
         ResetFormRegion();
     QDialog::done(r);
+}
+
+// A stray Escape must not throw away what is being typed: the windows close
+// through their own "Esci" button or the tab's close button.
+void ToolWindow::keyPressEvent(QKeyEvent* e) {
+    if (e->key() == Qt::Key_Escape) {
+        e->accept();
+        return;
+    }
+    QDialog::keyPressEvent(e);
 }

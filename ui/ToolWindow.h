@@ -96,6 +96,7 @@ protected:
     void mouseMoveEvent(QMouseEvent* e) override;
     void mouseReleaseEvent(QMouseEvent* e) override;
     void done(int r) override;
+    void keyPressEvent(QKeyEvent* e) override;
 
 private:
     class ClientArea;

@@ -146,6 +146,8 @@ void TstToolWindow::ordinaryWindowKeepsItsFrame() {
     QVERIFY(!(w.windowFlags() & Qt::FramelessWindowHint));
     QVERIFY(w.mask().isEmpty());
     QVERIFY(!w.closeButton());
+    QTest::keyClick(&w, Qt::Key_Escape); // closes only through its buttons
+    QVERIFY(w.isVisible());
     QCOMPARE(w.clientArea()->geometry(), QRect(0, 0, 320, 120));
 }
 
