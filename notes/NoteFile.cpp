@@ -22,6 +22,16 @@ QString toLf(const QString& text) {
     return s;
 }
 
+// Recipients and subject are one line each: a line break in them (from a
+// hand-edited file) would post a command of its own.
+QString oneLine(const QString& s) {
+    QString t = s;
+    t.replace(kCrLf, QStringLiteral(" "));
+    t.replace(QChar('\r'), QChar(' '));
+    t.replace(QChar('\n'), QChar(' '));
+    return t;
+}
+
 std::optional<QString> between(const QString& text, const QString& open, const QString& close) {
     const qsizetype a = text.indexOf(open);
     const qsizetype b = text.indexOf(close);
@@ -51,6 +61,10 @@ Parsed parse(const QString& text) {
     Parsed p;
     p.dest = between(text, QStringLiteral("<DEST>"), QStringLiteral("</DEST>"));
     p.sogg = between(text, QStringLiteral("<SOGG>"), QStringLiteral("</SOGG>"));
+    if (p.dest)
+        p.dest = oneLine(*p.dest);
+    if (p.sogg)
+        p.sogg = oneLine(*p.sogg);
 
     // The body follows the last tag line; the line break that ends the tag
     // line and the one written after the body belong to the file, not to the
@@ -74,9 +88,9 @@ Parsed parse(const QString& text) {
 
 QStringList commands(const Note& note) {
     QStringList out;
-    out << QStringLiteral("nota a ") + note.dest + kCrLf;
-    out << QStringLiteral("nota soggetto ") + note.sogg + kCrLf;
-    for (const QString& line : note.body.split(QChar('\n')))
+    out << QStringLiteral("nota a ") + oneLine(note.dest) + kCrLf;
+    out << QStringLiteral("nota soggetto ") + oneLine(note.sogg) + kCrLf;
+    for (const QString& line : toLf(note.body).split(QChar('\n')))
         out << QStringLiteral("nota + ") + line + kCrLf;
     out << QStringLiteral("nota spedisci") + kCrLf;
     return out;

@@ -29,6 +29,15 @@ private slots:
             (QStringList{"nota a  x \r\n", "nota soggetto l'§<%>\r\n", "nota +   {{Rrosso  \r\n"}));
     }
 
+    void lineBreaksNeverMakeCommandsOfTheirOwn() {
+        const QStringList c = NoteFile::commands({"a\r\nspedisci", "b\nc", "uno\r\ndue\rtre"});
+        QCOMPARE(c, (QStringList{"nota a a spedisci\r\n", "nota soggetto b c\r\n", "nota + uno\r\n",
+                                 "nota + due\r\n", "nota + tre\r\n", "nota spedisci\r\n"}));
+        const NoteFile::Parsed p = NoteFile::parse("<DEST>x\r\ny</DEST><SOGG>s\nt</SOGG>");
+        QCOMPARE(p.dest, std::optional<QString>("x y"));
+        QCOMPARE(p.sogg, std::optional<QString>("s t"));
+    }
+
     void formatAndParseRoundTrip() {
         const Note n{"TUTTI", "prova", "uno\ndue"};
         QCOMPARE(NoteFile::format(n),
