@@ -61,6 +61,7 @@ private slots:
     void signalsForMouseAndFocus();
     void frozenHoldsLayoutUntilThawed();
     void accessibleText();
+    void accessibleAnnouncements();
 };
 
 void TstGameDisplay::defaults() {
@@ -438,6 +439,35 @@ void TstGameDisplay::accessibleText() {
     QCOMPARE(e, 17);
     const QRect r = text->characterRect(12);
     QCOMPARE(text->offsetAtPoint(r.center()), 12);
+}
+
+void TstGameDisplay::accessibleAnnouncements() {
+    QAccessible::setActive(true);
+    if (!QAccessible::isActive())
+        QSKIP("this platform has no accessibility bridge to switch on");
+    GameDisplay d;
+    d.insertText(u"primo verso\r\n");
+    QCoreApplication::processEvents();
+    // With a reader listening, a burst of pieces is announced once, and a
+    // trim says what left the front.
+    static QList<std::pair<QAccessible::Event, QString>> events;
+    events.clear();
+    const auto previous = QAccessible::installUpdateHandler([](QAccessibleEvent* ev) {
+        if (ev->type() == QAccessible::TextInserted)
+            events.append(
+                {ev->type(), static_cast<QAccessibleTextInsertEvent*>(ev)->textInserted()});
+        else if (ev->type() == QAccessible::TextRemoved)
+            events.append(
+                {ev->type(), static_cast<QAccessibleTextRemoveEvent*>(ev)->textRemoved()});
+    });
+    d.insertText(u" uno");
+    d.insertText(u" due\r\n");
+    d.removeLeadingLines(1);
+    QTRY_COMPARE(events.size(), 2);
+    QAccessible::setActive(false);
+    QAccessible::installUpdateHandler(previous);
+    QCOMPARE(events[0], std::make_pair(QAccessible::TextRemoved, QStringLiteral("primo verso\n")));
+    QCOMPARE(events[1], std::make_pair(QAccessible::TextInserted, QStringLiteral(" uno due\n")));
 }
 
 QTEST_MAIN(TstGameDisplay)
