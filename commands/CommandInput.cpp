@@ -68,6 +68,9 @@ void CommandInput::sendLine() {
         // With nothing shown no entry is current, so Down starts at the newest.
         setCurrentIndex(out.text.isEmpty() ? -1 : 0);
         setEditText(out.text);
+        // Choosing a list entry selects the edit text, as a combo box does:
+        // Enter sends it again, typing starts a new command.
+        lineEdit()->selectAll();
     } else {
         setEditText(out.text);
         // Caret at the start, whole text selected: typing replaces it and

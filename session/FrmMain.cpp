@@ -18,6 +18,7 @@
 #include <QCheckBox>
 #include <QCloseEvent>
 #include <QDir>
+#include <QScreen>
 
 namespace {
 const QString kUnableToConnect = QStringLiteral("Unable to connect to remote host");
@@ -29,6 +30,8 @@ FrmMain::FrmMain(const QString& programFolder, QWidget* parent)
     : QMainWindow(parent), m_api(programFolder) {
     setObjectName(QStringLiteral("frmMain"));
     setWindowTitle(QStringLiteral("Telnet"));
+    // The bar needs about 700 pixels; below that the layout would go negative.
+    setMinimumSize(720, 360);
     endProcess = [] { QCoreApplication::quit(); };
     m_background = Artwork::mainTile();
     createMenus();
@@ -144,6 +147,9 @@ void FrmMain::Form_Load() {
     LoadButtons(m_api, m_bar, nullptr);
     m_display->setSelColor(kWhite);
     m_renderer->CurrentColor = ColorRenderer::kPlainColour;
+    // Without a window manager to honour the maximised state, fill the screen.
+    if (QScreen* screen = this->screen())
+        resize(screen->availableGeometry().size());
     showMaximized();
     RepaintMain();
     m_combo->setFocus();

@@ -104,6 +104,10 @@ private slots:
         r.send("look");
         QCOMPARE(r.combo.currentText(), QString("look"));
         QCOMPARE(r.combo.LastCommand(), QString("look"));
+        // The recorded command is shown selected: typing starts a new one.
+        QTest::keyClicks(&r.combo, "n");
+        QCOMPARE(r.combo.currentText(), QString("n"));
+        r.combo.setEditText("look");
         // Enter on the command still shown sends it without a second entry,
         // and selects it all.
         QTest::keyClick(&r.combo, Qt::Key_Return);
