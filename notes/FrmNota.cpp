@@ -8,9 +8,11 @@
 
 #include <QEvent>
 #include <QFileInfo>
+#include <QFontMetrics>
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QTextCursor>
+#include <algorithm>
 
 namespace {
 
@@ -20,11 +22,20 @@ const QString kErrore = QStringLiteral("Errore");
 const QString kNoteFilter = QStringLiteral("Varendor Nota(*.not)") + QChar(0) +
                             QStringLiteral("*.not") + QChar(0) + QChar(0);
 
-// Labels show CR LF as one line break.
-QString forLabel(const QString& s) {
+// Shows a help text whole: CR LF as one line break, and the font made
+// smaller when this machine's face would not fit the text in the label.
+void setHelp(QLabel* label, const QString& s) {
     QString t = s;
     t.replace(kCrLf, QStringLiteral("\n"));
-    return t;
+    QFont f = label->parentWidget()->font();
+    const QRect box = label->contentsRect();
+    for (qreal pt = f.pointSizeF(); pt > 6; pt -= 0.5) {
+        f.setPointSizeF(pt);
+        if (QFontMetrics(f).boundingRect(box, Qt::TextWordWrap, t).height() <= box.height())
+            break;
+    }
+    label->setFont(f);
+    label->setText(t);
 }
 
 QLabel* caption(QWidget* parent, const char* name, const QString& text, QRect geometry) {
@@ -34,6 +45,9 @@ QLabel* caption(QWidget* parent, const char* name, const QString& text, QRect ge
     f.setPointSizeF(9.75);
     f.setBold(true);
     l->setFont(f);
+    // Transparent, so a face wider than the designed one may run past the
+    // designed width rather than lose the end of the caption.
+    geometry.setWidth(std::max(geometry.width(), l->sizeHint().width()));
     l->setGeometry(geometry);
     return l;
 }
@@ -147,11 +161,11 @@ FrmNota::FrmNota(DisplaySink& display, std::function<void(const QString&)> write
 bool FrmNota::eventFilter(QObject* watched, QEvent* event) {
     if (event->type() == QEvent::FocusIn) {
         if (watched == m_dest)
-            m_help->setText(forLabel(kHelpDest));
+            setHelp(m_help, kHelpDest);
         else if (watched == m_sogg)
-            m_help->setText(forLabel(kHelpSogg));
+            setHelp(m_help, kHelpSogg);
         else if (watched == m_nota)
-            m_help->setText(forLabel(kHelpNota));
+            setHelp(m_help, kHelpNota);
     }
     return ToolWindow::eventFilter(watched, event);
 }
