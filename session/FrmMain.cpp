@@ -18,6 +18,7 @@
 #include <QCheckBox>
 #include <QCloseEvent>
 #include <QDir>
+#include <QFont>
 #include <QScreen>
 
 namespace {
@@ -45,6 +46,8 @@ void FrmMain::createControls() {
     // The drawn buttons paint this surface and lay out its controls on resize.
     m_surface = new QWidget(this);
     m_surface->setObjectName(QStringLiteral("mainSurface"));
+    // The drawn captions were laid out for a small sans face.
+    m_surface->setFont(QFont(QStringLiteral("MS Sans Serif"), 8));
     setCentralWidget(m_surface);
 
     m_display = new GameDisplay(m_surface);
