@@ -146,6 +146,10 @@ private slots:
             help()->text().startsWith("Assegna la lista di destinatari. Il destinatario TUTTI"));
         QVERIFY(help()->text().endsWith("Antichi.\nE' possibile scrivere a piu' destinatari "
                                         "dividendo ogni nome con uno spazio."));
+        // The longest help is shown whole, whatever this machine's fonts.
+        QVERIFY(QFontMetrics(help()->font())
+                    .boundingRect(help()->contentsRect(), Qt::TextWordWrap, help()->text())
+                    .height() <= help()->contentsRect().height());
         nota()->setFocus();
         QTRY_COMPARE(help()->text(),
                      QString("Scrivere il testo della nota.\nATTENZIONE: non scrivere troppi "
