@@ -35,7 +35,7 @@ void IncomingText::markLineBreaks(QString& text) {
 }
 
 void IncomingText::processChunk(const QString& received) {
-    QString chunk = m_heldBreak + received;
+    QString chunk = m_heldBreak.isEmpty() ? received : m_heldBreak + received;
     m_heldBreak.clear();
     markLineBreaks(chunk);
     // A CR or LF that ends the read may pair with the first character of the
@@ -45,7 +45,9 @@ void IncomingText::processChunk(const QString& received) {
         chunk.chop(1);
     }
 
-    chunk = m_renderer.PendingText + PulisciTelnet(chunk);
+    chunk = PulisciTelnet(chunk);
+    if (!m_renderer.PendingText.isEmpty())
+        chunk.prepend(m_renderer.PendingText);
     QString copy = chunk;
     m_renderer.AddColText(copy, m_display);
 
