@@ -2,6 +2,7 @@
 
 #include "ProcessStart.h"
 
+#include <QFontMetrics>
 #include <QLabel>
 #include <QPushButton>
 
@@ -33,9 +34,20 @@ FrmIstalla::FrmIstalla(const QString& folder, QWidget* parent)
     pal.setColor(QPalette::Window, QColor(255, 255, 192));
     m_stato->setPalette(pal);
     m_stato->setAlignment(Qt::AlignLeft | Qt::AlignTop);
-    m_stato->setWordWrap(true);
+    m_stato->setMargin(2);
     QString shown = kInstructions;
     shown.replace(kCrLf, QStringLiteral("\n"));
+    // The lines break where the instructions break them: a face wider than
+    // the designed one gets a smaller size instead of extra breaks.
+    QFont f = font();
+    const QRect box = m_stato->contentsRect();
+    for (qreal pt = f.pointSizeF(); pt > 6; pt -= 0.5) {
+        f.setPointSizeF(pt);
+        const QRect need = QFontMetrics(f).boundingRect(box, Qt::AlignLeft | Qt::AlignTop, shown);
+        if (need.width() <= box.width() && need.height() <= box.height())
+            break;
+    }
+    m_stato->setFont(f);
     m_stato->setText(shown);
 
     auto* registra = new QPushButton(QStringLiteral("REGISTRA"), this);

@@ -2,6 +2,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFontMetrics>
 #include <QLabel>
 #include <QPushButton>
 #include <QTemporaryDir>
@@ -39,6 +40,11 @@ private slots:
                          "nella directory di questo eseguibile e riprovare.\n\n"
                          "Se i problemi persistono provare a registrare i componenti "
                          "manualmente\ncome indicato nel file README.TXT"));
+        // Every line shows whole, with no breaks of its own.
+        QVERIFY(!stato->wordWrap());
+        QVERIFY(QFontMetrics(stato->font())
+                    .boundingRect(stato->contentsRect(), 0, stato->text())
+                    .width() <= stato->contentsRect().width());
         QVERIFY(FrmIstalla::kInstructions.contains("riprovare.\r\n\r\nSe i problemi"));
         auto* registra = w.findChild<QPushButton*>("Command1");
         auto* esci = w.findChild<QPushButton*>("Command2");
