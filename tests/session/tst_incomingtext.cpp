@@ -41,6 +41,7 @@ class TstIncomingText : public QObject {
     PairTable triggers;
     std::unique_ptr<IncomingText> incoming;
     QStringList written;
+    QStringList logged;
     int disconnects = 0;
 
     void feed(const QString& chunk) { incoming->processChunk(chunk); }
@@ -53,6 +54,8 @@ private slots:
         renderer = ColorRenderer();
         triggers = PairTable();
         written.clear();
+        logged.clear();
+        renderer.logHook = [this](const QString& piece) { logged << piece; };
         disconnects = 0;
         incoming = std::make_unique<IncomingText>(
             renderer, *display, triggers,
@@ -122,6 +125,7 @@ private slots:
         QVERIFY(echo > shown().indexOf("hai fame"));
         QCOMPARE(display->buffer().colourAt(echo), qRgb(0, 120, 120));
         QVERIFY(shown().endsWith("fuggi\nmangia pane\nbevi\npara\nxy"));
+        QCOMPARE(logged, QStringList({"Il troll TI HA COLPITO! Ti ha colpito ancora.$hai fame"}));
 
         written.clear();
         feed("ti ha colpito"); // second firing leaves the entry as it is
