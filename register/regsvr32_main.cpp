@@ -5,15 +5,17 @@
 #include <QMessageBox>
 
 int main(int argc, char** argv) {
+    QStringList args;
+    for (int i = 1; i < argc; ++i)
+        args << QString::fromLocal8Bit(argv[i]);
+    const Registration::Outcome out = Registration::run(args);
+    // Silent runs need no display at all.
+    if (out.silent)
+        return out.exitCode;
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("regsvr32"));
-    QStringList args = QCoreApplication::arguments();
-    args.removeFirst();
-    const Registration::Outcome out = Registration::run(args);
-    if (!out.silent) {
-        QMessageBox box(out.exitCode == 0 ? QMessageBox::Information : QMessageBox::Critical,
-                        QStringLiteral("regsvr32"), out.message, QMessageBox::Ok);
-        box.exec();
-    }
+    QMessageBox box(out.exitCode == 0 ? QMessageBox::Information : QMessageBox::Critical,
+                    QStringLiteral("regsvr32"), out.message, QMessageBox::Ok);
+    box.exec();
     return out.exitCode;
 }
