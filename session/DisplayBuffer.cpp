@@ -55,9 +55,11 @@ void DisplayBuffer::append(QStringView text, QRgb colour, bool bold) {
         if (c != u'\r' && c != u'\n')
             continue;
         appendToLast(text.mid(from, i - from), colour, bold);
-        newLine();
-        if (c == u'\r' && i + 1 < n && text[i + 1] == u'\n')
-            ++i;
+        // Only LF breaks a line. A CR is dropped: CR LF stays one break, and
+        // the CR left over from a blank line ("\r", marker, "\n") adds no
+        // second blank line.
+        if (c == u'\n')
+            newLine();
         from = i + 1;
     }
     appendToLast(text.mid(from), colour, bold);

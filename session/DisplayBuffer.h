@@ -26,8 +26,8 @@ public:
 
     DisplayBuffer();
 
-    // CR LF inside one text is one line break, a lone CR or a lone LF is one
-    // too; a CR ending one text and an LF starting the next are two breaks.
+    // Every LF is one line break; CR characters are dropped, so CR LF is one
+    // break and a lone CR none.
     void append(QStringView text, QRgb colour, bool bold);
 
     int length() const { return int(m_length); }

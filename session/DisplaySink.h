@@ -10,8 +10,8 @@ public:
     // Attributes for text inserted from now on.
     virtual void setSelColor(QRgb colour) = 0;
     virtual void setSelBold(bool bold) = 0;
-    // Appends at the insertion point (always the end of the text). CR LF is one
-    // line break; a lone CR or a lone LF is one line break too.
+    // Appends at the insertion point (always the end of the text). Every LF is
+    // a line break; CR is dropped, so CR LF is one break.
     virtual void insertText(QStringView text) = 0;
     // Zero-based number of the last line (the line of the insertion point).
     virtual int lastLine() const = 0;

@@ -193,6 +193,8 @@ bool FrmMain::ConnettiServer() {
 }
 
 void FrmMain::setConnectedState(bool connected) {
+    // A line break held back from the old connection must not lead the next one.
+    m_incoming->clearHeldBreak();
     m_disconnectButton.setAttivo(connected);
     m_connectButton.setAttivo(!connected);
     mnuDisconnetti->setEnabled(connected);
