@@ -111,7 +111,6 @@ FrmNota::FrmNota(DisplaySink& display, std::function<void(const QString&)> write
     m_nota->setGeometry(8, 128, 321, 153);
     m_nota->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     m_nota->setTabChangesFocus(true);
-    m_nota->document()->setUndoRedoEnabled(true);
 
     for (int i = 0; i < int(kSwatches.size()); ++i) {
         const Swatch& s = kSwatches[size_t(i)];

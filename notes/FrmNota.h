@@ -21,7 +21,7 @@ public:
 
     enum Button { Nuovo = 0, Invia, Annulla, Esci, Apri, Salva };
 
-    // The swatches' colours (0x00BBGGRR) and the codes they insert.
+X
     struct Swatch {
         int r, g, b;
         const char* code;
