@@ -21,7 +21,7 @@ public:
 
     enum Button { Nuovo = 0, Invia, Annulla, Esci, Apri, Salva };
 
-X
+    // The swatches' colours (red, green, blue) and the codes they insert.
     struct Swatch {
         int r, g, b;
         const char* code;
