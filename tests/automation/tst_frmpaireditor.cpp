@@ -3,6 +3,7 @@
 // boxes; every change checked in the table, the list and the file.
 #include "automation/FrmPairEditor.h"
 #include "support/ScriptedDialogs.h"
+#include "support/TestFiles.h"
 
 #include <QDir>
 #include <QFile>
@@ -13,16 +14,6 @@
 #include <QTest>
 
 namespace {
-
-void put(const QString& path, const QByteArray& bytes) {
-    QFile f(path);
-    QVERIFY(f.open(QIODevice::WriteOnly));
-    f.write(bytes);
-}
-QByteArray get(const QString& path) {
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<missing>");
-}
 
 class PaintCounter : public QObject {
 public:

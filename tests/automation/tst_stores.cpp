@@ -2,6 +2,7 @@
 // what a save writes and keeps, hand-edited lines, and failures.
 #include "automation/Stores.h"
 #include "support/ScriptedDialogs.h"
+#include "support/TestFiles.h"
 
 #include <QDir>
 #include <QFile>
@@ -10,15 +11,6 @@
 #include <QTest>
 
 namespace {
-void put(const QString& path, const QByteArray& bytes) {
-    QFile f(path);
-    QVERIFY(f.open(QIODevice::WriteOnly));
-    f.write(bytes);
-}
-QByteArray get(const QString& path) {
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<missing>");
-}
 QStringList items(const QListWidget& l) {
     QStringList out;
     for (int i = 0; i < l.count(); ++i)

@@ -1,6 +1,7 @@
 // Text files in the game's code page: line splitting, byte-exact round trip,
 // atomic replacement, appending and reported failures.
 #include "automation/TextFile.h"
+#include "support/TestFiles.h"
 
 #include <QDir>
 #include <QFile>
@@ -8,18 +9,6 @@
 #include <QTest>
 #include <csignal>
 #include <sys/resource.h>
-
-namespace {
-void put(const QString& path, const QByteArray& bytes) {
-    QFile f(path);
-    QVERIFY(f.open(QIODevice::WriteOnly));
-    f.write(bytes);
-}
-QByteArray get(const QString& path) {
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<missing>");
-}
-} // namespace
 
 class TstTextFile : public QObject {
     Q_OBJECT

@@ -1,0 +1,19 @@
+#pragma once
+// Writing and reading whole files in tests, byte for byte.
+#include <QByteArray>
+#include <QFile>
+#include <QString>
+#include <QTest>
+
+// Replaces the file's content (a failed open fails the test).
+inline void put(const QString& path, const QByteArray& bytes) {
+    QFile f(path);
+    QVERIFY(f.open(QIODevice::WriteOnly));
+    f.write(bytes);
+}
+
+// The file's bytes, or "<missing>" when it cannot be read.
+inline QByteArray get(const QString& path) {
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<missing>");
+}
