@@ -10,8 +10,10 @@
 #include <QCheckBox>
 #include <QDialog>
 #include <QFile>
+#include <QImage>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPixmap>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
@@ -236,6 +238,88 @@ private slots:
         QTest::keyClick(c.window->commandInput()->lineEdit(), Qt::Key_Return);
         QVERIFY(server.waitForReceived(" nord\r\n"));
         QCOMPARE(server.received, QByteArray("guarda\r\ndi ciao\r\n nord\r\n"));
+    }
+
+    void passwordIsNeitherShownNorRemembered() {
+        ScriptedServer server;
+        Client c(server.port());
+        c.load();
+        c.action("mnuConnetti")->trigger();
+        QVERIFY(server.waitForClient());
+        server.send("Parola d'ordine: \xff\xfb\x01");
+        CommandInput* input = c.window->commandInput();
+        QVERIFY(QTest::qWaitFor([&] { return input->serverEchoes(); }));
+        QCOMPARE(input->lineEdit()->echoMode(), QLineEdit::Password);
+        QTest::keyClicks(input->lineEdit(), "segreto");
+        QTest::keyClick(input->lineEdit(), Qt::Key_Return);
+        QVERIFY(server.waitForReceived("segreto\r\n"));
+        QVERIFY(!c.shown().contains("segreto"));
+        QVERIFY(input->history().isEmpty());
+        QVERIFY(input->currentText().isEmpty());
+
+        server.send("\xff\xfc\x01\r\nBenvenuto\r\n");
+        QVERIFY(QTest::qWaitFor([&] { return !input->serverEchoes(); }));
+        QCOMPARE(input->lineEdit()->echoMode(), QLineEdit::Normal);
+        QTest::keyClicks(input->lineEdit(), "guarda");
+        QTest::keyClick(input->lineEdit(), Qt::Key_Return);
+        QVERIFY(server.waitForReceived(" guarda\r\n"));
+        QCOMPARE(input->history(), QStringList{"guarda"});
+    }
+
+    void menuItemsOpenTheirWindowsModally() {
+        Client c;
+        c.load();
+        QStringList opened;
+        c.dialogs.onModal = [&](QDialog* d) {
+            opened << d->objectName();
+            QVERIFY(d->isModal());
+            if (d->objectName() == "frmBottoni") {
+                // The editor writes the file; the bar follows when it closes.
+                QFile ini(c.dir.filePath("config.ini"));
+                QVERIFY(ini.open(QIODevice::Append));
+                ini.write("[BOTTONE 4]\r\nCAPTION=Fuggi\r\nSTATO=Attivo\r\n");
+            }
+        };
+        for (const char* item : {"mnuTrigger", "mnuAlias", "mnuBottoni", "mnuNota", "mnuAbout"})
+            c.action(item)->trigger();
+        QCOMPARE(opened,
+                 (QStringList{"frmTrigger", "frmAlias", "frmBottoni", "frmNota", "frmAbout"}));
+        QCOMPARE(c.window->buttonBar()[3].Caption(), QString("Fuggi"));
+        QVERIFY(c.window->buttonBar()[3].Attivo());
+    }
+
+    void backgroundPictureFromSfondo() {
+        Client c;
+        c.load();
+        const QPixmap before = c.window->backgroundPicture();
+        c.dialogs.filePaths = {QString()}; // cancelled: nothing changes
+        c.action("mnuSfondo")->trigger();
+        QCOMPARE(c.dialogs.fileRequests.last().title, QString("Carica Sfondo"));
+        QVERIFY(c.dialogs.fileRequests.last().mustExist);
+        QCOMPARE(c.window->backgroundPicture().cacheKey(), before.cacheKey());
+
+        QImage red(16, 16, QImage::Format_RGB32);
+        red.fill(Qt::red);
+        const QString path = c.dir.filePath("rosso.png");
+        QVERIFY(red.save(path));
+        c.dialogs.filePaths = {path};
+        c.action("mnuSfondo")->trigger();
+        QCOMPARE(c.window->backgroundPicture().toImage().pixelColor(3, 3), QColor(Qt::red));
+        QWidget* surface = c.window->centralWidget();
+        const QImage shown = surface->grab().toImage();
+        QCOMPARE(shown.pixelColor(shown.width() - 2, shown.height() - 2), QColor(Qt::red));
+
+        // A file that is no picture is reported and changes nothing.
+        const QString bogus = c.dir.filePath("rotto.png");
+        QFile f(bogus);
+        QVERIFY(f.open(QIODevice::WriteOnly));
+        f.write("non un'immagine");
+        f.close();
+        c.dialogs.filePaths = {bogus};
+        const int shownBefore = int(c.dialogs.messages.size());
+        c.action("mnuSfondo")->trigger();
+        QCOMPARE(c.dialogs.messages.size(), shownBefore + 1);
+        QCOMPARE(c.window->backgroundPicture().toImage().pixelColor(3, 3), QColor(Qt::red));
     }
 
     void logSwitchWritesBanners() {
