@@ -48,6 +48,7 @@ bool Connection::connectToServer(const QString& host, quint16 port) {
     m_text.clear();
 
     m_socket = new QTcpSocket(this);
+    m_socket->setReadBufferSize(kReadBufferSize);
     connect(m_socket, &QTcpSocket::connected, this, &Connection::onConnected);
     connect(m_socket, &QTcpSocket::readyRead, this, &Connection::onReadyRead);
     connect(m_socket, &QTcpSocket::disconnected, this, &Connection::onDisconnected);

@@ -16,6 +16,10 @@ class Connection : public QObject {
 public:
     // Bytes read from the socket at a time; one textReceived per read.
     static constexpr qsizetype kReadSize = 2048;
+    // Most bytes the socket holds unread. A flooding server is then taken a
+    // little at a time: the window answers input between reads and the
+    // socket never buffers megabytes.
+    static constexpr qsizetype kReadBufferSize = 16 * kReadSize;
     static constexpr int kDefaultConnectTimeoutMs = 15000;
 
     explicit Connection(QObject* parent = nullptr);
