@@ -204,6 +204,7 @@ void FrmMain::setConnectedState(bool connected) {
 
 void FrmMain::DisconnettiServer() {
     m_socket->close();
+    m_incoming->endOfText();
     m_display->setSelStart(m_display->textLength());
     m_display->setSelColor(kWhite);
     m_display->setSelBold(true);

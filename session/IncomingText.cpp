@@ -61,6 +61,22 @@ void IncomingText::processChunk(const QString& received) {
     trim();
 }
 
+void IncomingText::endOfText() {
+    QString rest;
+    rest.swap(m_renderer.PendingText);
+    // Held text always ends in the cut sequence; what remains before it may
+    // be held once more (a short broken sequence), and is cut again.
+    while (!rest.isEmpty()) {
+        const qsizetype esc = rest.lastIndexOf(QChar(0x1B));
+        if (esc >= 0)
+            rest.truncate(esc);
+        m_renderer.AddColText(rest, m_display);
+    }
+    QString held;
+    held.swap(m_heldBreak);
+    m_renderer.AddColText(held, m_display);
+}
+
 void IncomingText::fireTriggers(QStringView searched) {
     m_matcher.sync(m_triggers);
     const QString lower = TriggerMatcher::lowered(searched);

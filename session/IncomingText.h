@@ -33,6 +33,10 @@ public:
     const QString& heldBreak() const { return m_heldBreak; }
     // The connection ended: a held CR or LF will not be completed.
     void clearHeldBreak() { m_heldBreak.clear(); }
+    // The connection is ending: what the server sent before a sequence it cut
+    // off is shown (and logged) now, the cut sequence is dropped, and nothing
+    // is left to lead the next connection's text.
+    void endOfText();
 
 private:
     void fireTriggers(QStringView searched);

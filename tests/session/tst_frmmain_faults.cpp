@@ -1,0 +1,362 @@
+#include "automation/FrmBottoni.h"
+#include "automation/FrmPairEditor.h"
+#include "automation/ReadOnlyFolder.h"
+#include "commands/CommandInput.h"
+#include "notes/FrmNota.h"
+#include "session/Connection.h"
+#include "session/FrmMain.h"
+#include "session/GameDisplay.h"
+#include "support/ScriptedDialogs.h"
+#include "support/ScriptedServer.h"
+
+#include <QAction>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QDialog>
+#include <QDir>
+#include <QFile>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPlainTextEdit>
+#include <QRandomGenerator>
+#include <QSignalSpy>
+#include <QTemporaryDir>
+#include <QTest>
+#include <memory>
+
+#include <sys/socket.h>
+
+namespace {
+
+void put(const QString& path, const QByteArray& bytes) {
+    QFile f(path);
+    QVERIFY(f.open(QIODevice::WriteOnly));
+    f.write(bytes);
+}
+
+QByteArray get(const QString& path) {
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<missing>");
+}
+
+QByteArray garbage(quint32 seed, int size) {
+    QRandomGenerator gen(seed);
+    QByteArray out(size, '\0');
+    for (char& c : out)
+        c = char(gen.bounded(256));
+    // Plenty of the bytes the readers look at.
+    for (int i = 0; i < size; i += 37)
+        out[i] = "\r\n\x1b[<!>%=]\xff\x01"[gen.bounded(13)];
+    return out;
+}
+
+// The server's side goes away with a reset instead of a farewell.
+void resetConnection(ScriptedServer& server) {
+    QTcpSocket* s = server.client();
+    QVERIFY(s);
+    s->flush();
+    const linger hard{1, 0};
+    ::setsockopt(int(s->socketDescriptor()), SOL_SOCKET, SO_LINGER, &hard, sizeof hard);
+    s->abort();
+}
+
+void click(QWidget* window, int index) {
+    QWidget* label = window->findChild<QWidget*>(QStringLiteral("lblShape_%1").arg(index));
+    QVERIFY(label);
+    QTest::mouseClick(label, Qt::LeftButton, {}, QPoint(5, 5));
+}
+
+struct Client {
+    QTemporaryDir top;
+    QString folder = top.filePath("Varendor");
+    ScriptedDialogs dialogs;
+    std::unique_ptr<FrmMain> window;
+
+    explicit Client(quint16 port = 0) {
+        QDir().mkdir(folder);
+        if (port)
+            put(path("config.ini"),
+                "[SERVER]\r\nHOST=127.0.0.1\r\nPORTA=" + QByteArray::number(port) + "\r\n");
+    }
+    ~Client() {
+        if (window && window->isConnected())
+            window->DisconnettiServer();
+    }
+    QString path(const QString& name) const { return folder + '/' + name; }
+    void load() {
+        window = std::make_unique<FrmMain>(folder);
+        window->endProcess = [] {};
+        window->Form_Load();
+    }
+    QString shown() const { return window->display()->buffer().text(); }
+    QAction* action(const char* name) const { return window->findChild<QAction*>(name); }
+    // Opens a tool window from the menu and hands it to drive.
+    void open(const char* menu, const std::function<void(QDialog*)>& drive) {
+        bool ran = false;
+        dialogs.onModal = [&](QDialog* d) {
+            ran = true;
+            drive(d);
+        };
+        action(menu)->trigger();
+        dialogs.onModal = nullptr;
+        QVERIFY2(ran, menu);
+    }
+    QStringList messageTexts() const {
+        QStringList out;
+        for (const RecordedMessage& m : dialogs.messages)
+            out << m.text;
+        return out;
+    }
+};
+
+} // namespace
+
+// The main window against what goes wrong outside it: connections that break
+// at a bad moment, a program folder it may not write, huge and damaged files.
+class TestFrmMainFaults : public QObject {
+    Q_OBJECT
+
+private slots:
+    void resetInsideAColourSequence() {
+        ScriptedServer server;
+        Client c(server.port());
+        c.load();
+        QSignalSpy arrivals(&server, &ScriptedServer::clientConnected);
+        QVERIFY(c.window->ConnettiServer());
+        QVERIFY(arrivals.wait());
+        c.window->logSwitch()->click();
+        server.send("\x1b[32mverde\x1b[0m abc\x1b[3");
+        QVERIFY(QTest::qWaitFor([&] { return c.shown().contains("verde"); }));
+        resetConnection(server);
+        QVERIFY(QTest::qWaitFor([&] { return !c.window->isConnected(); }));
+        // What the server sent before the cut sequence is still shown, before
+        // the notice; the cut sequence itself is dropped.
+        QVERIFY2(c.shown().endsWith("verde abc\n\nDisconnesso da Varendor"), qPrintable(c.shown()));
+        c.window->logSwitch()->click();
+        const QStringList logs = QDir(c.path("Log")).entryList(QDir::Files);
+        QCOMPARE(logs.size(), 1);
+        QVERIFY(get(c.path("Log/" + logs.first())).contains("\r\n\r\nverde abc\r\n****"));
+
+        // A new connection starts clean: nothing of the old one leads it.
+        QVERIFY(c.window->ConnettiServer());
+        QVERIFY(arrivals.wait());
+        server.send("1mciao\r\n");
+        QVERIFY(QTest::qWaitFor([&] { return c.shown().endsWith("ciao\n"); }));
+        QVERIFY(c.shown().endsWith("Disconnesso da Varendor1mciao\n"));
+        QCOMPARE(c.window->display()->buffer().colourAt(c.shown().size() - 3), qRgb(240, 240, 240));
+    }
+
+    void resetInsideATelnetCommand() {
+        ScriptedServer server;
+        Client c(server.port());
+        c.load();
+        QSignalSpy arrivals(&server, &ScriptedServer::clientConnected);
+        QVERIFY(c.window->ConnettiServer());
+        QVERIFY(arrivals.wait());
+        // A subnegotiation that never ends, then the reset.
+        server.send(QByteArray("prima\r\n\xff\xfa\x18\x01", 11));
+        QVERIFY(QTest::qWaitFor([&] { return c.shown().contains("prima"); }));
+        resetConnection(server);
+        QVERIFY(QTest::qWaitFor([&] { return !c.window->isConnected(); }));
+        QVERIFY(c.shown().endsWith("prima\n\n\nDisconnesso da Varendor"));
+
+        QVERIFY(c.window->ConnettiServer());
+        QVERIFY(arrivals.wait());
+        server.send("di nuovo\r\n");
+        QVERIFY(QTest::qWaitFor([&] { return c.shown().endsWith("di nuovo\n"); }));
+        // Commands still go out on the new connection.
+        c.window->commandInput()->lineEdit()->setText("guarda");
+        QTest::keyClick(c.window->commandInput()->lineEdit(), Qt::Key_Return);
+        QVERIFY(server.waitForReceived("guarda\r\n"));
+    }
+
+    void readOnlyEmptyFolderStartsAndReportsEachOnce() {
+        ScriptedServer server;
+        Client c(server.port());
+        ReadOnlyFolder ro(c.folder);
+        if (!ro.ok())
+            QSKIP("this file system cannot make a folder read-only");
+        c.load();
+        QVERIFY(c.window->isVisible());
+        const QStringList told = c.messageTexts();
+        QCOMPARE(told.size(), 4);
+        QVERIFY(told[0].contains("Log") && told[1].contains("Note"));
+        QVERIFY(told[2].contains("trigger.txt") && told[3].contains("alias.txt"));
+        QCOMPARE(c.window->api().TriggerCount(), 0);
+
+        // Logging into a folder that does not exist: told once, the session
+        // goes on and the switch keeps working.
+        QSignalSpy arrivals(&server, &ScriptedServer::clientConnected);
+        QVERIFY(c.window->ConnettiServer());
+        QVERIFY(arrivals.wait());
+        c.window->logSwitch()->click();
+        for (int i = 0; i < 3; ++i) {
+            server.send("riga " + QByteArray::number(i) + "\r\n");
+            QVERIFY(QTest::qWaitFor([&] { return c.shown().contains(QString("riga %1").arg(i)); }));
+        }
+        QTest::qWait(0);
+        QCOMPARE(c.dialogs.messages.size(), 5);
+        QVERIFY(c.dialogs.lastText().startsWith("Impossibile scrivere nel file di log"));
+        c.window->logSwitch()->click();
+        QVERIFY(!c.window->logSwitch()->isChecked());
+        QTest::qWait(0);
+        QCOMPARE(c.dialogs.messages.size(), 5);
+    }
+
+    void readOnlyFolderKeepsWhatIsOnDisk() {
+        Client c;
+        const QByteArray triggers = "orco<!>fuggi<%>\r\n";
+        const QByteArray aliases = "gg<!>guarda<%>giu\r\n";
+        const QByteArray config = "[BOTTONE 1]\r\nCAPTION=Uno\r\nAZIONE=nord\r\nSTATO=Attivo\r\n";
+        const QByteArray note = "<DEST>TUTTI</DEST>\r\n<SOGG>vecchia</SOGG>\r\ntesto\r\n";
+        put(c.path("trigger.txt"), triggers);
+        put(c.path("alias.txt"), aliases);
+        put(c.path("config.ini"), config);
+        QDir().mkdir(c.path("Log"));
+        QDir().mkdir(c.path("Note"));
+        put(c.path("Note/vecchia.not"), note);
+        const QString lostNote = c.path("Note/nuova.not");
+
+        ReadOnlyFolder ro(c.folder);
+        ReadOnlyFolder roNote(c.path("Note"));
+        if (!ro.ok() || !roNote.ok())
+            QSKIP("this file system cannot make a folder read-only");
+        c.load();
+        QVERIFY(c.dialogs.messages.isEmpty());
+        QCOMPARE(c.window->api().TriggerCount(), 1);
+        QCOMPARE(c.window->buttonBar()[0].Caption(), QString("Uno"));
+
+        // Each editor reports its failed save once and the file stays.
+        c.open("mnuTrigger", [&](QDialog* d) {
+            click(d, FrmPairEditor::Nuovo);
+            d->findChild<QLineEdit*>("txtTesto")->setText("drago");
+            d->findChild<QPlainTextEdit*>("txtAzione")->setPlainText("scappa");
+            click(d, FrmPairEditor::Conferma);
+        });
+        QCOMPARE(c.dialogs.messages.size(), 1);
+        QVERIFY(c.dialogs.lastText().contains("trigger.txt"));
+        QCOMPARE(get(c.path("trigger.txt")), triggers);
+
+        c.open("mnuAlias", [&](QDialog* d) {
+            click(d, FrmPairEditor::Nuovo);
+            d->findChild<QLineEdit*>("txtTesto")->setText("ss");
+            d->findChild<QPlainTextEdit*>("txtAzione")->setPlainText("sud");
+            click(d, FrmPairEditor::Conferma);
+        });
+        QCOMPARE(c.dialogs.messages.size(), 2);
+        QVERIFY(c.dialogs.lastText().contains("alias.txt"));
+        QCOMPARE(get(c.path("alias.txt")), aliases);
+
+        c.open("mnuBottoni", [&](QDialog* d) {
+            auto* list = d->findChild<QListWidget*>("lstBottoni");
+            QTest::mouseClick(list->viewport(), Qt::LeftButton, {},
+                              list->visualItemRect(list->item(0)).center());
+            click(d, FrmBottoni::Modifica);
+            d->findChild<QLineEdit*>("txtTesto")->setText("Due");
+            d->findChild<QComboBox*>("cmbColore")->setCurrentIndex(3);
+            click(d, FrmBottoni::Conferma);
+        });
+        QCOMPARE(c.dialogs.messages.size(), 3);
+        QVERIFY(c.dialogs.lastText().contains("config.ini"));
+        QCOMPARE(get(c.path("config.ini")), config);
+        QCOMPARE(c.window->buttonBar()[0].Caption(), QString("Uno"));
+
+        // A new note cannot be written; an old one asked to be replaced stays.
+        c.dialogs.filePaths << c.path("Note/nuova") << c.path("Note/vecchia");
+        c.open("mnuNota", [&](QDialog* d) {
+            click(d, FrmNota::Nuovo);
+            d->findChild<QLineEdit*>("txtDest")->setText("TUTTI");
+            d->findChild<QLineEdit*>("txtSogg")->setText("prova");
+            d->findChild<QPlainTextEdit*>("txtNota")->setPlainText("uno");
+            click(d, FrmNota::Salva);
+            click(d, FrmNota::Salva);
+        });
+        const QStringList told = c.messageTexts();
+        QCOMPARE(told.size(), 6);
+        QVERIFY(told[3].contains("nuova.not"));
+        QVERIFY(told[4].contains("esiste")); // asked before replacing, and answered Yes
+        QVERIFY(told[5].contains("vecchia.not"));
+        QVERIFY(!QFile::exists(lostNote));
+        QCOMPARE(get(c.path("Note/vecchia.not")), note);
+        // What was typed still works for the rest of the run.
+        QCOMPARE(c.window->api().TriggerCount(), 2);
+    }
+
+    void storeOfFortyThousandLines() {
+        Client c;
+        QByteArray triggers, aliases;
+        for (int i = 0; i < 40000; ++i) {
+            triggers += "mostro" + QByteArray::number(i) + "!<!>colpisci " + QByteArray::number(i) +
+                        "<%>\r\n";
+            aliases += "a" + QByteArray::number(i) + "<!>dici " + QByteArray::number(i) + "\r\n";
+        }
+        put(c.path("trigger.txt"), triggers);
+        put(c.path("alias.txt"), aliases);
+        ScriptedServer server;
+        put(c.path("config.ini"),
+            "[SERVER]\r\nHOST=127.0.0.1\r\nPORTA=" + QByteArray::number(server.port()) + "\r\n");
+        c.load();
+        QCOMPARE(c.window->api().TriggerCount(), 32767);
+        QCOMPARE(c.window->api().AliasCount(), 32767);
+
+        QSignalSpy arrivals(&server, &ScriptedServer::clientConnected);
+        QVERIFY(c.window->ConnettiServer());
+        QVERIFY(arrivals.wait());
+        // The last loaded trigger fires; the first one left out does not.
+        server.send("Un MOSTRO32766! e un mostro32767!\r\n");
+        QVERIFY(server.waitForReceived("colpisci 32766\r\n"));
+        c.window->commandInput()->lineEdit()->setText("a32766");
+        QTest::keyClick(c.window->commandInput()->lineEdit(), Qt::Key_Return);
+        QVERIFY(server.waitForReceived("dici 32766\r\n"));
+        QVERIFY(!server.received.contains("colpisci 32767"));
+        QCOMPARE(get(c.path("trigger.txt")), triggers);
+
+        c.open("mnuTrigger", [&](QDialog* d) {
+            QCOMPARE(d->findChild<QListWidget*>("lstTrigger")->count(), 32767);
+        });
+    }
+
+    void binaryGarbageEverywhere() {
+        ScriptedServer server;
+        Client c(server.port());
+        QByteArray config = garbage(1, 4096);
+        config += "\r\n[SERVER]\r\nHOST=127.0.0.1\r\nPORTA=" + QByteArray::number(server.port()) +
+                  "\r\n[BOTTONE 1]\r\nCAPTION=" + garbage(2, 300).replace('\n', ' ') + "\r\n";
+        put(c.path("config.ini"), config);
+        put(c.path("trigger.txt"), garbage(3, 64 * 1024));
+        put(c.path("alias.txt"), garbage(4, 64 * 1024));
+        QDir().mkdir(c.path("Note"));
+        put(c.path("Note/rotta.not"), garbage(5, 16 * 1024));
+        c.load();
+        QVERIFY(c.window->isVisible());
+        QVERIFY(c.dialogs.messages.isEmpty());
+        QCOMPARE(c.window->buttonBar()[1].Caption(), QString("Vuoto"));
+
+        // Damaged files load without touching them.
+        QCOMPARE(get(c.path("trigger.txt")), garbage(3, 64 * 1024));
+        QCOMPARE(get(c.path("alias.txt")), garbage(4, 64 * 1024));
+
+        c.dialogs.filePaths << c.path("Note/rotta.not");
+        c.open("mnuNota", [&](QDialog* d) {
+            click(d, FrmNota::Apri);
+            QVERIFY(d->findChild<QLineEdit*>("txtDest")->text().size() <= 30);
+            QVERIFY(d->findChild<QLineEdit*>("txtSogg")->text().size() <= 40);
+        });
+
+        // Garbage from the server: shown, never a crash, the line limit holds.
+        QSignalSpy arrivals(&server, &ScriptedServer::clientConnected);
+        QVERIFY(c.window->ConnettiServer());
+        QVERIFY(arrivals.wait());
+        c.window->logSwitch()->click();
+        // Telnet commands are left out: a random one could switch on compression.
+        for (quint32 seed = 10; seed < 18; ++seed)
+            server.send(garbage(seed, 64 * 1024).replace('\xff', 'y'));
+        server.send("\x1b[0m\r\nancora vivo\r\n");
+        QVERIFY(QTest::qWaitFor([&] { return c.shown().endsWith("ancora vivo\n"); }, 20000));
+        QVERIFY(c.window->display()->buffer().lineCount() <= 501);
+        QCOMPARE(c.window->display()->buffer().colourAt(c.shown().size() - 3), qRgb(240, 240, 240));
+    }
+};
+
+QTEST_MAIN(TestFrmMainFaults)
+#include "tst_frmmain_faults.moc"
