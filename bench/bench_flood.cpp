@@ -2,7 +2,8 @@
 // as the first argument) of coloured lines over loopback as fast as the
 // window takes them. Prints throughput, the longest stall of the event loop
 // (the largest gap between two ticks of a 1 ms timer) and the peak resident
-// memory. Asserts nothing.
+// memory. With "oneline" as the second argument the flood holds no line
+// break at all until its last line. Asserts nothing.
 #include "session/Connection.h"
 #include "session/FrmMain.h"
 #include "session/GameDisplay.h"
@@ -26,7 +27,7 @@
 
 namespace {
 
-const QByteArray kEndLine = "FINE DEL DILUVIO\r\n";
+const QByteArray kEndLine = "\r\nFINE DEL DILUVIO\r\n";
 
 qint64 statusKb(const char* field) {
     QFile f(QStringLiteral("/proc/self/status"));
@@ -117,12 +118,13 @@ private:
     std::atomic<bool> m_stop{false};
 };
 
-QByteArray floodText(qint64 bytes) {
+QByteArray floodText(qint64 bytes, bool breaks) {
     QByteArray out;
     out.reserve(bytes + 128);
     for (int i = 0; out.size() < bytes; ++i)
         out += "\x1b[1;3" + QByteArray::number(1 + i % 7) + "mRiga " + QByteArray::number(i) +
-               "\x1b[0m: un orco ti colpisce con una clava chiodata, perdi 3 punti.\r\n";
+               "\x1b[0m: un orco ti colpisce con una clava chiodata, perdi 3 punti." +
+               (breaks ? "\r\n" : " ");
     return out;
 }
 
@@ -136,7 +138,8 @@ int main(int argc, char** argv) {
 
     SilentDialogs silent;
     setDialogHost(&silent);
-    const QByteArray block = floodText(1024 * 1024);
+    const bool oneLine = argc > 2 && QByteArray(argv[2]) == "oneline";
+    const QByteArray block = floodText(1024 * 1024, !oneLine);
     const qint64 total = block.size() * megabytes + kEndLine.size();
     FloodServer server(block, megabytes);
     QTemporaryDir dir;
@@ -192,8 +195,8 @@ int main(int argc, char** argv) {
     const int characters = shown.length();
     window.DisconnettiServer();
 
-    std::printf("flood into the main window (offscreen, %d MB of coloured 80-byte lines)\n",
-                megabytes);
+    std::printf("flood into the main window (offscreen, %d MB of coloured 80-byte %s)\n", megabytes,
+                oneLine ? "pieces in one line" : "lines");
     std::printf("  received       %lld of %lld bytes\n", processed, total);
     std::printf("  time           %.2f s\n", seconds);
     std::printf("  throughput     %.2f MB/s\n", processed / 1048576.0 / seconds);

@@ -12,6 +12,7 @@
 #include <QAction>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QDataStream>
 #include <QDialog>
 #include <QDir>
 #include <QFile>
@@ -47,6 +48,19 @@ QByteArray garbage(quint32 seed, int size) {
     // Plenty of the bytes the readers look at.
     for (int i = 0; i < size; i += 37)
         out[i] = "\r\n\x1b[<!>%=]\xff\x01"[gen.bounded(13)];
+    return out;
+}
+
+// A bitmap header that claims a picture of 60000 x 60000 pixels.
+QByteArray hugeBitmapHeader() {
+    QByteArray out;
+    QDataStream s(&out, QIODevice::WriteOnly);
+    s.setByteOrder(QDataStream::LittleEndian);
+    s.writeRawData("BM", 2);
+    s << quint32(54 + 64) << quint32(0) << quint32(54);
+    s << quint32(40) << qint32(60000) << qint32(60000) << quint16(1) << quint16(32) << quint32(0)
+      << quint32(0) << qint32(2835) << qint32(2835) << quint32(0) << quint32(0);
+    out += garbage(6, 64);
     return out;
 }
 
@@ -342,6 +356,19 @@ private slots:
             QVERIFY(d->findChild<QLineEdit*>("txtDest")->text().size() <= 30);
             QVERIFY(d->findChild<QLineEdit*>("txtSogg")->text().size() <= 40);
         });
+
+        // Pictures that are no pictures, or claim to be enormous: told, and
+        // the background stays as it was.
+        const QImage before = c.window->backgroundPicture().toImage();
+        put(c.path("sfondo.jpg"), garbage(7, 8192));
+        put(c.path("enorme.bmp"), hugeBitmapHeader());
+        c.dialogs.filePaths << c.path("sfondo.jpg") << c.path("enorme.bmp");
+        c.action("mnuSfondo")->trigger();
+        c.action("mnuSfondo")->trigger();
+        QCOMPARE(c.dialogs.messages.size(), 2);
+        QVERIFY(c.dialogs.messages[0].text.contains("sfondo.jpg"));
+        QVERIFY(c.dialogs.messages[1].text.contains("enorme.bmp"));
+        QCOMPARE(c.window->backgroundPicture().toImage(), before);
 
         // Garbage from the server: shown, never a crash, the line limit holds.
         QSignalSpy arrivals(&server, &ScriptedServer::clientConnected);
