@@ -173,7 +173,7 @@ class TestFrmMainFlood : public QObject {
 
 private slots:
     void floodKeepsTheWindowAnswering() {
-        const QByteArray payload = floodText(5 * 1024 * 1024) + "FINE DEL DILUVIO\r\n";
+        const QByteArray payload = floodText(3 * 1024 * 1024) + "FINE DEL DILUVIO\r\n";
         FloodServer server(payload);
         QVERIFY(server.port());
         Window win(server.port());
