@@ -1,0 +1,57 @@
+// Inputs the fuzzers found that once went wrong, kept so they stay right.
+#include "automation/ProfileFile.h"
+
+#include <QFile>
+#include <QTemporaryDir>
+#include <QTest>
+
+using namespace ProfileFile;
+
+class TestFuzzAutomation : public QObject {
+    Q_OBJECT
+
+    QTemporaryDir m_dir;
+    QString m_path;
+
+    void put(const QByteArray& bytes) {
+        QFile f(m_path);
+        QVERIFY(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        f.write(bytes);
+    }
+    QByteArray bytes() const {
+        QFile f(m_path);
+        return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<missing>");
+    }
+
+private slots:
+    void init() { m_path = m_dir.filePath("config.ini"); }
+
+    // A file whose last line ends in a bare CR: adding a section or a key
+    // after it completes that line ending instead of putting a second CR into
+    // the last value.
+    void writeAfterLastLineEndingInCr_data() {
+        QTest::addColumn<QByteArray>("file");
+        QTest::addColumn<QString>("section");
+        QTest::addColumn<QByteArray>("expected");
+        QTest::newRow("new section") << QByteArray("[BOTTONE 1]\r\nSTATO=1\r") << "BOTTONE 2"
+                                     << QByteArray("[BOTTONE 1]\r\nSTATO=1\r\n"
+                                                   "[BOTTONE 2]\r\nCAPTION=Sud\r\n");
+        QTest::newRow("same section") << QByteArray("[BOTTONE 1]\r\nSTATO=1\r") << "BOTTONE 1"
+                                      << QByteArray("[BOTTONE 1]\r\nSTATO=1\r\nCAPTION=Sud\r\n");
+        QTest::newRow("section line only") << QByteArray("[BOTTONE 1]\r") << "BOTTONE 1"
+                                           << QByteArray("[BOTTONE 1]\r\nCAPTION=Sud\r\n");
+    }
+    void writeAfterLastLineEndingInCr() {
+        QFETCH(QByteArray, file);
+        QFETCH(QString, section);
+        QFETCH(QByteArray, expected);
+        put(file);
+        QVERIFY(writeValue(m_path, section, "CAPTION", "Sud"));
+        QCOMPARE(bytes(), expected);
+        QCOMPARE(readValue(m_path, "BOTTONE 1", "STATO"), file.contains("STATO") ? "1" : "");
+        QCOMPARE(readValue(m_path, section, "CAPTION"), QString("Sud"));
+    }
+};
+
+QTEST_MAIN(TestFuzzAutomation)
+#include "tst_fuzz_automation.moc"

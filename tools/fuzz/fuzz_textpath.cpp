@@ -1,0 +1,125 @@
+// Server bytes, split into reads of any size, through the telnet layer and the
+// incoming-text path into a real game display, with triggers firing.
+//
+// Input: optional trigger store lines, a NUL byte, then the server's bytes.
+// Without a NUL the whole input is server bytes and a fixed set of triggers
+// is used. The read sizes follow from a hash of the input.
+#include "FuzzSupport.h"
+
+#include "automation/CodePage.h"
+#include "automation/PairTable.h"
+#include "automation/Stores.h"
+#include "session/ColorRenderer.h"
+#include "session/GameDisplay.h"
+#include "session/IncomingText.h"
+#include "session/TelnetLayer.h"
+
+#include <QApplication>
+#include <QByteArray>
+
+#include <cstdint>
+
+namespace {
+
+constexpr qsizetype kReadSize = 4096; // longest text chunk the connection hands on
+
+const QStringList kDefaultTriggers = {
+    QStringLiteral("ti attacca<!>fuggi<%>"), QStringLiteral("a<!>x§y"),
+    QStringLiteral("$0$<!>marker"),          QStringLiteral("\x1b[<!>esc<%><%>"),
+    QStringLiteral("ABBA<!>nord<%>sud"),     QStringLiteral("ab<!>"),
+};
+
+quint32 hashOf(const uint8_t* data, size_t size) {
+    quint32 h = 2166136261u;
+    for (size_t i = 0; i < size; ++i)
+        h = (h ^ data[i]) * 16777619u;
+    return h;
+}
+
+QString withoutCr(QString s) {
+    s.remove(QLatin1Char('\r'));
+    return s;
+}
+
+} // namespace
+
+extern "C" int LLVMFuzzerInitialize(int* argc, char*** argv) {
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    // Never destroyed: the fuzzer ends the process, and an application torn
+    // down by exit handlers leaves Qt's font caches half freed.
+    static QApplication* app = new QApplication(*argc, *argv);
+    Q_UNUSED(app);
+    return 0;
+}
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+    const QByteArrayView input(reinterpret_cast<const char*>(data), qsizetype(size));
+    const qsizetype nul = input.indexOf('\0');
+    PairTable triggers;
+    QByteArrayView stream = input;
+    if (nul >= 0) {
+        const QString header = CodePage::decode(input.first(nul));
+        Stores::parse(header.split(QLatin1Char('\n')), Stores::Kind::Triggers, triggers);
+        stream = input.sliced(nul + 1);
+    } else {
+        Stores::parse(kDefaultTriggers, Stores::Kind::Triggers, triggers);
+    }
+
+    GameDisplay display;
+    ColorRenderer renderer;
+    QString logged;
+    renderer.logHook = [&](const QString& piece) { logged += piece; };
+    TelnetLayer telnet;
+    bool disconnected = false;
+    int writes = 0;
+    IncomingText incoming(
+        renderer, display, triggers, [&] { disconnected = true; },
+        [&](const QString& text) {
+            ++writes;
+            telnet.send(CodePage::encode(text));
+        });
+
+    QByteArray received;
+    telnet.onData = [&](QByteArrayView bytes) { received += bytes; };
+    telnet.onSend = [](QByteArrayView) {};
+
+    fuzz::Splitter split(hashOf(data, size));
+    qsizetype at = 0;
+    while (at < stream.size()) {
+        const quint32 r = split.next();
+        const qsizetype want =
+            (r & 3) == 0 ? 1 + qsizetype(r >> 8) % 4 : 1 + qsizetype(r >> 8) % 2048;
+        const qsizetype n = qMin(want, stream.size() - at);
+        telnet.feed(stream.sliced(at, n));
+        at += n;
+
+        QByteArray bytes;
+        bytes.swap(received);
+        for (qsizetype from = 0; from < bytes.size(); from += kReadSize) {
+            const qsizetype len = qMin(kReadSize, bytes.size() - from);
+            incoming.processChunk(CodePage::decode(QByteArrayView(bytes).sliced(from, len)));
+            FUZZ_EXPECT(display.lastLine() <= IncomingText::MaxDisplayLines);
+            FUZZ_EXPECT(incoming.heldBreak().size() <= 1);
+            FUZZ_EXPECT(renderer.PendingText.size() <=
+                        ColorRenderer::kMaxHeldText + ColorRenderer::kMaxSequenceLength);
+            if (disconnected) {
+                // As the main window does: the connection closes, the next
+                // bytes belong to a new one.
+                disconnected = false;
+                telnet.reset();
+                incoming.clearHeldBreak();
+                break;
+            }
+        }
+        QCoreApplication::sendPostedEvents();
+    }
+
+    const DisplayBuffer& buffer = display.buffer();
+    const QString shown = buffer.text();
+    FUZZ_EXPECT(shown.size() == buffer.length());
+    // Without trigger echoes the display is the tail of what was logged.
+    if (writes == 0 && !shown.isEmpty())
+        FUZZ_EXPECT(withoutCr(logged).endsWith(shown));
+    return 0;
+}

@@ -1,0 +1,53 @@
+#!/usr/bin/env bash
+# tools/fuzz/run.sh TARGET SECONDS   (TARGET: textpath, stores, profile,
+# notefile, colornumber, or all to run each in turn for SECONDS)
+# Builds the fuzz targets with clang in build-fuzz and runs one. New inputs go
+# to build-fuzz/fuzz/corpus/TARGET (the committed seeds are only read), crashes
+# to build-fuzz/fuzz/findings/TARGET, the fuzzer's output to .../logs/TARGET.log.
+set -euo pipefail
+here="$(cd "$(dirname "$0")" && pwd)"
+repo="$(cd "$here/../.." && pwd)"
+build="$repo/build-fuzz"
+targets=(textpath stores profile notefile colornumber)
+
+if [ $# -ne 2 ] || ! [[ "$2" =~ ^[0-9]+$ ]]; then
+    echo "uso: $0 {${targets[*]// /|}|all} SECONDI" >&2
+    exit 2
+fi
+what="$1" seconds="$2"
+
+"$repo/tools/setup-deps.sh" clang libclang-rt-14-dev
+if [ ! -f "$build/build.ninja" ]; then
+    CC=clang CXX=clang++ cmake -S "$repo" -B "$build" -G Ninja -DVARENDOR_FUZZ=ON \
+        -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
+fi
+
+run_one() {
+    local t="$1" bin="$build/fuzz/fuzz_$1"
+    cmake --build "$build" --target "fuzz_$t" -j2
+    mkdir -p "$build/fuzz/corpus/$t" "$build/fuzz/findings/$t" "$build/fuzz/logs"
+    local limit=()
+    [ "$t" = textpath ] && limit=(-max_len=65536)
+    [ "$t" = colornumber ] && limit=(-max_len=256)
+    echo "== fuzz_$t for ${seconds}s"
+    set +e
+    QT_QPA_PLATFORM=offscreen XDG_RUNTIME_DIR="${XDG_RUNTIME_DIR:-/tmp}" \
+    ASAN_OPTIONS="detect_leaks=1:${ASAN_OPTIONS:-}" LSAN_OPTIONS="suppressions=$here/lsan.supp" \
+    UBSAN_OPTIONS="print_stacktrace=1:halt_on_error=1" \
+        "$bin" -max_total_time="$seconds" -rss_limit_mb=2048 -timeout=10 "${limit[@]}" \
+        -print_final_stats=1 -artifact_prefix="$build/fuzz/findings/$t/" \
+        "$build/fuzz/corpus/$t" "$here/corpus/$t" 2>&1 | tee "$build/fuzz/logs/$t.log" |
+        grep -E "^#[0-9]+[[:space:]]+(INITED|DONE)|stat::|ERROR|SUMMARY|expectation|Test unit written"
+    local rc=${PIPESTATUS[0]}
+    set -e
+    echo "== fuzz_$t exit $rc (log: $build/fuzz/logs/$t.log)"
+    return "$rc"
+}
+
+if [ "$what" = all ]; then
+    status=0
+    for t in "${targets[@]}"; do run_one "$t" || status=1; done
+    exit "$status"
+fi
+[[ " ${targets[*]} " == *" $what "* ]] || { echo "bersaglio sconosciuto: $what" >&2; exit 2; }
+run_one "$what"
