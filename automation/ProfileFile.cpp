@@ -216,6 +216,12 @@ bool hasLineBreak(const QString& s) {
     return s.contains(QLatin1Char('\n')) || s.contains(QLatin1Char('\r'));
 }
 
+// What completes the unended last line before end: a bare CR there is the
+// first half of the line end, not part of the value.
+QByteArray lineEndAfter(const char* d, qint64 end) {
+    return end > 0 && d[end - 1] == '\r' ? QByteArray("\n") : kCrLf;
+}
+
 bool writeAll(QSaveFile& out, const char* d, qint64 n) {
     while (n > 0) {
         const qint64 w = out.write(d, n);
@@ -269,12 +275,12 @@ bool ProfileFile::writeValue(const QString& path, const QString& section, const 
     } else if (loc.sectionFound) {
         cutBegin = cutEnd = loc.insertAt;
         if (loc.insertNeedsEol)
-            middle += kCrLf;
+            middle += lineEndAfter(d, cutBegin);
         middle += encode8(keyName) + '=' + newValue + kCrLf;
     } else {
         cutBegin = cutEnd = size;
         if (size > 0 && d[size - 1] != '\n')
-            middle += kCrLf;
+            middle += lineEndAfter(d, size);
         middle += '[' + encode8(sectionName) + ']' + kCrLf;
         middle += encode8(keyName) + '=' + newValue + kCrLf;
     }
