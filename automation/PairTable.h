@@ -11,6 +11,9 @@ struct PairTable {
     QStringList texts;   // match texts (triggers) or alias names
     QStringList actions; // ActionText, parallel to texts
     qint32 count = 0;    // entries read by the last load
+    // Lines of the file beyond the last entry the table can hold: not active,
+    // but written back by every save so that nothing on disk is lost.
+    QStringList beyondLimit;
     // Bumped by every change, so caches built from the table (the trigger
     // matcher) know when to rebuild.
     quint64 revision = 0;

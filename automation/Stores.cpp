@@ -22,12 +22,15 @@ PairTable& tableOf(Api& api, Kind kind) {
 }
 
 void parse(const QStringList& lines, Kind kind, PairTable& table) {
-    QStringList texts, actions;
+    QStringList texts, actions, beyond;
     texts.reserve(qMin<qsizetype>(lines.size(), PairTable::kMaxEntries) + 1);
     actions.reserve(texts.capacity());
     for (const QString& s : lines) {
-        if (texts.size() >= PairTable::kMaxEntries)
-            break;
+        if (texts.size() >= PairTable::kMaxEntries) {
+            if (!s.isEmpty())
+                beyond.append(s);
+            continue;
+        }
         if (s.isEmpty() || (kind == Kind::Triggers && s == kField))
             continue;
         const qsizetype first = s.indexOf(kField);
@@ -44,6 +47,7 @@ void parse(const QStringList& lines, Kind kind, PairTable& table) {
     actions.append(QString());
     table.texts = std::move(texts);
     table.actions = std::move(actions);
+    table.beyondLimit = std::move(beyond);
     table.touch();
 }
 
@@ -65,6 +69,7 @@ QStringList format(PairTable& table, Kind kind, bool storeBack) {
         if (storeBack && action != table.actions.at(i))
             table.actions[i] = action;
     }
+    lines += table.beyondLimit;
     if (storeBack)
         table.touch();
     return lines;
@@ -92,6 +97,14 @@ bool load(Api& api, Kind kind, QListWidget* list, QWidget* owner) {
     }
     parse(lines, kind, table);
     fillList(table, list);
+    if (!table.beyondLimit.isEmpty())
+        msgBox(owner,
+               QStringLiteral("Il file %1 contiene più di %2 voci: le %3 righe in più restano nel "
+                              "file ma non sono attive.")
+                   .arg(fileName(kind))
+                   .arg(PairTable::kMaxEntries)
+                   .arg(table.beyondLimit.size()),
+               Msg::Exclamation, QStringLiteral("Attenzione"));
     return true;
 }
 

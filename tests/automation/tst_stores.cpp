@@ -122,6 +122,12 @@ void TstStores::countStopsAt32767() {
     QCOMPARE(t.texts.size(), 32768);
     QCOMPARE(t.texts.at(32766), QStringLiteral("t32766"));
     QCOMPARE(t.texts.last(), QString());
+    // What the table cannot hold is written back unchanged, not lost.
+    QCOMPARE(t.beyondLimit, QStringList{"t32767<!>a"});
+    const QStringList saved = Stores::format(t, Stores::Kind::Triggers, false);
+    QCOMPARE(saved.size(), 32768);
+    QCOMPARE(saved.last(), QStringLiteral("t32767<!>a"));
+    QCOMPARE(saved.at(32766), QStringLiteral("t32766<!>a<%>"));
     // Skipped lines do not use up places.
     lines.prepend(QString());
     Stores::parse(lines, Stores::Kind::Aliases, t);

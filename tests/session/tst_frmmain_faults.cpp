@@ -1,6 +1,7 @@
 #include "automation/FrmBottoni.h"
 #include "automation/FrmPairEditor.h"
 #include "automation/ReadOnlyFolder.h"
+#include "automation/Stores.h"
 #include "commands/CommandInput.h"
 #include "notes/FrmNota.h"
 #include "session/Connection.h"
@@ -312,6 +313,9 @@ private slots:
         c.load();
         QCOMPARE(c.window->api().TriggerCount(), 32767);
         QCOMPARE(c.window->api().AliasCount(), 32767);
+        // The player is told, once per store, that the rest is kept but idle.
+        QCOMPARE(c.dialogs.messages.size(), 2);
+        QVERIFY(c.dialogs.messages.first().text.contains("7233"));
 
         QSignalSpy arrivals(&server, &ScriptedServer::clientConnected);
         QVERIFY(c.window->ConnettiServer());
@@ -328,6 +332,11 @@ private slots:
         c.open("mnuTrigger", [&](QDialog* d) {
             QCOMPARE(d->findChild<QListWidget*>("lstTrigger")->count(), 32767);
         });
+        // Saving keeps every line of the file, also those beyond the limit.
+        QVERIFY(SaveTriggers(c.window->api()));
+        QVERIFY(SaveAliases(c.window->api()));
+        QCOMPARE(get(c.path("trigger.txt")), triggers);
+        QCOMPARE(get(c.path("alias.txt")), aliases);
     }
 
     void binaryGarbageEverywhere() {
