@@ -22,8 +22,21 @@ int DisplayBuffer::rowCount() const {
 }
 
 void DisplayBuffer::appendToLast(QStringView text, QRgb colour, bool bold) {
-    if (text.isEmpty())
-        return;
+    // A line without end would grow without bound; past the limit it goes on
+    // on the next display line, so the line limit also bounds memory.
+    while (!text.isEmpty()) {
+        const qsizetype room = kMaxLineLength - m_lines.back().text.size();
+        if (room <= 0) {
+            newLine();
+            continue;
+        }
+        const QStringView part = text.left(room);
+        appendRun(part, colour, bold);
+        text = text.mid(part.size());
+    }
+}
+
+void DisplayBuffer::appendRun(QStringView text, QRgb colour, bool bold) {
     Line& line = m_lines.back();
     const int start = int(line.text.size());
     line.text.append(text);

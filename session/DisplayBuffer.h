@@ -24,10 +24,14 @@ public:
         bool operator==(const Run&) const = default;
     };
 
+    // Longest display line; longer text continues on the next line.
+    static constexpr qsizetype kMaxLineLength = 65536;
+
     DisplayBuffer();
 
     // Every LF is one line break; CR characters are dropped, so CR LF is one
-    // break and a lone CR none.
+    // break and a lone CR none. Text beyond kMaxLineLength in one line goes on
+    // on the next.
     void append(QStringView text, QRgb colour, bool bold);
 
     int length() const { return int(m_length); }
@@ -82,6 +86,7 @@ private:
     const Line& line_(int line) const { return m_lines[m_head + size_t(line)]; }
     int rowsFor(qsizetype chars) const;
     void appendToLast(QStringView text, QRgb colour, bool bold);
+    void appendRun(QStringView text, QRgb colour, bool bold);
     void newLine();
     const Run* runAt(int pos) const;
     void dropHead(size_t n);

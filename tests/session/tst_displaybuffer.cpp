@@ -51,6 +51,7 @@ private slots:
     void breaksDoNotMergeAcrossAppends();
     void positionsAndLineFromChar();
     void runsMergeAndColoursReadBack();
+    void longLineContinuesOnTheNext();
     void removeLeadingLines();
     void removeLeadingCharsInsideALine();
     void wrapRows();
@@ -80,6 +81,19 @@ void TstDisplayBuffer::lineBreaks() {
         QCOMPARE(b.lineText(i), lines[i]);
     QCOMPARE(b.text(), lines.join(u'\n'));
     QCOMPARE(b.length(), b.text().size());
+}
+
+void TstDisplayBuffer::longLineContinuesOnTheNext() {
+    DisplayBuffer b;
+    const QString big(DisplayBuffer::kMaxLineLength * 2 + 5, u'x');
+    b.append(QStringView(big).left(10), white, false);
+    b.append(QStringView(big).mid(10), red, false);
+    QCOMPARE(b.lineCount(), 3);
+    QCOMPARE(b.lineText(0).size(), DisplayBuffer::kMaxLineLength);
+    QCOMPARE(b.lineText(2).size(), 5);
+    QCOMPARE(b.colourAt(5), white);
+    QCOMPARE(b.colourAt(int(DisplayBuffer::kMaxLineLength) + 3), red);
+    QCOMPARE(b.length(), int(big.size()) + 2);
 }
 
 void TstDisplayBuffer::breaksDoNotMergeAcrossAppends() {
