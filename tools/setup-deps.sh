@@ -1,17 +1,35 @@
 #!/usr/bin/env bash
 # Installs what building and testing Varendor needs on Debian 12, once:
 # packages already present are skipped and apt is not touched at all.
+# TinyMUX (a real game server for the integration test) is optional: when it
+# cannot be installed the build goes on and that test skips itself.
 set -euo pipefail
 packages=(cmake ninja-build g++ pkg-config qt6-base-dev libtelnet-dev zlib1g-dev
           fonts-dejavu-core fonts-liberation2 "$@")
+optional=(tinymux)
+
+installed() { dpkg-query -W -f='${Status}' "$1" 2>/dev/null | grep -q 'install ok installed'; }
+
+SUDO=""
+[ "$(id -u)" -ne 0 ] && SUDO=sudo
+updated=0
+apt_install() {
+    if ((!updated)); then
+        $SUDO apt-get update -qq
+        updated=1
+    fi
+    DEBIAN_FRONTEND=noninteractive $SUDO apt-get install -y -qq --no-install-recommends "$@"
+}
+
 missing=()
-for p in "${packages[@]}"; do
-    dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")
-done
+for p in "${packages[@]}"; do installed "$p" || missing+=("$p"); done
 if ((${#missing[@]})); then
     echo "Installing: ${missing[*]}"
-    SUDO=""
-    [ "$(id -u)" -ne 0 ] && SUDO=sudo
-    $SUDO apt-get update -qq
-    DEBIAN_FRONTEND=noninteractive $SUDO apt-get install -y -qq --no-install-recommends "${missing[@]}"
+    apt_install "${missing[@]}"
 fi
+
+for p in "${optional[@]}"; do
+    installed "$p" && continue
+    echo "Installing: $p"
+    apt_install "$p" || echo "setup-deps: $p could not be installed; the tests that need it will skip" >&2
+done

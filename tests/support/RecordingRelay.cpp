@@ -6,10 +6,20 @@ RecordingRelay::RecordingRelay(quint16 serverPort, QObject* parent)
     connect(&m_listener, &QTcpServer::newConnection, this, &RecordingRelay::onClient);
 }
 
+// Sockets closing as they are destroyed must not call back into a relay that
+// is going away.
+RecordingRelay::~RecordingRelay() {
+    for (QTcpSocket* socket : findChildren<QTcpSocket*>()) {
+        socket->disconnect(this);
+        socket->abort();
+    }
+}
+
 void RecordingRelay::onClient() {
     QTcpSocket* client = m_listener.nextPendingConnection();
     if (!client)
         return;
+    client->setParent(this); // every socket is the relay's: see the destructor
     if (m_client || m_server) {
         client->abort();
         client->deleteLater();

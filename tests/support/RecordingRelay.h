@@ -12,6 +12,7 @@ class RecordingRelay : public QObject {
     Q_OBJECT
 public:
     explicit RecordingRelay(quint16 serverPort, QObject* parent = nullptr);
+    ~RecordingRelay() override;
     quint16 port() const { return m_listener.serverPort(); }
 
     QByteArray fromServer; // what the server sent, in order
