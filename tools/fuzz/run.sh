@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
-# tools/fuzz/run.sh TARGET SECONDS   (TARGET: textpath, stores, profile,
-# notefile, colornumber, or all to run each in turn for SECONDS)
+# tools/fuzz/run.sh TARGET SECONDS [FUZZER OPTIONS...]   (TARGET: textpath,
+# stores, profile, notefile, colornumber, or all to run each in turn)
 # Builds the fuzz targets with clang in build-fuzz and runs one. New inputs go
 # to build-fuzz/fuzz/corpus/TARGET (the committed seeds are only read), crashes
 # to build-fuzz/fuzz/findings/TARGET, the fuzzer's output to .../logs/TARGET.log.
@@ -10,11 +10,13 @@ repo="$(cd "$here/../.." && pwd)"
 build="$repo/build-fuzz"
 targets=(textpath stores profile notefile colornumber)
 
-if [ $# -ne 2 ] || ! [[ "$2" =~ ^[0-9]+$ ]]; then
-    echo "uso: $0 {${targets[*]// /|}|all} SECONDI" >&2
+if [ $# -lt 2 ] || ! [[ "$2" =~ ^[0-9]+$ ]]; then
+    echo "uso: $0 {${targets[*]// /|}|all} SECONDI [OPZIONI...]" >&2
     exit 2
 fi
 what="$1" seconds="$2"
+shift 2
+extra=("$@")
 
 "$repo/tools/setup-deps.sh" clang libclang-rt-14-dev
 if [ ! -f "$build/build.ninja" ]; then
@@ -34,7 +36,7 @@ run_one() {
     QT_QPA_PLATFORM=offscreen XDG_RUNTIME_DIR="${XDG_RUNTIME_DIR:-/tmp}" \
     ASAN_OPTIONS="detect_leaks=1:${ASAN_OPTIONS:-}" LSAN_OPTIONS="suppressions=$here/lsan.supp" \
     UBSAN_OPTIONS="print_stacktrace=1:halt_on_error=1" \
-        "$bin" -max_total_time="$seconds" -rss_limit_mb=2048 -timeout=10 "${limit[@]}" \
+        "$bin" -max_total_time="$seconds" -rss_limit_mb=2048 -timeout=10 "${limit[@]}" "${extra[@]}" \
         -print_final_stats=1 -artifact_prefix="$build/fuzz/findings/$t/" \
         "$build/fuzz/corpus/$t" "$here/corpus/$t" 2>&1 | tee "$build/fuzz/logs/$t.log" |
         grep -E "^#[0-9]+[[:space:]]+(INITED|DONE)|stat::|ERROR|SUMMARY|expectation|Test unit written"

@@ -1,0 +1,84 @@
+// Server text from the fuzzer: however the server's bytes fall into reads, the
+// display and the log get the same text in the same colour. Only how much of
+// the end still waits behind a cut sequence may differ.
+#include "automation/CodePage.h"
+#include "automation/PairTable.h"
+#include "session/ColorRenderer.h"
+#include "session/GameDisplay.h"
+#include "session/IncomingText.h"
+
+#include <QTest>
+
+namespace {
+
+struct Shown {
+    QString logged;    // plus what is still waiting
+    QString displayed; // plus what is still waiting
+    QRgb colour = 0;
+    bool operator==(const Shown&) const = default;
+};
+
+// Feeds the reads one by one into a fresh display.
+Shown play(const QStringList& reads) {
+    GameDisplay display;
+    ColorRenderer renderer;
+    Shown out;
+    renderer.logHook = [&](const QString& piece) { out.logged += piece; };
+    PairTable triggers;
+    IncomingText incoming(renderer, display, triggers, {}, {});
+    for (const QString& r : reads)
+        incoming.processChunk(r);
+    QString waiting = renderer.PendingText + incoming.heldBreak();
+    waiting.replace(IncomingText::kMarker, QStringLiteral("\r\n"));
+    out.logged += waiting;
+    out.displayed = display.buffer().text() + waiting;
+    out.displayed.remove(QLatin1Char('\r'));
+    out.colour = renderer.CurrentColor;
+    return out;
+}
+
+} // namespace
+
+class TestFuzzSession : public QObject {
+    Q_OBJECT
+
+private slots:
+    void everySplitShowsTheSame_data() {
+        QTest::addColumn<QByteArray>("bytes");
+        QTest::newRow("run of escapes before a cut sequence")
+            << QByteArray("\0[rso il mN10__cxxabi", 21) + QByteArray(43, '\x1b') + "[";
+        QTest::newRow("colours and line breaks")
+            << QByteArray("\x1b[31mRosso\x1b[0m\r\n\n\rx\x1b[2J\x1b[33;0mgiallo\r\n\x1b[3");
+    }
+    void everySplitShowsTheSame() {
+        QFETCH(QByteArray, bytes);
+        const QString text = CodePage::decode(bytes);
+        const Shown whole = play({text});
+        for (qsizetype cut = 1; cut < text.size(); ++cut) {
+            const Shown split = play({text.left(cut), text.mid(cut)});
+            if (!(split == whole))
+                QFAIL(qPrintable(QStringLiteral("read cut at %1").arg(cut)));
+        }
+    }
+
+    // Bold and colour as separate sequences (one attribute per sequence, as
+    // some servers send them): the brightness lasts only to the end of a read,
+    // so a read ending between the two shows the colour dark.
+    void brightnessSurvivesTheEndOfARead() {
+        const QString text = CodePage::decode("\x1b[1m\x1b[31mrosso\x1b[0m");
+        const Shown whole = play({text});
+        QCOMPARE(whole.colour, qRgb(240, 240, 240));
+        ColorRenderer renderer;
+        GameDisplay display;
+        PairTable triggers;
+        IncomingText incoming(renderer, display, triggers, {}, {});
+        incoming.processChunk(text.left(4));
+        incoming.processChunk(QStringLiteral("\x1b[31mrosso"));
+        QCOMPARE(display.buffer().text(), QStringLiteral("rosso"));
+        QEXPECT_FAIL("", "the brightness offset starts at 0 in every read", Continue);
+        QCOMPARE(display.buffer().colourAt(0), qRgb(240, 0, 0));
+    }
+};
+
+QTEST_MAIN(TestFuzzSession)
+#include "tst_fuzz_session.moc"
