@@ -44,6 +44,19 @@ QString withoutCr(QString s) {
     return s;
 }
 
+// Where two texts part, for the report of a failed comparison.
+void showDifference(const QString& a, const QString& b) {
+    qsizetype i = 0;
+    while (i < a.size() && i < b.size() && a[i] == b[i])
+        ++i;
+    const auto around = [i](const QString& s) {
+        return QString::fromLatin1(
+            s.mid(qMax<qsizetype>(0, i - 40), 80).toLatin1().toPercentEncoding(" "));
+    };
+    std::fprintf(stderr, "split and whole reads part at %lld:\n  split: %s\n  whole: %s\n",
+                 qint64(i), qPrintable(around(a)), qPrintable(around(b)));
+}
+
 bool setsBrightness(const QString& text) {
     static const QRegularExpression sequence(QStringLiteral("\x1b\\[([\\x30-\\x3f]*)"));
     for (const QRegularExpressionMatch& m : sequence.globalMatch(text)) {
@@ -170,8 +183,15 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     // how much of the end is still waiting; shown plus waiting is the same.
     FUZZ_EXPECT(withoutCr(split_.logged + split_.waiting) ==
                 withoutCr(whole.logged + whole.waiting));
-    if (split_.waiting == whole.waiting)
-        FUZZ_EXPECT(split_.logged == whole.logged);
+    // A blank line's CRs may be logged in another order ("\r\r\n\n" within
+    // one read, "\r\n\r\n" across two: see tst_fuzz_session), so CRs are
+    // left out of the comparison.
+    if (split_.waiting == whole.waiting) {
+        const QString a = withoutCr(split_.logged), b = withoutCr(whole.logged);
+        if (a != b)
+            showDifference(a, b);
+        FUZZ_EXPECT(a == b);
+    }
     // The brightness a "1" field sets lasts only to the end of its read, so
     // colours may differ once one appears (reported, see tst_fuzz_session).
     if (!setsBrightness(CodePage::decode(stream))) {
