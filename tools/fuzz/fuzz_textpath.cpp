@@ -87,6 +87,7 @@ struct Outcome {
     QRgb colour = 0;
     int writes = 0;
     bool disconnected = false;
+    bool broken = false; // the compressed stream could not be read on
 };
 
 Outcome play(QByteArrayView stream, PairTable& triggers, fuzz::Splitter* split) {
@@ -106,6 +107,7 @@ Outcome play(QByteArrayView stream, PairTable& triggers, fuzz::Splitter* split) 
     QByteArray received;
     telnet.onData = [&](QByteArrayView bytes) { received += bytes; };
     telnet.onSend = [](QByteArrayView) {};
+    telnet.onError = [&](const QString&) { out.broken = true; };
 
     qsizetype at = 0;
     while (at < stream.size()) {
@@ -184,10 +186,13 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     // How the reads fall must not change what is shown or logged. Left out:
     // a literal "$0$" and the odd echo sequence (both matched within a read
     // only), and what triggers and the farewell phrase add.
-    if (split_.writes || split_.disconnected || stream.contains('$') || stream.contains('\x01'))
+    if (split_.writes || split_.disconnected || split_.broken || stream.contains('$') ||
+        stream.contains('\x01'))
         return 0;
     const Outcome whole = play(stream, triggers, nullptr);
-    if (whole.writes || whole.disconnected)
+    // How much of a broken compressed stream inflates before the break shows
+    // depends on the reads: past it nothing is read.
+    if (whole.writes || whole.disconnected || whole.broken)
         return 0;
     // Text before a cut sequence waits with it, so where reads fall decides
     // how much of the end is still waiting; shown plus waiting is the same.
