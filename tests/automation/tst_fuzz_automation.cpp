@@ -1,6 +1,7 @@
 // Inputs the fuzzers found that once went wrong, kept so they stay right.
 #include "automation/ProfileFile.h"
 #include "automation/Stores.h"
+#include "support/TestFiles.h"
 
 #include <QFile>
 #include <QTemporaryDir>
@@ -14,15 +15,8 @@ class TestFuzzAutomation : public QObject {
     QTemporaryDir m_dir;
     QString m_path;
 
-    void put(const QByteArray& bytes) {
-        QFile f(m_path);
-        QVERIFY(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
-        f.write(bytes);
-    }
-    QByteArray bytes() const {
-        QFile f(m_path);
-        return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<missing>");
-    }
+    void put(const QByteArray& content) { ::put(m_path, content); }
+    QByteArray bytes() const { return get(m_path); }
 
 private slots:
     void init() { m_path = m_dir.filePath("config.ini"); }

@@ -1,5 +1,6 @@
 #include "ReadOnlyFolder.h"
 #include "automation/ProfileFile.h"
+#include "support/TestFiles.h"
 
 #include <QFile>
 #include <QRandomGenerator>
@@ -14,15 +15,8 @@ class TestProfileFile : public QObject {
     QTemporaryDir m_dir;
     QString m_path;
 
-    void put(const QByteArray& bytes) {
-        QFile f(m_path);
-        QVERIFY(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
-        f.write(bytes);
-    }
-    QByteArray bytes() const {
-        QFile f(m_path);
-        return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<missing>");
-    }
+    void put(const QByteArray& content) { ::put(m_path, content); }
+    QByteArray bytes() const { return get(m_path); }
 
 private slots:
     void init() {
