@@ -1,4 +1,4 @@
-#include "session/FrmMain.h"
+#include "client/FrmMain.h"
 
 #include <QApplication>
 #include <QFont>

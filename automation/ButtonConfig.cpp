@@ -1,7 +1,7 @@
 #include "automation/ButtonConfig.h"
 
 #include "automation/ColorNumber.h"
-#include "automation/ProfileFile.h"
+#include "files/ProfileFile.h"
 
 #include <QListWidget>
 

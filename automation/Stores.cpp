@@ -1,6 +1,6 @@
 #include "automation/Stores.h"
 
-#include "automation/TextFile.h"
+#include "files/TextFile.h"
 #include "ui/Dialogs.h"
 
 #include <QListWidget>

@@ -1,6 +1,6 @@
 #include "bench/SessionGenerator.h"
 
-#include "automation/CodePage.h"
+#include "files/CodePage.h"
 
 #include <QRandomGenerator>
 #include <QStringList>

@@ -5,7 +5,7 @@
 // memory. With "oneline" as the second argument the flood holds no line
 // break at all until its last line. Asserts nothing.
 #include "session/Connection.h"
-#include "session/FrmMain.h"
+#include "client/FrmMain.h"
 #include "session/GameDisplay.h"
 #include "ui/Dialogs.h"
 

@@ -4,7 +4,7 @@
 // does nothing, then into the real game display on the offscreen platform.
 //
 //   bench_textpath [--input FILE --triggers FILE] [--megabytes N]
-#include "automation/CodePage.h"
+#include "files/CodePage.h"
 #include "automation/PairTable.h"
 #include "bench/SessionGenerator.h"
 #include "session/ColorRenderer.h"

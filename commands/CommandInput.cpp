@@ -1,6 +1,6 @@
 #include "commands/CommandInput.h"
 
-#include "session/DisplaySink.h"
+#include "ui/DisplaySink.h"
 
 #include <QEvent>
 #include <QKeyEvent>

@@ -2,7 +2,7 @@
 
 #include "automation/ActionText.h"
 #include "commands/CommandLine.h"
-#include "session/DisplaySink.h"
+#include "ui/DisplaySink.h"
 #include "ui/CButton.h"
 
 QString buttonWireText(const QString& azione) {

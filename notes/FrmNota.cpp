@@ -1,7 +1,7 @@
 #include "notes/FrmNota.h"
 
 #include "notes/NoteFile.h"
-#include "session/DisplaySink.h"
+#include "ui/DisplaySink.h"
 #include "ui/Artwork.h"
 #include "ui/Dialogs.h"
 #include "ui/FileDialogs.h"

@@ -1,6 +1,6 @@
 #include "notes/NoteFile.h"
 
-#include "automation/TextFile.h"
+#include "files/TextFile.h"
 
 namespace NoteFile {
 

@@ -3,7 +3,7 @@
 // select. Every plain piece goes to the display with one insert and is handed
 // to the log hook; a sequence cut off by the end of a chunk waits in
 // PendingText for the next one.
-#include "session/DisplaySink.h"
+#include "ui/DisplaySink.h"
 
 #include <QRgb>
 #include <QString>

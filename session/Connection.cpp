@@ -1,6 +1,6 @@
 #include "session/Connection.h"
 
-#include "automation/CodePage.h"
+#include "files/CodePage.h"
 
 #include <QTcpSocket>
 

@@ -11,7 +11,7 @@
 //
 // The mouse selection is a view thing, separate from the insertion point.
 #include "session/DisplayBuffer.h"
-#include "session/DisplaySink.h"
+#include "ui/DisplaySink.h"
 
 #include <QAbstractScrollArea>
 #include <QFont>

@@ -3,7 +3,7 @@
 // negotiation removed, text written in colour, the farewell phrase noticed,
 // triggers fired and the display kept to its line limit.
 #include "session/ColorRenderer.h"
-#include "session/DisplaySink.h"
+#include "ui/DisplaySink.h"
 #include "session/TriggerMatcher.h"
 
 #include <QString>

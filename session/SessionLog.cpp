@@ -1,6 +1,6 @@
 #include "session/SessionLog.h"
 
-#include "automation/CodePage.h"
+#include "files/CodePage.h"
 #include "ui/Dialogs.h"
 
 #include <QCoreApplication>

@@ -1,4 +1,4 @@
-#include "ReadOnlyFolder.h"
+#include "support/ReadOnlyFolder.h"
 #include "automation/ButtonConfig.h"
 #include "automation/FrmBottoni.h"
 #include "support/ScriptedDialogs.h"

@@ -1,5 +1,5 @@
 // Inputs the fuzzers found that once went wrong, kept so they stay right.
-#include "automation/ProfileFile.h"
+#include "files/ProfileFile.h"
 #include "automation/Stores.h"
 #include "support/TestFiles.h"
 

@@ -1,6 +1,6 @@
 #pragma once
 // A display that remembers what was inserted and in which colour.
-#include "session/DisplaySink.h"
+#include "ui/DisplaySink.h"
 
 #include <QList>
 #include <QString>

@@ -1,6 +1,6 @@
 #include "notes/FrmNota.h"
 #include "session/Connection.h"
-#include "session/DisplaySink.h"
+#include "ui/DisplaySink.h"
 #include "session/GameDisplay.h"
 #include "support/ScriptedDialogs.h"
 #include "support/ScriptedServer.h"

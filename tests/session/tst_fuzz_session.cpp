@@ -1,7 +1,7 @@
 // Server text from the fuzzer: however the server's bytes fall into reads, the
 // display and the log get the same text in the same colour. Only how much of
 // the end still waits behind a cut sequence may differ.
-#include "automation/CodePage.h"
+#include "files/CodePage.h"
 #include "automation/PairTable.h"
 #include "session/ColorRenderer.h"
 #include "session/GameDisplay.h"

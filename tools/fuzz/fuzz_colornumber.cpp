@@ -1,7 +1,7 @@
 // Colour numbers as a hand-edited button configuration may hold them.
 #include "FuzzSupport.h"
 
-#include "automation/CodePage.h"
+#include "files/CodePage.h"
 #include "automation/ColorNumber.h"
 
 #include <cstdint>

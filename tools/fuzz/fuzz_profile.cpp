@@ -5,8 +5,8 @@
 // then the file's bytes.
 #include "FuzzSupport.h"
 
-#include "automation/CodePage.h"
-#include "automation/ProfileFile.h"
+#include "files/CodePage.h"
+#include "files/ProfileFile.h"
 
 #include <QCoreApplication>
 #include <QList>

@@ -7,7 +7,7 @@
 
 #include "automation/PairTable.h"
 #include "automation/Stores.h"
-#include "automation/TextFile.h"
+#include "files/TextFile.h"
 
 #include <QCoreApplication>
 

@@ -6,7 +6,7 @@
 // is used. The read sizes follow from a hash of the input.
 #include "FuzzSupport.h"
 
-#include "automation/CodePage.h"
+#include "files/CodePage.h"
 #include "automation/PairTable.h"
 #include "automation/Stores.h"
 #include "session/ColorRenderer.h"

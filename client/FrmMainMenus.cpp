@@ -5,7 +5,7 @@
 #include "commands/MainButtons.h"
 #include "notes/FrmNota.h"
 #include "session/Connection.h"
-#include "session/FrmMain.h"
+#include "client/FrmMain.h"
 #include "session/GameDisplay.h"
 #include "ui/Artwork.h"
 #include "ui/Dialogs.h"

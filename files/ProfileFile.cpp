@@ -1,6 +1,6 @@
-#include "automation/ProfileFile.h"
+#include "files/ProfileFile.h"
 
-#include "automation/CodePage.h"
+#include "files/CodePage.h"
 
 #include <QByteArray>
 #include <QFile>

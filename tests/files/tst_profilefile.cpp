@@ -1,5 +1,5 @@
-#include "ReadOnlyFolder.h"
-#include "automation/ProfileFile.h"
+#include "support/ReadOnlyFolder.h"
+#include "files/ProfileFile.h"
 #include "support/TestFiles.h"
 
 #include <QFile>

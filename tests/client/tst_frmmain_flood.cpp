@@ -1,6 +1,6 @@
 #include "commands/CommandInput.h"
 #include "session/Connection.h"
-#include "session/FrmMain.h"
+#include "client/FrmMain.h"
 #include "session/GameDisplay.h"
 #include "support/ScriptedDialogs.h"
 

@@ -1,6 +1,6 @@
 // Text files in the game's code page: line splitting, byte-exact round trip,
 // atomic replacement, appending and reported failures.
-#include "automation/TextFile.h"
+#include "files/TextFile.h"
 #include "support/TestFiles.h"
 
 #include <QDir>

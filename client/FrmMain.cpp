@@ -1,4 +1,4 @@
-#include "session/FrmMain.h"
+#include "client/FrmMain.h"
 
 #include "automation/ButtonConfig.h"
 #include "automation/Stores.h"

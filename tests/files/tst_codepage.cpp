@@ -1,4 +1,4 @@
-#include "automation/CodePage.h"
+#include "files/CodePage.h"
 
 #include <QStringDecoder>
 #include <QTest>

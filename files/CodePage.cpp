@@ -1,4 +1,4 @@
-#include "automation/CodePage.h"
+#include "files/CodePage.h"
 
 namespace {
 // Characters of the bytes 0x80 to 0x9F; the rest of the code page equals Latin-1.

@@ -1,6 +1,6 @@
-#include "automation/TextFile.h"
+#include "files/TextFile.h"
 
-#include "automation/CodePage.h"
+#include "files/CodePage.h"
 
 #include <QFile>
 #include <QFileInfo>

@@ -1,7 +1,7 @@
 #include "automation/FrmPairEditor.h"
 #include "commands/CommandInput.h"
 #include "session/Connection.h"
-#include "session/FrmMain.h"
+#include "client/FrmMain.h"
 #include "session/GameDisplay.h"
 #include "support/ScriptedDialogs.h"
 #include "support/ScriptedServer.h"

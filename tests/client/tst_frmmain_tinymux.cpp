@@ -1,5 +1,5 @@
 #include "commands/CommandInput.h"
-#include "session/FrmMain.h"
+#include "client/FrmMain.h"
 #include "session/GameDisplay.h"
 #include "support/RecordingRelay.h"
 #include "support/ScriptedDialogs.h"
