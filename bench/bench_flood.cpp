@@ -4,8 +4,8 @@
 // (the largest gap between two ticks of a 1 ms timer) and the peak resident
 // memory. With "oneline" as the second argument the flood holds no line
 // break at all until its last line. Asserts nothing.
-#include "session/Connection.h"
 #include "client/FrmMain.h"
+#include "session/Connection.h"
 #include "session/GameDisplay.h"
 #include "ui/Dialogs.h"
 
@@ -158,8 +158,8 @@ int main(int argc, char** argv) {
 
     qint64 processed = 0;
     QElapsedTimer clock;
-    QObject::connect(window.connection(), &Connection::textReceived, &window,
-                     [&](const QString& chunk) {
+    QObject::connect(window.connection(), &Connection::received, &window,
+                     [&](const QByteArray& chunk) {
                          if (processed == 0)
                              clock.start();
                          processed += chunk.size();

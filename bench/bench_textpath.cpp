@@ -1,16 +1,14 @@
 // Throughput of received text: a session replayed in 2048-byte reads through
-// the telnet layer, the code page, line-break marking, colour parsing and
-// trigger firing (writes go to a loopback socket), first into a display that
-// does nothing, then into the real game display on the offscreen platform.
+// the client's text path (telnet, code page, line breaks, colours, triggers;
+// replies go to a loopback socket), first into a display that does nothing,
+// then into the real game display on the offscreen platform.
 //
 //   bench_textpath [--input FILE --triggers FILE] [--megabytes N]
-#include "files/CodePage.h"
 #include "automation/PairTable.h"
 #include "bench/SessionGenerator.h"
-#include "session/ColorRenderer.h"
+#include "files/CodePage.h"
 #include "session/GameDisplay.h"
-#include "session/IncomingText.h"
-#include "session/TelnetLayer.h"
+#include "session/TextPath.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
@@ -132,7 +130,6 @@ Result run(const QByteArray& session, const QList<QPair<QString, QString>>& trig
         return {};
     }
     PairTable triggers = tableOf(triggerEntries);
-    ColorRenderer renderer;
     NullSink nullSink;
     std::unique_ptr<GameDisplay> display;
     if (realDisplay) {
@@ -142,13 +139,9 @@ Result run(const QByteArray& session, const QList<QPair<QString, QString>>& trig
         QCoreApplication::processEvents();
     }
     DisplaySink& sink = realDisplay ? static_cast<DisplaySink&>(*display) : nullSink;
-    IncomingText incoming(
-        renderer, sink, triggers, [] {},
-        [&loop](const QString& s) { loop.client.write(CodePage::encode(s)); });
-    TelnetLayer telnet;
-    QByteArray text;
-    telnet.onData = [&text](QByteArrayView bytes) { text.append(bytes); };
-    telnet.onSend = [&loop](QByteArrayView bytes) { loop.client.write(bytes.toByteArray()); };
+    TextPath path(sink, triggers);
+    path.setSendHook(
+        [&loop](QByteArrayView bytes) { loop.client.write(bytes.data(), bytes.size()); });
 
     std::vector<qint64> latencies;
     latencies.reserve(size_t(session.size() / kReadSize + 1));
@@ -160,11 +153,7 @@ Result run(const QByteArray& session, const QList<QPair<QString, QString>>& trig
     for (qsizetype at = 0; at < session.size(); at += kReadSize) {
         const qint64 chunkStart = cpuNanos();
         const qsizetype n = std::min(kReadSize, session.size() - at);
-        telnet.feed(session.constData() + at, n);
-        if (!text.isEmpty()) {
-            incoming.processChunk(CodePage::decode(text));
-            text.clear();
-        }
+        path.receive(QByteArrayView(session).sliced(at, n));
         // Let the loopback take the trigger writes, and the display repaint,
         // at most once a frame.
         if (sinceRepaint.elapsed() >= 16) {

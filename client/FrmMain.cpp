@@ -5,10 +5,8 @@
 #include "commands/CommandInput.h"
 #include "commands/EseguiButt.h"
 #include "commands/MainButtons.h"
-#include "session/ColorRenderer.h"
-#include "session/Connection.h"
 #include "session/GameDisplay.h"
-#include "session/IncomingText.h"
+#include "session/GameSession.h"
 #include "session/SessionLog.h"
 #include "ui/Artwork.h"
 #include "ui/Dialogs.h"
@@ -23,7 +21,6 @@
 
 namespace {
 const QString kUnableToConnect = QStringLiteral("Unable to connect to remote host");
-const QString kDisconnectNotice = QStringLiteral("\r\n\r\nDisconnesso da Varendor");
 constexpr QRgb kWhite = qRgb(255, 255, 255);
 } // namespace
 
@@ -57,20 +54,14 @@ void FrmMain::createControls() {
     m_chkLog = new QCheckBox(QStringLiteral("Scrivi Log.txt"), m_surface);
     m_chkLog->setObjectName(QStringLiteral("chkLog"));
 
-    m_socket = new Connection(this);
-    m_socket->setObjectName(QStringLiteral("Socket1"));
-
-    m_renderer = std::make_unique<ColorRenderer>();
+    m_session = new GameSession(*m_display, m_api.TriggerList, this);
     m_log = std::make_unique<SessionLog>(m_api.programFolder);
-    m_renderer->logHook = [this](const QString& piece) { m_log->writePiece(piece); };
-    m_incoming = std::make_unique<IncomingText>(
-        *m_renderer, *m_display, m_api.TriggerList, [this] { DisconnettiServer(); },
-        [this](const QString& text) { writeToServer(text); });
+    m_session->textPath().setLogHook([this](QStringView piece) { m_log->writePiece(piece); });
 
-    m_combo->setDisplay(m_display);
+    m_combo->setDisplay(&ownText());
     m_combo->setAliases(&m_api.AliasList);
     m_combo->setWriteHook([this](const QString& text) { writeToServer(text); });
-    m_combo->setCurrentColorHook([this] { return m_renderer->CurrentColor; });
+    m_combo->setCurrentColorHook([this] { return CurrentColor(); });
     m_combo->setCancellaPromptHook([this] { return mnuCancPromp->isChecked(); });
     connect(m_combo, &CommandInput::scrollRequested, m_display, &GameDisplay::scrollPages);
 
@@ -78,7 +69,8 @@ void FrmMain::createControls() {
     // Appended text and the caret stay at the end of the display.
     connect(m_display, &GameDisplay::focusReceived, this,
             [this] { m_display->setSelStart(m_display->textLength()); });
-    connect(m_display, &GameDisplay::viewSizeChanged, m_socket, &Connection::setWindowSize);
+    connect(m_display, &GameDisplay::viewSizeChanged, this,
+            [this](int cols, int rows) { m_session->textPath().setWindowSize(cols, rows); });
 
     createDrawnButtons();
 }
@@ -100,12 +92,10 @@ void FrmMain::createDrawnButtons() {
     MainButtonsHooks hooks;
     hooks.connettiServer = [this] { return ConnettiServer(); };
     hooks.disconnettiServer = [this] { DisconnettiServer(); };
-    hooks.setMenusConnected = [this](bool connected) {
-        mnuDisconnetti->setEnabled(connected);
-        mnuConnetti->setEnabled(!connected);
-    };
+    // The session owns the connected state; the pair and the menus follow it.
+    hooks.setMenusConnected = [](bool) {};
     hooks.eseguiButt = [this](const CButton& b) {
-        EseguiButt(b, *m_display, [this](const QString& text) { writeToServer(text); });
+        EseguiButt(b, ownText(), [this](const QString& text) { writeToServer(text); });
     };
     m_buttons =
         std::make_unique<MainButtons>(m_surface, m_bar, m_connectButton, m_disconnectButton, hooks);
@@ -132,11 +122,9 @@ void FrmMain::createDrawnButtons() {
 }
 
 void FrmMain::wireConnection() {
-    connect(m_socket, &Connection::textReceived, this,
-            [this](const QString& chunk) { m_incoming->processChunk(chunk); });
-    connect(m_socket, &Connection::connectFailed, this, &FrmMain::onConnectFailed);
-    connect(m_socket, &Connection::connectionLost, this, &FrmMain::onConnectionLost);
-    connect(m_socket, &Connection::serverEchoChanged, m_combo, &CommandInput::setServerEchoes);
+    connect(m_session, &GameSession::openChanged, this, &FrmMain::setConnectedState);
+    connect(m_session, &GameSession::openFailed, this, &FrmMain::onConnectFailed);
+    connect(m_session, &GameSession::serverEchoChanged, m_combo, &CommandInput::setServerEchoes);
 }
 
 void FrmMain::Form_Load() {
@@ -149,7 +137,7 @@ void FrmMain::Form_Load() {
     LoadAliases(m_api, nullptr, this);
     LoadButtons(m_api, m_bar, nullptr);
     m_display->setSelColor(kWhite);
-    m_renderer->CurrentColor = ColorRenderer::kPlainColour;
+    m_session->textPath().setCurrentColour(SgrColours::kPlainColour);
     // Without a window manager to honour the maximised state, fill the screen.
     if (QScreen* screen = this->screen())
         resize(screen->availableGeometry().size());
@@ -171,60 +159,50 @@ void FrmMain::makeFolder(const QString& name) {
 }
 
 QRgb FrmMain::CurrentColor() const {
-    return m_renderer->CurrentColor;
+    return m_session->textPath().currentColour();
+}
+
+Connection* FrmMain::connection() const {
+    return &m_session->connection();
+}
+
+DisplaySink& FrmMain::ownText() {
+    return m_session->textPath().ownText();
 }
 
 bool FrmMain::isConnected() const {
-    return mnuDisconnetti->isEnabled();
+    return m_session->isOpen();
 }
 
 void FrmMain::writeToServer(const QString& text) {
-    m_socket->write(text);
+    m_session->sendCommand(text);
 }
 
 bool FrmMain::ConnettiServer() {
-    if (!m_socket->connectToServer(serverHost(m_api), serverPort(m_api))) {
+    if (!m_session->open(serverHost(m_api), serverPort(m_api))) {
         msgBox(this, kUnableToConnect, Msg::OkOnly, QApplication::applicationName());
         return false;
     }
-    mnuConnetti->setEnabled(false);
-    mnuDisconnetti->setEnabled(true);
     return true;
 }
 
 void FrmMain::setConnectedState(bool connected) {
-    // A line break held back from the old connection must not lead the next one.
-    m_incoming->clearHeldBreak();
     m_disconnectButton.setAttivo(connected);
     m_connectButton.setAttivo(!connected);
     mnuDisconnetti->setEnabled(connected);
     mnuConnetti->setEnabled(!connected);
     RepaintMain();
-}
-
-void FrmMain::DisconnettiServer() {
-    m_socket->close();
-    m_incoming->endOfText();
-    m_display->setSelStart(m_display->textLength());
-    m_display->setSelColor(kWhite);
-    m_display->setSelBold(true);
-    m_display->insertText(kDisconnectNotice);
-    m_display->setSelBold(false);
-    setConnectedState(false);
     update();
 }
 
-void FrmMain::onConnectFailed() {
-    // The request went out but no connection came of it: say so and go back
-    // to the disconnected state instead of pretending to be connected.
-    m_socket->close();
-    setConnectedState(false);
-    msgBox(this, kUnableToConnect, Msg::OkOnly, QApplication::applicationName());
+void FrmMain::DisconnettiServer() {
+    m_session->close();
 }
 
-void FrmMain::onConnectionLost() {
-    if (isConnected())
-        DisconnettiServer();
+void FrmMain::onConnectFailed() {
+    // The request went out but no connection came of it: say so; the
+    // session is back in the disconnected state already.
+    msgBox(this, kUnableToConnect, Msg::OkOnly, QApplication::applicationName());
 }
 
 void FrmMain::onLogToggled(bool ticked) {
@@ -249,8 +227,8 @@ void FrmMain::closeEvent(QCloseEvent* event) {
         }
         DisconnettiServer();
     }
-    if (m_socket->isConnected())
-        m_socket->close();
+    if (connection()->isConnected())
+        connection()->close();
     event->accept();
     if (endProcess)
         endProcess();

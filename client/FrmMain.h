@@ -17,8 +17,8 @@ class QMenu;
 class GameDisplay;
 class CommandInput;
 class Connection;
-class ColorRenderer;
-class IncomingText;
+class DisplaySink;
+class GameSession;
 class SessionLog;
 class MainButtons;
 
@@ -38,7 +38,8 @@ public:
     void ClearHover();
     void RepaintMain();
 
-    // The program believes it is connected while "Disconnetti" is enabled.
+    // From a connection request until the session ends; the menus and the
+    // drawn pair follow it.
     bool isConnected() const;
 
     Api& api() { return m_api; }
@@ -47,7 +48,10 @@ public:
     CButton& disconnectButton() { return m_disconnectButton; }
     GameDisplay* display() const { return m_display; }
     CommandInput* commandInput() const { return m_combo; }
-    Connection* connection() const { return m_socket; }
+    Connection* connection() const;
+    GameSession* session() const { return m_session; }
+    // Where the window's own text (echoes, notices) is written.
+    DisplaySink& ownText();
     QCheckBox* logSwitch() const { return m_chkLog; }
     QRgb CurrentColor() const;
     QPixmap backgroundPicture() const { return m_background; }
@@ -67,7 +71,6 @@ private:
     void makeFolder(const QString& name);
     void setConnectedState(bool connected);
     void onConnectFailed();
-    void onConnectionLost();
     void onLogToggled(bool ticked);
     void writeToServer(const QString& text);
 
@@ -89,10 +92,8 @@ private:
     GameDisplay* m_display = nullptr;
     CommandInput* m_combo = nullptr;
     QCheckBox* m_chkLog = nullptr;
-    Connection* m_socket = nullptr;
-    std::unique_ptr<ColorRenderer> m_renderer;
+    GameSession* m_session = nullptr;
     std::unique_ptr<SessionLog> m_log;
-    std::unique_ptr<IncomingText> m_incoming;
     std::unique_ptr<MainButtons> m_buttons;
 
     QAction* mnuConnetti = nullptr;

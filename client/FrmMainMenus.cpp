@@ -2,10 +2,9 @@
 #include "automation/ButtonConfig.h"
 #include "automation/FrmBottoni.h"
 #include "automation/FrmPairEditor.h"
+#include "client/FrmMain.h"
 #include "commands/MainButtons.h"
 #include "notes/FrmNota.h"
-#include "session/Connection.h"
-#include "client/FrmMain.h"
 #include "session/GameDisplay.h"
 #include "ui/Artwork.h"
 #include "ui/Dialogs.h"
@@ -66,8 +65,7 @@ void FrmMain::createMenus() {
 }
 
 void FrmMain::mnuConnetti_Click() {
-    if (ConnettiServer())
-        setConnectedState(true);
+    ConnettiServer();
 }
 
 void FrmMain::mnuTrigger_Click() {
@@ -92,7 +90,7 @@ void FrmMain::mnuBottoni_Click() {
 
 void FrmMain::mnuNota_Click() {
     FrmNota composer(
-        *m_display, [this](const QString& text) { writeToServer(text); }, this);
+        ownText(), [this](const QString& text) { writeToServer(text); }, this);
     dialogs().runModal(&composer);
 }
 

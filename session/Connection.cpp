@@ -1,7 +1,5 @@
 #include "session/Connection.h"
 
-#include "files/CodePage.h"
-
 #include <QTcpSocket>
 
 Connection::Connection(QObject* parent) : QObject(parent) {
@@ -11,25 +9,6 @@ Connection::Connection(QObject* parent) : QObject(parent) {
         if (m_state == State::Connecting)
             fail();
     });
-
-    m_telnet.onData = [this](QByteArrayView bytes) { m_text += bytes; };
-    m_telnet.onSend = [this](QByteArrayView bytes) {
-        if (m_socket && m_state == State::Connected)
-            m_socket->write(bytes.data(), bytes.size());
-    };
-    m_telnet.onServerEchoChanged = [this](bool on) {
-        // Text before the change (a password prompt) goes out first.
-        if (flushText())
-            emit serverEchoChanged(on);
-    };
-    m_telnet.onPromptMark = [this] {
-        if (flushText())
-            emit promptMarked();
-    };
-    m_telnet.onError = [this](const QString&) {
-        if (flushText())
-            lose(false);
-    };
 }
 
 Connection::~Connection() {
@@ -44,8 +23,6 @@ bool Connection::connectToServer(const QString& host, quint16 port) {
         return false;
     if (m_state != State::Idle)
         close();
-    m_telnet.reset();
-    m_text.clear();
 
     m_socket = new QTcpSocket(this);
     m_socket->setReadBufferSize(kReadBufferSize);
@@ -73,21 +50,14 @@ void Connection::close() {
     m_connectTimer.stop();
     m_state = State::Idle;
     ++m_generation;
-    m_text.clear();
     // Lets the last command written (a farewell, say) still reach the server.
     retireSocket(true);
-    endEcho();
 }
 
-void Connection::setWindowSize(int cols, int rows) {
-    // Kept across connections: the next server that asks is told at once.
-    m_telnet.setWindowSize(cols, rows);
-}
-
-void Connection::write(const QString& text) {
-    if (m_state != State::Connected || text.isEmpty())
+void Connection::write(QByteArrayView bytes) {
+    if (m_state != State::Connected || bytes.isEmpty() || !m_socket)
         return;
-    m_telnet.send(CodePage::encode(text));
+    m_socket->write(bytes.data(), bytes.size());
 }
 
 void Connection::onConnected() {
@@ -139,13 +109,8 @@ void Connection::lose(bool readRest) {
     }
     m_state = State::Idle;
     ++m_generation;
-    m_text.clear();
     retireSocket(false);
-    const QPointer<Connection> self(this);
-    const unsigned generation = m_generation;
-    endEcho();
-    if (self && generation == m_generation)
-        emit connectionLost();
+    emit connectionLost();
 }
 
 void Connection::readAvailable() {
@@ -156,34 +121,10 @@ void Connection::readAvailable() {
         const qint64 n = m_socket->read(buffer, kReadSize);
         if (n <= 0)
             break;
-        m_telnet.feed(buffer, n);
-        if (!self || generation != m_generation || !flushText())
+        emit received(QByteArray(buffer, n));
+        if (!self || generation != m_generation)
             return;
     }
-}
-
-bool Connection::flushText() {
-    if (m_text.isEmpty())
-        return true;
-    const QPointer<Connection> self(this);
-    const unsigned generation = m_generation;
-    QByteArray bytes;
-    bytes.swap(m_text);
-    // An inflated read can be longer than one read; chunks stay within it.
-    for (qsizetype at = 0; at < bytes.size(); at += kReadSize) {
-        const qsizetype n = qMin(kReadSize, bytes.size() - at);
-        emit textReceived(CodePage::decode(QByteArrayView(bytes).sliced(at, n)));
-        if (!self || generation != m_generation)
-            return false;
-    }
-    return true;
-}
-
-void Connection::endEcho() {
-    const bool echoed = m_telnet.serverEchoes();
-    m_telnet.reset();
-    if (echoed)
-        emit serverEchoChanged(false);
 }
 
 void Connection::retireSocket(bool graceful) {

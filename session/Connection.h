@@ -1,9 +1,10 @@
 #pragma once
 // The one connection to the game server (the main window's Socket1): a TCP
-// socket on the UI thread with the telnet layer and the code page on top.
-// Callers get clean decoded text and never wait on the network.
-#include "session/TelnetLayer.h"
-
+// socket on the UI thread. It hands on the bytes of each read as they come;
+// what they mean is the text path's business. Callers never wait on the
+// network.
+#include <QByteArray>
+#include <QByteArrayView>
 #include <QObject>
 #include <QPointer>
 #include <QString>
@@ -14,7 +15,7 @@ class QTcpSocket;
 class Connection : public QObject {
     Q_OBJECT
 public:
-    // Bytes read from the socket at a time; one textReceived per read.
+    // Bytes read from the socket at a time; one received() per read.
     static constexpr qsizetype kReadSize = 2048;
     // Most bytes the socket holds unread. A flooding server is then taken a
     // little at a time: the window answers input between reads and the
@@ -31,15 +32,15 @@ public:
     bool connectToServer(const QString& host, quint16 port);
     // Closes at once; emits nothing (not connectionLost).
     void close();
+    // What arrives can no longer be understood: the connection is dropped at
+    // once, without reading more, and reported as connectionLost.
+    void abandon() { lose(false); }
 
     bool isConnected() const { return m_state == State::Connected; }
     bool isConnecting() const { return m_state == State::Connecting; }
-    bool serverEchoes() const { return m_telnet.serverEchoes(); }
 
-    // Display size in characters, told to servers that ask for it.
-    void setWindowSize(int cols, int rows);
-    // Text for the server in the game's code page; dropped when not connected.
-    void write(const QString& text);
+    // Bytes for the server; dropped when not connected.
+    void write(QByteArrayView bytes);
 
     void setConnectTimeout(int ms) { m_connectTimer.setInterval(ms); }
 
@@ -47,10 +48,9 @@ signals:
     void connected();
     void connectFailed();
     void connectionLost();
-    // At most kReadSize characters each; never empty.
-    void textReceived(const QString& chunk);
-    void serverEchoChanged(bool on);
-    void promptMarked();
+    // The bytes of one read: at most kReadSize, never empty. A handler may
+    // close the connection; nothing more is then delivered.
+    void received(const QByteArray& bytes);
 
 private:
     enum class State { Idle, Connecting, Connected };
@@ -62,14 +62,10 @@ private:
     void fail();
     void lose(bool readRest);
     void readAvailable();
-    bool flushText();
-    void endEcho();
     void retireSocket(bool graceful);
 
     QTcpSocket* m_socket = nullptr;
-    TelnetLayer m_telnet;
     QTimer m_connectTimer;
     State m_state = State::Idle;
     unsigned m_generation = 0; // changes whenever a connection ends
-    QByteArray m_text;         // received text waiting to be emitted
 };

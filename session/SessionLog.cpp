@@ -37,12 +37,12 @@ void SessionLog::setEnabled(bool ticked) {
     append(ticked ? startBanner(now) : endBanner(), now);
 }
 
-void SessionLog::writePiece(const QString& piece) {
+void SessionLog::writePiece(QStringView piece) {
     if (m_enabled && !piece.isEmpty())
         append(piece, m_clock());
 }
 
-void SessionLog::append(const QString& text, const QDateTime& now) {
+void SessionLog::append(QStringView text, const QDateTime& now) {
     const QString path = pathFor(now);
     QFile file(path);
     const QByteArray bytes = CodePage::encode(text);

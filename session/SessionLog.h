@@ -19,7 +19,8 @@ public:
     bool isEnabled() const { return m_enabled; }
 
     // Appends one piece of server text, as written into the display.
-    void writePiece(const QString& piece);
+    void writePiece(QStringView piece);
+    void writePiece(const QString& piece) { writePiece(QStringView(piece)); }
 
     // The file a write made now would go to.
     QString currentPath() const;
@@ -28,7 +29,7 @@ public:
     static QString endBanner();
 
 private:
-    void append(const QString& text, const QDateTime& now);
+    void append(QStringView text, const QDateTime& now);
     QString pathFor(const QDateTime& now) const;
 
     QString m_folder;

@@ -1,6 +1,6 @@
+#include "client/FrmMain.h"
 #include "commands/CommandInput.h"
 #include "session/Connection.h"
-#include "client/FrmMain.h"
 #include "session/GameDisplay.h"
 #include "support/ScriptedDialogs.h"
 
@@ -141,8 +141,8 @@ struct LoopWatch {
     QTimer tick;
 
     explicit LoopWatch(Window& win) {
-        QObject::connect(win.w->connection(), &Connection::textReceived, &tick,
-                         [this, &win](const QString& chunk) {
+        QObject::connect(win.w->connection(), &Connection::received, &tick,
+                         [this, &win](const QByteArray& chunk) {
                              if (processed == 0)
                                  QCoreApplication::postEvent(
                                      win.input(),

@@ -1,9 +1,10 @@
+#include "automation/PairTable.h"
 #include "notes/FrmNota.h"
-#include "session/Connection.h"
-#include "ui/DisplaySink.h"
 #include "session/GameDisplay.h"
+#include "session/GameSession.h"
 #include "support/ScriptedDialogs.h"
 #include "support/ScriptedServer.h"
+#include "ui/DisplaySink.h"
 
 #include <QFile>
 #include <QLineEdit>
@@ -196,13 +197,15 @@ private slots:
 
     void postsThroughTheConnection() {
         ScriptedServer server;
-        Connection conn;
-        QSignalSpy up(&conn, &Connection::connected);
-        QVERIFY(conn.connectToServer("127.0.0.1", server.port()));
-        QVERIFY(up.count() || up.wait(5000));
         GameDisplay screen;
+        PairTable triggers;
+        GameSession session(screen, triggers);
+        QSignalSpy up(&session.connection(), &Connection::connected);
+        QVERIFY(session.open("127.0.0.1", server.port()));
+        QVERIFY(up.count() || up.wait(5000));
         delete w;
-        w = new FrmNota(screen, [&conn](const QString& l) { conn.write(l); });
+        w = new FrmNota(session.textPath().ownText(),
+                        [&session](const QString& l) { session.sendCommand(l); });
         w->show();
         compose("TUTTI", "perché", "uno\ndue");
         click(FrmNota::Invia);

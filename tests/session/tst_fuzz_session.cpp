@@ -1,11 +1,11 @@
 // Server text from the fuzzer: however the server's bytes fall into reads, the
 // display and the log get the same text in the same colour. Only how much of
 // the end still waits behind a cut sequence may differ.
-#include "files/CodePage.h"
 #include "automation/PairTable.h"
-#include "session/ColorRenderer.h"
+#include "files/CodePage.h"
+#include "session/ColourRenderer.h"
 #include "session/GameDisplay.h"
-#include "session/IncomingText.h"
+#include "session/TextPath.h"
 
 #include <QTest>
 
@@ -21,19 +21,18 @@ struct Shown {
 // Feeds the reads one by one into a fresh display.
 Shown play(const QStringList& reads) {
     GameDisplay display;
-    ColorRenderer renderer;
     Shown out;
-    renderer.logHook = [&](const QString& piece) { out.logged += piece; };
     PairTable triggers;
-    IncomingText incoming(renderer, display, triggers, {}, {});
+    TextPath path(display, triggers);
+    path.setLogHook([&](QStringView piece) { out.logged += piece; });
     for (const QString& r : reads)
-        incoming.processChunk(r);
-    QString waiting = renderer.PendingText + incoming.heldBreak();
-    waiting.replace(IncomingText::kMarker, QStringLiteral("\r\n"));
+        path.receiveText(r);
+    QString waiting = path.keptText().toString() + path.heldBreak().toString();
+    waiting.replace(ColourRenderer::kMarker, QStringLiteral("\r\n"));
     out.logged += waiting;
     out.displayed = display.buffer().text() + waiting;
     out.displayed.remove(QLatin1Char('\r'));
-    out.colour = renderer.CurrentColor;
+    out.colour = path.currentColour();
     return out;
 }
 
@@ -68,12 +67,11 @@ private slots:
         const QString text = CodePage::decode("\x1b[1m\x1b[31mrosso\x1b[0m");
         const Shown whole = play({text});
         QCOMPARE(whole.colour, qRgb(240, 240, 240));
-        ColorRenderer renderer;
         GameDisplay display;
         PairTable triggers;
-        IncomingText incoming(renderer, display, triggers, {}, {});
-        incoming.processChunk(text.left(4));
-        incoming.processChunk(QStringLiteral("\x1b[31mrosso"));
+        TextPath path(display, triggers);
+        path.receiveText(text.left(4));
+        path.receiveText(QStringLiteral("\x1b[31mrosso"));
         QCOMPARE(display.buffer().text(), QStringLiteral("rosso"));
         QCOMPARE(display.buffer().colourAt(0), qRgb(120, 0, 0));
     }

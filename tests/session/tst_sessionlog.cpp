@@ -1,8 +1,9 @@
 // The daily log file, written through the real file system with a clock the
 // test sets, and fed by the colour renderer.
-#include "session/ColorRenderer.h"
+#include "session/ColourRenderer.h"
 #include "session/SessionLog.h"
 #include "support/ScriptedDialogs.h"
+#include "ui/DisplaySink.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -89,16 +90,15 @@ private slots:
 
     void rendererFeedsTheLog() {
         SessionLog log = makeLog();
-        ColorRenderer renderer;
         NullSink sink;
-        renderer.logHook = [&log](const QString& piece) { log.writePiece(piece); };
+        ColourRenderer renderer(sink);
+        renderer.setLogHook([&log](QStringView piece) { log.writePiece(piece); });
         log.setEnabled(true);
         QString chunk = QString("uno$0$due") + QChar(0x1B) + "[1;32mtre " + QChar(0x1B) + "[3";
-        renderer.AddColText(chunk, sink);
+        renderer.render(chunk);
         const QByteArray before = fileOf("07-03-2026");
         QVERIFY(before.endsWith("uno\r\ndue"));
-        QString next = renderer.PendingText + "1mquattro$0$";
-        renderer.AddColText(next, sink);
+        renderer.render(u"1mquattro$0$"); // after the kept "tre " and cut sequence
         QVERIFY(fileOf("07-03-2026").endsWith("uno\r\nduetre quattro\r\n"));
     }
 

@@ -1,18 +1,17 @@
-// Server bytes, split into reads of any size, through the telnet layer and the
-// incoming-text path into a real game display, with triggers firing.
+// Server bytes, split into reads of any size, through the client's text path
+// into a real game display, with triggers firing.
 //
 // Input: optional trigger store lines, a NUL byte, then the server's bytes.
 // Without a NUL the whole input is server bytes and a fixed set of triggers
 // is used. The read sizes follow from a hash of the input.
 #include "FuzzSupport.h"
 
-#include "files/CodePage.h"
 #include "automation/PairTable.h"
 #include "automation/Stores.h"
-#include "session/ColorRenderer.h"
+#include "files/CodePage.h"
+#include "session/ColourRenderer.h"
 #include "session/GameDisplay.h"
-#include "session/IncomingText.h"
-#include "session/TelnetLayer.h"
+#include "session/TextPath.h"
 
 #include <QApplication>
 #include <QByteArray>
@@ -24,7 +23,7 @@
 
 namespace {
 
-constexpr qsizetype kReadSize = 4096; // longest text chunk the connection hands on
+constexpr qsizetype kReadSize = TextPath::kChunkSize; // the longest chunk
 
 const QStringList kDefaultTriggers = {
     QStringLiteral("ti attacca<!>fuggi<%>"), QStringLiteral("a<!>x§y"),
@@ -61,8 +60,10 @@ void showDifference(const QString& a, const QString& b) {
 // sequence without a colour field) last only to the end of their read, so
 // colours may differ where such sequences appear (see tst_fuzz_session).
 bool usesReadState(const QString& text) {
+    // The parameters are everything between "[" and "m", intermediate bytes
+    // included: "ESC[0 m" is no plain reset.
     static const QRegularExpression sequence(
-        QStringLiteral("\x1b\\[([\\x30-\\x3f]*)[\\x20-\\x2f]*m"));
+        QStringLiteral("\x1b\\[([\\x30-\\x3f]*[\\x20-\\x2f]*)m"));
     for (const QRegularExpressionMatch& m : sequence.globalMatch(text)) {
         const QStringView params = m.capturedView(1);
         bool colour = params == u"0";
@@ -93,21 +94,9 @@ struct Outcome {
 Outcome play(QByteArrayView stream, PairTable& triggers, fuzz::Splitter* split) {
     Outcome out;
     GameDisplay display;
-    ColorRenderer renderer;
-    renderer.logHook = [&](const QString& piece) { out.logged += piece; };
-    TelnetLayer telnet;
-    bool disconnected = false;
-    IncomingText incoming(
-        renderer, display, triggers, [&] { disconnected = out.disconnected = true; },
-        [&](const QString& text) {
-            ++out.writes;
-            telnet.send(CodePage::encode(text));
-        });
-
-    QByteArray received;
-    telnet.onData = [&](QByteArrayView bytes) { received += bytes; };
-    telnet.onSend = [](QByteArrayView) {};
-    telnet.onError = [&](const QString&) { out.broken = true; };
+    TextPath path(display, triggers);
+    path.setLogHook([&](QStringView piece) { out.logged += piece; });
+    path.setSendHook([](QByteArrayView) {});
 
     qsizetype at = 0;
     while (at < stream.size()) {
@@ -117,26 +106,22 @@ Outcome play(QByteArrayView stream, PairTable& triggers, fuzz::Splitter* split) 
             want = (r & 3) == 0 ? 1 + qsizetype(r >> 8) % 4 : 1 + qsizetype(r >> 8) % 2048;
         }
         const qsizetype n = qMin(want, stream.size() - at);
-        telnet.feed(stream.sliced(at, n));
+        const TextPath::Outcome read = path.receive(stream.sliced(at, n));
         at += n;
-
-        QByteArray bytes;
-        bytes.swap(received);
-        for (qsizetype from = 0; from < bytes.size(); from += kReadSize) {
-            const qsizetype len = qMin(kReadSize, bytes.size() - from);
-            incoming.processChunk(CodePage::decode(QByteArrayView(bytes).sliced(from, len)));
-            FUZZ_EXPECT(display.lastLine() <= IncomingText::MaxDisplayLines);
-            FUZZ_EXPECT(incoming.heldBreak().size() <= 1);
-            FUZZ_EXPECT(renderer.PendingText.size() <=
-                        ColorRenderer::kMaxHeldText + ColorRenderer::kMaxSequenceLength);
-            if (disconnected) {
-                // As the main window does: the connection closes, the next
-                // bytes belong to a new one.
-                disconnected = false;
-                telnet.reset();
-                incoming.clearHeldBreak();
-                break;
-            }
+        out.writes += int(read.replies.size());
+        FUZZ_EXPECT(display.lastLine() <= TextPath::kMaxDisplayLines);
+        FUZZ_EXPECT(path.heldBreak().size() <= 1);
+        FUZZ_EXPECT(path.keptText().size() <=
+                    ColourRenderer::kMaxHeldText + ColourRenderer::kMaxSequenceLength);
+        if (read.farewell) {
+            // As the client does: the connection closes, the next bytes
+            // belong to a new one.
+            out.disconnected = true;
+            path.beginSession();
+        }
+        if (read.broken) {
+            out.broken = true;
+            break; // the client drops the connection
         }
         QCoreApplication::sendPostedEvents();
     }
@@ -149,9 +134,9 @@ Outcome play(QByteArrayView stream, PairTable& triggers, fuzz::Splitter* split) 
         FUZZ_EXPECT(withoutCr(out.logged).endsWith(shown));
     for (int i = 0; i < buffer.lineCount(); ++i)
         out.lines.append({buffer.lineText(i), buffer.runsOf(i)});
-    out.colour = renderer.CurrentColor;
-    out.waiting = renderer.PendingText + incoming.heldBreak();
-    out.waiting.replace(IncomingText::kMarker, QStringLiteral("\r\n"));
+    out.colour = path.currentColour();
+    out.waiting = path.keptText().toString() + path.heldBreak().toString();
+    out.waiting.replace(ColourRenderer::kMarker, QStringLiteral("\r\n"));
     return out;
 }
 

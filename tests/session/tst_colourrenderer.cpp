@@ -1,9 +1,10 @@
 // Colour rendering of server text, read back from the real game display.
-#include "session/ColorRenderer.h"
+#include "session/ColourRenderer.h"
 #include "session/GameDisplay.h"
 
 #include <QStringList>
 #include <QTest>
+#include <memory>
 
 namespace {
 
@@ -26,19 +27,19 @@ QString esc(const QString& params) {
 
 } // namespace
 
-class TstColorRenderer : public QObject {
+class TstColourRenderer : public QObject {
     Q_OBJECT
 
     GameDisplay* display = nullptr;
-    ColorRenderer renderer;
+    std::unique_ptr<ColourRenderer> renderer;
     QStringList logged;
 
-    // Renders one chunk; returns what AddColText left in it.
+    // Renders one chunk (after what the last one left); returns what it kept.
     QString render(const QString& chunk) {
-        QString copy = chunk;
-        renderer.AddColText(copy, *display);
-        return copy;
+        renderer->render(chunk);
+        return renderer->kept().toString();
     }
+    QRgb current() const { return renderer->colours().current(); }
     QString shown() const { return display->buffer().text(); }
     // Colour of the first character of the first occurrence of needle.
     QRgb colourOf(const QString& needle) const {
@@ -51,20 +52,23 @@ class TstColorRenderer : public QObject {
 private slots:
     void init() {
         display = new GameDisplay;
-        renderer = ColorRenderer();
+        renderer = std::make_unique<ColourRenderer>(*display);
         logged.clear();
-        renderer.logHook = [this](const QString& piece) { logged.append(piece); };
+        renderer->setLogHook([this](QStringView piece) { logged.append(piece.toString()); });
     }
-    void cleanup() { delete display; }
+    void cleanup() {
+        renderer.reset();
+        delete display;
+    }
 
     void brightGreenThenReset() {
-        renderer.CurrentColor = qRgb(0, 0, 120);
+        renderer->colours().setCurrent(qRgb(0, 0, 120));
         render("abc" + esc("1;32m") + "def" + esc("0m") + "ghi");
         QCOMPARE(shown(), QString("abcdefghi"));
         QCOMPARE(colourOf("abc"), qRgb(0, 0, 120));
         QCOMPARE(colourOf("def"), qRgb(0, 240, 0));
         QCOMPARE(colourOf("ghi"), qRgb(240, 240, 240));
-        QCOMPARE(renderer.CurrentColor, qRgb(240, 240, 240));
+        QCOMPARE(current(), qRgb(240, 240, 240));
         QCOMPARE(logged, QStringList({"abc", "def", "ghi"}));
     }
 
@@ -73,7 +77,7 @@ private slots:
         QCOMPARE(colourOf("a"), qRgb(120, 0, 0));
         QCOMPARE(colourOf("b"), qRgb(240, 240, 240));
         QCOMPARE(colourOf("c"), qRgb(120, 0, 0));
-        QCOMPARE(renderer.CurrentColor, qRgb(120, 0, 0));
+        QCOMPARE(current(), qRgb(120, 0, 0));
     }
 
     void paletteAndBrightness() {
@@ -91,9 +95,9 @@ private slots:
         QCOMPARE(colourOf("H"), qRgb(0, 0, 240)); // 38 and 39 change nothing
         QCOMPARE(colourOf("I"), qRgb(0, 0, 240));
         QCOMPARE(colourOf("J"), qRgb(240, 240, 240));
-        QCOMPARE(renderer.CurrentColor, qRgb(240, 240, 240));
-        QCOMPARE(renderer.SelColore(-1), renderer.CurrentColor);
-        QCOMPARE(renderer.SelColore(36), qRgb(0, 120, 120));
+        QCOMPARE(current(), qRgb(240, 240, 240));
+        QCOMPARE(SgrColours::palette(-1, current()), current());
+        QCOMPARE(SgrColours::palette(36, current()), qRgb(0, 120, 120));
     }
 
     void stateDoesNotCrossChunks() {
@@ -107,17 +111,17 @@ private slots:
 
     void cutSequenceIsHeldBack() {
         for (const QString& tail : {QString(E), esc(""), esc("3"), esc("1;3")}) {
-            renderer.PendingText.clear();
+            renderer->dropKept();
             const QString chunk = "seen" + esc("32m") + "held " + tail;
             const QString left = render(chunk);
-            QCOMPARE(renderer.PendingText, "held " + tail);
-            QCOMPARE(left, renderer.PendingText);
+            QCOMPARE(renderer->kept(), "held " + tail);
+            QCOMPARE(left, renderer->kept());
             QVERIFY(!shown().contains("held"));
             QVERIFY(!logged.join("").contains("held"));
         }
         // Completed by the next chunk: written then, in the colour it selects.
-        render(renderer.PendingText + "3mnext");
-        QVERIFY(renderer.PendingText.isEmpty());
+        render("3mnext"); // the kept text leads
+        QVERIFY(renderer->kept().isEmpty());
         QVERIFY(shown().endsWith("held next"));
         QCOMPARE(colourOf("next"), qRgb(240, 240, 0)); // 1;33
     }
@@ -138,7 +142,7 @@ private slots:
     }
 
     void otherControlSequencesAreDroppedWhole() {
-        renderer.CurrentColor = qRgb(0, 120, 0);
+        renderer->colours().setCurrent(qRgb(0, 120, 0));
         render(esc("2J") + esc("H") + "top" + esc("K") + esc("10;5H") + " room: a smelly map" +
                esc("31m") + "red");
         QCOMPARE(shown(), QString("top room: a smelly mapred"));
@@ -150,22 +154,22 @@ private slots:
     void escapeThatStartsNoSequenceIsShown() {
         render(QString("a") + E + "b" + E + "[\x01" + "c");
         QCOMPARE(shown(), QString("a") + E + "b" + E + "[\x01" + "c");
-        QVERIFY(renderer.PendingText.isEmpty());
+        QVERIFY(renderer->kept().isEmpty());
     }
 
     void unfinishedSequenceCannotHoldTextForever() {
         // ESC[ followed by kilobytes that never end it: shown, not held.
         const QString flood = QString("1;").repeated(4000);
         render("before" + esc("") + flood);
-        QVERIFY(renderer.PendingText.isEmpty());
+        QVERIFY(renderer->kept().isEmpty());
         QVERIFY(shown().startsWith("before"));
         QVERIFY(shown().endsWith(flood));
         // Held only while it could still be a sequence, and then bounded.
         render(esc("1;1;1;1;1;1"));
-        QVERIFY(!renderer.PendingText.isEmpty());
-        QVERIFY(renderer.PendingText.size() < ColorRenderer::kMaxSequenceLength);
-        render(renderer.PendingText + QString("1;").repeated(40) + "more");
-        QVERIFY(renderer.PendingText.isEmpty());
+        QVERIFY(!renderer->kept().isEmpty());
+        QVERIFY(renderer->kept().size() < ColourRenderer::kMaxSequenceLength);
+        render(QString("1;").repeated(40) + "more");
+        QVERIFY(renderer->kept().isEmpty());
         QVERIFY(shown().endsWith("more"));
     }
 
@@ -174,22 +178,22 @@ private slots:
         // text must still reach the display and the held text must not grow.
         const QString line = QString("x").repeated(1000);
         for (int i = 0; i < 20; ++i)
-            render(renderer.PendingText + QString::fromUtf8("é") + line + E);
-        QVERIFY(renderer.PendingText.size() <=
-                ColorRenderer::kMaxHeldText + ColorRenderer::kMaxSequenceLength);
+            render(QString::fromUtf8("é") + line + E);
+        QVERIFY(renderer->kept().size() <=
+                ColourRenderer::kMaxHeldText + ColourRenderer::kMaxSequenceLength);
         QVERIFY(shown().size() > 15 * 1000);
         QVERIFY(shown().startsWith(QString::fromUtf8("é") + "xxx"));
     }
 
     void onePiecePerDisplayInsert() {
         CountingSink sink;
-        QString chunk = "a$0$b" + esc("0;31m") + "c" + esc("m") + esc("32m") + "d";
-        renderer.AddColText(chunk, sink);
+        ColourRenderer counted(sink);
+        counted.render(QString("a$0$b" + esc("0;31m") + "c" + esc("m") + esc("32m") + "d"));
         QCOMPARE(sink.inserts, QStringList({"a\r\nb", "c", "d"}));
         QCOMPARE(sink.boldCalls, QList<bool>({false}));
-        QVERIFY(chunk.isEmpty());
+        QVERIFY(counted.kept().isEmpty());
     }
 };
 
-QTEST_MAIN(TstColorRenderer)
-#include "tst_colorrenderer.moc"
+QTEST_MAIN(TstColourRenderer)
+#include "tst_colourrenderer.moc"

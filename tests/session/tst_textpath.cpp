@@ -1,10 +1,9 @@
-// One server chunk at a time through the incoming-text path, into the real
-// game display, with the trigger writes and the disconnect recorded.
+// One server chunk at a time through the text path, into the real game
+// display, with the trigger writes and the farewell recorded.
 #include "automation/PairTable.h"
-#include "session/ColorRenderer.h"
-#include "session/Connection.h"
 #include "session/GameDisplay.h"
-#include "session/IncomingText.h"
+#include "session/GameSession.h"
+#include "session/TextPath.h"
 
 #include <QSignalSpy>
 #include <QStringList>
@@ -33,41 +32,40 @@ PairTable table(const QList<QPair<QString, QString>>& entries) {
 }
 } // namespace
 
-class TstIncomingText : public QObject {
+class TstTextPath : public QObject {
     Q_OBJECT
 
     std::unique_ptr<GameDisplay> display;
-    ColorRenderer renderer;
     PairTable triggers;
-    std::unique_ptr<IncomingText> incoming;
+    std::unique_ptr<TextPath> path;
     QStringList written;
     QStringList logged;
     int disconnects = 0;
 
-    void feed(const QString& chunk) { incoming->processChunk(chunk); }
+    // One read's text; after a farewell the next connection begins.
+    void feed(const QString& chunk) {
+        const TextPath::Outcome outcome = path->receiveText(chunk);
+        written << outcome.replies;
+        if (outcome.farewell) {
+            ++disconnects;
+            path->beginSession();
+        }
+    }
     QString shown() const { return display->buffer().text(); }
     int lines() const { return display->buffer().lineCount(); }
 
 private slots:
     void init() {
         display = std::make_unique<GameDisplay>();
-        renderer = ColorRenderer();
         triggers = PairTable();
         written.clear();
         logged.clear();
-        renderer.logHook = [this](const QString& piece) { logged << piece; };
         disconnects = 0;
-        incoming = std::make_unique<IncomingText>(
-            renderer, *display, triggers,
-            [this] {
-                ++disconnects;
-                display->setSelColor(qRgb(255, 0, 0));
-                display->insertText(u"*** Disconnesso ***\r\n");
-            },
-            [this](const QString& s) { written << s; });
+        path = std::make_unique<TextPath>(*display, triggers);
+        path->setLogHook([this](QStringView piece) { logged << piece.toString(); });
     }
     void cleanup() {
-        incoming.reset();
+        path.reset();
         display.reset();
     }
 
@@ -85,11 +83,11 @@ private slots:
     void pairSplitBetweenReadsIsOneBreak() {
         feed("one\r");
         QCOMPARE(shown(), QString("one"));
-        QCOMPARE(incoming->heldBreak(), QString("\r"));
+        QCOMPARE(path->heldBreak().toString(), QString("\r"));
         feed("\ntwo\n");
         feed("\rthree");
         QCOMPARE(shown(), QString("one\ntwo\nthree"));
-        QVERIFY(incoming->heldBreak().isEmpty());
+        QVERIFY(path->heldBreak().isEmpty());
         // A lone break is only delayed, never lost.
         feed("\r\nfour\n");
         feed("five");
@@ -103,8 +101,9 @@ private slots:
              "y");
         QCOMPARE(shown(), QString("Password: x") + QString::fromLatin1("\xFF\xFB") + "y");
         // Removal runs in table order: a later sequence does not rebuild an earlier one.
-        QCOMPARE(IncomingText::PulisciTelnet(QString::fromLatin1("\xFF\x01\x20\x5B\xFB\x01", 6)),
-                 QString::fromLatin1("\xFF\xFB\x01", 3));
+        QCOMPARE(
+            TextPath::removeEchoNegotiation(QString::fromLatin1("\xFF\x01\x20\x5B\xFB\x01", 6)),
+            QString::fromLatin1("\xFF\xFB\x01", 3));
     }
 
     void triggerFiringRules() {
@@ -113,7 +112,7 @@ private slots:
                           {"sete", "bevi acqua<%>di§ah"},
                           {"nessuno", "x"},
                           {"colpito", "para<%>xy"}});
-        renderer.CurrentColor = qRgb(0, 120, 120);
+        path->setCurrentColour(qRgb(0, 120, 120));
         feed("Il troll TI HA COLPITO! Ti ha colpito ancora.$hai fame");
         // Each matching trigger once, in list order, with its terminator rule.
         QCOMPARE(written, QStringList({"fuggi\r\n", "mangia pane\r\nbevi\r\n", "para\r\nxy"}));
@@ -217,15 +216,11 @@ private slots:
 
     void overARealConnection() {
         ScriptedServer server;
-        Connection conn;
         triggers = table({{"il tuo nome?", "Varendo§s<%>segreto"}, {"acervus", "grazie"}});
-        incoming = std::make_unique<IncomingText>(
-            renderer, *display, triggers, [&] { conn.close(); },
-            [&](const QString& s) { conn.write(s); });
-        connect(&conn, &Connection::textReceived, this,
-                [this](const QString& chunk) { incoming->processChunk(chunk); });
+        GameSession session(*display, triggers);
+        const Connection& conn = session.connection();
         QSignalSpy connected(&conn, &Connection::connected);
-        QVERIFY(conn.connectToServer("127.0.0.1", server.port()));
+        QVERIFY(session.open("127.0.0.1", server.port()));
         QVERIFY(connected.wait());
         QVERIFY(server.waitForClient());
         server.send("Benvenuto!\r\nIl tuo nome? ");
@@ -257,5 +252,5 @@ private slots:
     }
 };
 
-QTEST_MAIN(TstIncomingText)
-#include "tst_incomingtext.moc"
+QTEST_MAIN(TstTextPath)
+#include "tst_textpath.moc"

@@ -1,0 +1,67 @@
+#include "session/GameSession.h"
+
+GameSession::GameSession(DisplaySink& display, PairTable& triggers, QObject* parent)
+    : QObject(parent), m_connection(this), m_path(display, triggers) {
+    m_connection.setObjectName(QStringLiteral("Socket1"));
+    m_path.setSendHook([this](QByteArrayView bytes) { m_connection.write(bytes); });
+    connect(&m_connection, &Connection::received, this, &GameSession::onReceived);
+    connect(&m_connection, &Connection::connectFailed, this, &GameSession::onFailed);
+    connect(&m_connection, &Connection::connectionLost, this, &GameSession::onLost);
+}
+
+bool GameSession::open(const QString& host, quint16 port) {
+    if (!m_connection.connectToServer(host, port))
+        return false;
+    m_path.beginSession();
+    syncEcho();
+    setOpen(true);
+    return true;
+}
+
+void GameSession::close() {
+    m_connection.close();
+    m_path.endSession();
+    setOpen(false);
+    syncEcho();
+}
+
+void GameSession::onReceived(const QByteArray& bytes) {
+    const TextPath::Outcome outcome = m_path.receive(bytes);
+    if (outcome.farewell) {
+        // The text path has already shown the end of the session.
+        m_connection.close();
+        setOpen(false);
+    } else if (outcome.broken) {
+        m_connection.abandon(); // reported as lost: the notice follows
+    }
+    syncEcho();
+    for (int i = 0; i < outcome.promptMarks && m_open; ++i)
+        emit promptMarked();
+}
+
+void GameSession::onFailed() {
+    m_connection.close();
+    setOpen(false);
+    syncEcho();
+    emit openFailed();
+}
+
+void GameSession::onLost() {
+    if (m_open)
+        close();
+}
+
+void GameSession::setOpen(bool open) {
+    if (open == m_open)
+        return;
+    m_open = open;
+    emit openChanged(open);
+}
+
+void GameSession::syncEcho() {
+    const bool echo = m_open && m_path.serverEchoes();
+    if (echo == m_echo)
+        return;
+    m_echo = echo;
+    emit serverEchoChanged(echo);
+}

@@ -1,0 +1,48 @@
+#pragma once
+// One game session: the connection to the server and the text path, and the
+// one record of whether the program counts itself connected. It is connected
+// from the moment a request is issued until the player disconnects, the
+// server says its farewell phrase, the connection fails or is lost; every
+// window element that shows the state follows openChanged().
+#include "session/Connection.h"
+#include "session/TextPath.h"
+
+#include <QObject>
+
+class GameSession : public QObject {
+    Q_OBJECT
+public:
+    GameSession(DisplaySink& display, PairTable& triggers, QObject* parent = nullptr);
+
+    TextPath& textPath() { return m_path; }
+    Connection& connection() { return m_connection; }
+
+    // Issues the connection request; false when it cannot even be issued
+    // (no host, port 0), and nothing changes.
+    bool open(const QString& host, quint16 port);
+    // Closes the connection and shows the disconnect notice.
+    void close();
+    bool isOpen() const { return m_open; }
+
+    // A command for the server; nothing when not connected.
+    void sendCommand(QStringView text) { m_path.sendCommand(text); }
+
+signals:
+    void openChanged(bool open);
+    // The request went out but no connection came of it.
+    void openFailed();
+    void serverEchoChanged(bool on);
+    void promptMarked();
+
+private:
+    void onReceived(const QByteArray& bytes);
+    void onFailed();
+    void onLost();
+    void setOpen(bool open);
+    void syncEcho();
+
+    Connection m_connection;
+    TextPath m_path;
+    bool m_open = false;
+    bool m_echo = false; // what serverEchoChanged last said
+};

@@ -1,0 +1,70 @@
+#pragma once
+// The text colour that the server's select-graphic-rendition sequences
+// (ESC [ params m) choose, under one of two rules:
+//
+// - Classic, the game's own: brightness ("1") and the last colour code last
+//   only to the end of the chunk being written; a plain ESC[0m sets the plain
+//   colour and leaves brightness alone; codes 40-47 are the bright colours.
+// - Terminal, for servers of today: bold and the colour last until a reset,
+//   across chunks; "0" resets both; 22 and 39 undo bold and colour; 40-49 are
+//   backgrounds, which this display does not show.
+//
+// Under both, xterm's 256-colour and 24-bit forms (38;5;n, 38;2;r;g;b and the
+// colon forms) set the colour, and their parameters are consumed whole, as
+// are the background forms 48;... A form with a missing or out-of-range field
+// changes nothing.
+#include <QRgb>
+#include <QStringView>
+
+class SgrColours {
+public:
+    enum class Rules { Classic, Terminal };
+    static constexpr QRgb kPlainColour = qRgb(240, 240, 240);
+
+    void setRules(Rules rules);
+    Rules rules() const { return m_rules; }
+
+    // The colour text is written in now (`CurrentColor`).
+    QRgb current() const { return m_current; }
+    void setCurrent(QRgb colour) { m_current = colour; }
+
+    // A new chunk: the classic per-chunk state starts over.
+    void beginChunk();
+
+    // Applies the parameters of one sequence (the text between "[" and "m").
+    // Returns true when a "0" field asks for the bold attribute to go off
+    // before the text in front of the sequence is written.
+    bool boldOffFirst(QStringView params) const;
+    void apply(QStringView params);
+
+    // The palette colour of a classic colour code, or fallback when the
+    // code has none (anything outside 30-47).
+    static QRgb palette(int code, QRgb fallback);
+    // xterm's 256 colours: 0-15 on the palette, then the 6x6x6 cube and the
+    // grey ramp. n must be 0-255.
+    static QRgb xterm256(int n);
+
+private:
+    struct Extended {
+        bool valid = false;
+        QRgb colour = 0;
+    };
+    void applyClassic(QStringView params);
+    void applyTerminal(QStringView params);
+    QRgb terminalColour() const;
+
+    Rules m_rules = Rules::Classic;
+    QRgb m_current = kPlainColour;
+
+    // Classic, per chunk: brightness offset and the last colour chosen.
+    int m_offset = 0;
+    int m_code = 0;          // last classic colour code, 0 when none
+    Extended m_lastExtended; // set when the last colour was an xterm form
+
+    // Terminal, until a reset.
+    enum class Kind { Default, Palette, Rgb };
+    Kind m_kind = Kind::Default;
+    int m_index = 0; // palette index 0-7
+    QRgb m_rgb = 0;
+    bool m_bold = false;
+};

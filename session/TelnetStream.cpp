@@ -1,0 +1,42 @@
+#include "session/TelnetStream.h"
+
+#include "files/CodePage.h"
+
+#include <utility>
+
+TelnetStream::TelnetStream(std::function<void(QByteArrayView)> send) {
+    m_telnet.onSend = std::move(send);
+    m_telnet.onData = [this](QByteArrayView bytes) {
+        if (m_read)
+            m_read->text += CodePage::decode(bytes);
+    };
+    m_telnet.onPromptMark = [this] {
+        if (m_read)
+            ++m_read->promptMarks;
+    };
+    m_telnet.onError = [this](const QString& why) {
+        if (m_read) {
+            m_read->broken = true;
+            m_read->error = why;
+        }
+    };
+}
+
+TelnetStream::Read TelnetStream::read(QByteArrayView bytes) {
+    Read result;
+    const bool echoed = m_telnet.serverEchoes();
+    m_read = &result;
+    m_telnet.feed(bytes);
+    m_read = nullptr;
+    result.echoChanged = m_telnet.serverEchoes() != echoed;
+    return result;
+}
+
+void TelnetStream::sendText(QStringView text) {
+    if (!text.isEmpty())
+        m_telnet.send(CodePage::encode(text));
+}
+
+void TelnetStream::reset() {
+    m_telnet.reset();
+}

@@ -1,0 +1,46 @@
+#pragma once
+// The session's wire format, both ways: bytes from the server become text
+// (telnet commands removed and answered, a compressed stream inflated, the
+// game's code page decoded) and our text becomes bytes for the server. No
+// sockets here: one call per socket read, and what the read did comes back
+// as a result, so nothing calls back into the caller in the middle of a read.
+#include "session/TelnetLayer.h"
+
+#include <QByteArrayView>
+#include <QString>
+#include <QStringView>
+
+#include <functional>
+
+class TelnetStream {
+public:
+    // What one read of the server's bytes amounted to.
+    struct Read {
+        QString text;             // decoded, telnet commands removed; may be empty
+        bool echoChanged = false; // serverEchoes() differs from before the read
+        int promptMarks = 0;      // GA / EOR after a prompt
+        // The compressed stream cannot be read on: text holds what came
+        // before the fault, and nothing more is read until reset().
+        bool broken = false;
+        QString error;
+    };
+
+    // Bytes for the server (negotiation answers and our text) go to send.
+    explicit TelnetStream(std::function<void(QByteArrayView)> send);
+
+    Read read(QByteArrayView bytes);
+    // Our text for the server in the session's encoding, 0xFF doubled.
+    void sendText(QStringView text);
+
+    // Forgets all negotiation, for a new connection.
+    void reset();
+    // Display size in characters, told to servers that ask for it; kept
+    // across connections.
+    void setWindowSize(int cols, int rows) { m_telnet.setWindowSize(cols, rows); }
+    bool serverEchoes() const { return m_telnet.serverEchoes(); }
+    bool broken() const { return m_telnet.failed(); }
+
+private:
+    TelnetLayer m_telnet;
+    Read* m_read = nullptr; // the read being collected
+};
