@@ -65,15 +65,22 @@ void DisplayBuffer::append(QStringView text, QRgb colour, bool bold) {
     const qsizetype n = text.size();
     for (qsizetype i = 0; i < n; ++i) {
         const QChar c = text[i];
-        if (c != u'\r' && c != u'\n')
+        if (c > u'\r' || (c != u'\r' && c != u'\n' && c != u'\t'))
             continue;
         appendToLast(text.mid(from, i - from), colour, bold);
+        from = i + 1;
+        if (c == u'\t') {
+            // Tab stops every eight columns, so tables keep their columns.
+            static const QString spaces(kTabWidth, u' ');
+            const qsizetype column = m_lines.back().text.size();
+            appendToLast(QStringView(spaces).first(kTabWidth - column % kTabWidth), colour, bold);
+            continue;
+        }
         // Only LF breaks a line. A CR is dropped: CR LF stays one break, and
         // the CR left over from a blank line ("\r", marker, "\n") adds no
         // second blank line.
         if (c == u'\n')
             newLine();
-        from = i + 1;
     }
     appendToLast(text.mid(from), colour, bold);
 }

@@ -26,12 +26,14 @@ public:
 
     // Longest display line; longer text continues on the next line.
     static constexpr qsizetype kMaxLineLength = 65536;
+    static constexpr int kTabWidth = 8;
 
     DisplayBuffer();
 
     // Every LF is one line break; CR characters are dropped, so CR LF is one
-    // break and a lone CR none. Text beyond kMaxLineLength in one line goes on
-    // on the next.
+    // break and a lone CR none. A TAB becomes spaces up to the next multiple
+    // of kTabWidth columns. Text beyond kMaxLineLength in one line goes on on
+    // the next.
     void append(QStringView text, QRgb colour, bool bold);
 
     int length() const { return int(m_length); }

@@ -1,7 +1,7 @@
 #include "automation/FrmPairEditor.h"
+#include "client/FrmMain.h"
 #include "commands/CommandInput.h"
 #include "session/Connection.h"
-#include "client/FrmMain.h"
 #include "session/GameDisplay.h"
 #include "support/ScriptedDialogs.h"
 #include "support/ScriptedServer.h"
@@ -130,6 +130,59 @@ private slots:
         QCOMPARE(c.window->display()->buffer().colourAt(int(c.shown().lastIndexOf("dopo"))),
                  qRgb(240, 240, 240));
         QVERIFY(!c.window->display()->buffer().boldAt(int(c.shown().lastIndexOf("dopo"))));
+    }
+
+    void echoAfterABareLineEndGoesOnItsOwnLine() {
+        ScriptedServer server;
+        Client c(server.port());
+        c.load();
+        c.action("mnuConnetti")->trigger();
+        QVERIFY(server.waitForClient());
+        server.send("L'orco ti colpisce.\n");
+        QVERIFY(QTest::qWaitFor([&] { return c.shown().contains("colpisce."); }));
+        CommandInput* input = c.window->commandInput();
+        QTest::keyClicks(input->lineEdit(), "fuggi");
+        QTest::keyClick(input->lineEdit(), Qt::Key_Return);
+        QVERIFY(server.waitForReceived("fuggi\r\n"));
+        server.send("\rSei fuggito.\r\n");
+        QVERIFY(QTest::qWaitFor([&] { return c.shown().contains("fuggito"); }));
+        const QStringList lines = c.shown().split('\n');
+        const qsizetype at = lines.indexOf("L'orco ti colpisce.");
+        QVERIFY(at >= 0);
+        QCOMPARE(lines.value(at + 1).trimmed(), QString("fuggi"));
+        QCOMPARE(lines.value(at + 2), QString("Sei fuggito."));
+    }
+
+    void xtermColoursShowExactlyOnScreen() {
+        ScriptedServer server;
+        Client c(server.port());
+        c.load();
+        c.action("mnuConnetti")->trigger();
+        QVERIFY(server.waitForClient());
+        server.send("\x1b[38;5;196mMMMM\x1b[38;2;10;200;90mMMMM\x1b[38:5:226mMMMM\x1b[0m.\r\n");
+        QVERIFY(QTest::qWaitFor([&] { return c.shown().contains("."); }));
+        GameDisplay* display = c.window->display();
+        QVERIFY(c.shown().startsWith("MMMMMMMMMMMM.")); // no parameter shown as text
+        display->scrollToBottom();
+        display->refresh();
+        QCoreApplication::processEvents();
+        const QImage shot =
+            display->viewport()->grab().toImage().convertToFormat(QImage::Format_RGB32);
+        // A stem of a letter covers whole pixels: some pixel of each group
+        // has exactly the colour chosen.
+        const auto has = [&](int from, QRgb colour) {
+            QRect cells = display->characterRect(from).united(display->characterRect(from + 3));
+            cells = cells.intersected(shot.rect());
+            for (int y = cells.top(); y <= cells.bottom(); ++y)
+                for (int x = cells.left(); x <= cells.right(); ++x)
+                    if ((shot.pixel(x, y) & 0xFFFFFF) == (colour & 0xFFFFFF))
+                        return true;
+            return false;
+        };
+        QVERIFY(has(0, qRgb(255, 0, 0)));
+        QVERIFY(has(4, qRgb(10, 200, 90)));
+        QVERIFY(has(8, qRgb(255, 255, 0)));
+        QVERIFY(!has(0, qRgb(10, 200, 90)));
     }
 
     void refusedConnectionReturnsToDisconnected() {

@@ -185,6 +185,56 @@ private slots:
         QVERIFY(shown().startsWith(QString::fromUtf8("é") + "xxx"));
     }
 
+    void xtermColourForms() {
+        // 256 colours: the palette, the cube, the grey ramp; 24-bit; and
+        // the colon forms. Their numbers are never colour codes of their own.
+        render(esc("38;5;196m") + "a" + esc("38;5;9m") + "b" + esc("38;5;4m") + "c" +
+               esc("38;5;244m") + "d" + esc("38;2;12;34;56m") + "e" + esc("38:5:46m") + "f" +
+               esc("38:2::1:2:3m") + "g" + esc("38:2:4:5:6m") + "h" + esc("1;38;5;31m") + "i");
+        QCOMPARE(shown(), QString("abcdefghi"));
+        QCOMPARE(colourOf("a"), qRgb(255, 0, 0));
+        QCOMPARE(colourOf("b"), qRgb(240, 0, 0));
+        QCOMPARE(colourOf("c"), qRgb(0, 0, 120));
+        QCOMPARE(colourOf("d"), qRgb(128, 128, 128));
+        QCOMPARE(colourOf("e"), qRgb(12, 34, 56));
+        QCOMPARE(colourOf("f"), qRgb(0, 255, 0));
+        QCOMPARE(colourOf("g"), qRgb(1, 2, 3));
+        QCOMPARE(colourOf("h"), qRgb(4, 5, 6));
+        QCOMPARE(colourOf("i"), qRgb(0, 135, 175)); // cube 31, not red
+        // A parameterless sequence re-applies the last colour, whatever form.
+        render(esc("38;2;7;8;9m") + "j" + esc("1m") + "k");
+        QCOMPARE(colourOf("k"), qRgb(7, 8, 9));
+    }
+
+    void brokenAndBackgroundFormsChangeNothing() {
+        renderer->colours().setCurrent(qRgb(0, 120, 0));
+        render(esc("38;5;999m") + "a" + esc("38;2;300;0m") + "b" + esc("38;5m") + "c" +
+               esc("48;5;196m") + "d" + esc("48;2;1;2;3;31m") + "e" + esc("48:5:1m") + "f");
+        QCOMPARE(shown(), QString("abcdef"));
+        for (const char* s : {"a", "b", "c", "d"})
+            QCOMPARE(colourOf(s), qRgb(0, 120, 0));
+        QCOMPARE(colourOf("e"), qRgb(120, 0, 0)); // the background took its own five
+        QCOMPARE(colourOf("f"), qRgb(120, 0, 0));
+    }
+
+    void terminalRules() {
+        // Bold and colour last across chunks; 0 resets both; 22 and 39 undo
+        // them; 40-47 are backgrounds.
+        renderer->colours().setRules(SgrColours::Rules::Terminal);
+        render(esc("1m") + esc("34m") + "blu" + esc("0m") + " " + esc("33m") + "giallo");
+        QCOMPARE(colourOf("blu"), qRgb(0, 0, 240));
+        QCOMPARE(colourOf("giallo"), qRgb(120, 120, 0));
+        render(esc("1m"));
+        render(esc("31m") + "rosso" + esc("22m") + "scuro" + esc("41m") + "fondo" + esc("39m") +
+               "chiaro" + esc("95m") + "viola" + esc("m") + "piano");
+        QCOMPARE(colourOf("rosso"), qRgb(240, 0, 0));
+        QCOMPARE(colourOf("scuro"), qRgb(120, 0, 0));
+        QCOMPARE(colourOf("fondo"), qRgb(120, 0, 0));
+        QCOMPARE(colourOf("chiaro"), qRgb(240, 240, 240));
+        QCOMPARE(colourOf("viola"), qRgb(240, 0, 240));
+        QCOMPARE(colourOf("piano"), qRgb(240, 240, 240));
+    }
+
     void onePiecePerDisplayInsert() {
         CountingSink sink;
         ColourRenderer counted(sink);

@@ -18,7 +18,12 @@ struct Model {
         for (qsizetype i = 0; i < t.size(); ++i) {
             const QChar ch = t[i];
             if (ch == u'\r')
-                continue; // carriage returns are dropped
+                continue;      // carriage returns are dropped
+            if (ch == u'\t') { // spaces to the next tab stop
+                const qsizetype column = text.size() - text.lastIndexOf(u'\n') - 1;
+                append(QString(8 - column % 8, u' '), c, b);
+                continue;
+            }
             text.append(ch);
             colours.append(c);
             bold.append(b);
@@ -68,6 +73,9 @@ void TstDisplayBuffer::lineBreaks_data() {
     QTest::newRow("crlf crlf") << "\r\n\r\n" << QStringList{"", "", ""};
     QTest::newRow("cr cr lf") << "a\r\r\nb" << QStringList{"a", "b"};
     QTest::newRow("empty") << "" << QStringList{""};
+    QTest::newRow("tab stops") << "a\tb\r\n12345678\tx\n\t\t|"
+                               << QStringList{"a       b", "12345678        x",
+                                              "                |"};
 }
 
 void TstDisplayBuffer::lineBreaks() {
@@ -255,7 +263,7 @@ void TstDisplayBuffer::wrapRows() {
 
 void TstDisplayBuffer::randomAgainstModel() {
     QRandomGenerator rng(1234);
-    const QString alphabet = QStringLiteral("ab c\r\n");
+    const QString alphabet = QStringLiteral("ab c\r\n\t");
     const QRgb palette[] = {red, green, white};
     for (int round = 0; round < 20; ++round) {
         DisplayBuffer b;

@@ -94,6 +94,43 @@ private slots:
         QCOMPARE(shown(), QString("one\ntwo\nthree\nfour\nfive"));
     }
 
+    void heldBreakIsWrittenBeforeOwnText() {
+        // A burst ending in a bare LF: the break waits for a partner, but an
+        // echo written meanwhile goes on a line of its own.
+        triggers = table({{"colpisce", "fuggi"}});
+        feed("L'orco ti colpisce.\n");
+        QCOMPARE(shown(), QString("L'orco ti colpisce.\nfuggi\n"));
+        QCOMPARE(written, QStringList({"fuggi\r\n"}));
+        // The CR that would have completed the pair is not a second break.
+        feed("\rAltro");
+        QCOMPARE(shown(), QString("L'orco ti colpisce.\nfuggi\nAltro"));
+        QCOMPARE(logged.join(""), QString("L'orco ti colpisce.\r\nAltro"));
+
+        // A held CR, and a typed command's echo through the own-text port.
+        feed("\r\nprompt>\r");
+        path->ownText().setSelColor(qRgb(160, 160, 160));
+        path->ownText().insertText(u"guarda\r\n");
+        feed("\nStanza");
+        QVERIFY(shown().endsWith("Altro\nprompt>\nguarda\nStanza"));
+        const int echo = int(shown().lastIndexOf("guarda"));
+        QCOMPARE(display->buffer().colourAt(echo), qRgb(160, 160, 160));
+        QVERIFY(path->heldBreak().isEmpty());
+    }
+
+    void promptMarksAndEchoChangesDoNotSplitARead() {
+        // Brightness lasts to the end of a read: a prompt mark or an echo
+        // change inside the read must not end it early.
+        const QByteArray iacGa("\xFF\xF9", 2), willEcho("\xFF\xFB\x01", 3);
+        const TextPath::Outcome outcome =
+            path->receive("\x1b[1m" + iacGa + "\x1b[31mrosso " + willEcho + "\x1b[32mverde");
+        QCOMPARE(outcome.promptMarks, 1);
+        QVERIFY(outcome.echoChanged);
+        QCOMPARE(shown(), QString("rosso verde"));
+        QCOMPARE(display->buffer().colourAt(0), qRgb(240, 0, 0));
+        QCOMPARE(display->buffer().colourAt(6), qRgb(0, 240, 0));
+        QCOMPARE(logged, QStringList({"rosso ", "verde"}));
+    }
+
     void echoNegotiationRemoved() {
         const QString willEcho = QString::fromLatin1("\xFF\xFB\x01", 3);
         const QString wontEcho = QString::fromLatin1("\xFF\xFC\x01", 3);
