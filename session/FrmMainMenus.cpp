@@ -11,6 +11,7 @@
 #include "ui/Dialogs.h"
 #include "ui/FileDialogs.h"
 #include "ui/FrmAbout.h"
+#include "ui/SavedBackground.h"
 
 #include <QAction>
 #include <QImageReader>
@@ -120,4 +121,7 @@ void FrmMain::mnuSfondo_Click() {
     m_background = QPixmap::fromImage(image);
     m_buttons->setBackground(m_background);
     RepaintMain();
+    QString error;
+    if (!SavedBackground::keep(m_api.programFolder, path, reader.format(), &error))
+        msgBox(this, error, Msg::Exclamation, QStringLiteral("Sfondo"));
 }
