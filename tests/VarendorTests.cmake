@@ -31,11 +31,6 @@ foreach(folder ui automation session commands notes register app)
     endif()
     add_executable(${name} ${src})
     target_link_libraries(${name} PRIVATE ${lib} vd_testsupport Qt6::Test)
-    if(folder STREQUAL "app") # these also start the built client
-      target_compile_definitions(${name} PRIVATE VARENDOR_PROGRAM="$<TARGET_FILE:Varendor>"
-                                                 VARENDOR_VERSION="${PROJECT_VERSION}")
-      add_dependencies(${name} Varendor)
-    endif()
     add_test(NAME ${folder}/${name} COMMAND ${name})
     set_tests_properties(${folder}/${name} PROPERTIES ENVIRONMENT "${VARENDOR_TEST_ENV}" TIMEOUT 180)
   endforeach()

@@ -106,7 +106,7 @@ player() { # HOME [ARGS...]: the client in a clean environment, offscreen
     shift
     mkdir -p "$home"
     env -i PATH=/usr/bin:/bin LANG=C.UTF-8 HOME="$home" XDG_RUNTIME_DIR="$work/run" \
-        QT_QPA_PLATFORM=offscreen "$client" "$@"
+        QT_QPA_PLATFORM=offscreen "${program:-$client}" "$@"
 }
 tree_before=$(cd "$root" && find . | sort)
 
@@ -115,6 +115,7 @@ player "$work/home" --prova-avvio 2>"$work/err" || fail "start-up check: $(cat "
 [ "$(cat "$work/err")" = "prova-avvio: chiusa la finestra frmAbout" ] ||
     fail "unexpected output of the start-up: $(cat "$work/err")"
 folder=$work/home/.local/share/Varendor
+[ -d "$folder" ] || fail "no per-user folder; the client's folder holds: $(ls -A "$root/usr/bin")"
 listing=$(cd "$folder" && ls -A | tr '\n' ' ')
 [ "$listing" = "Log Note alias.txt config.ini trigger.txt " ] ||
     fail "player's folder holds: $listing"
@@ -134,6 +135,17 @@ grep -q "Impossibile creare la cartella del giocatore" "$work/err" || fail "$(ca
 
 [ "$(cd "$root" && find . | sort)" = "$tree_before" ] ||
     fail "the client wrote into the installed tree: $(cd "$root" && find . -newer "$deb")"
+
+step "a portable copy keeps its files beside itself"
+mkdir "$work/portatile"
+cp "$client" "$work/portatile/"
+printf '[SERVER]\r\nHOST=localhost\r\n' >"$work/portatile/config.ini"
+program=$work/portatile/varendor player "$work/home4" --prova-avvio 2>/dev/null ||
+    fail "portable start"
+listing=$(cd "$work/portatile" && ls -A | tr '\n' ' ')
+[ "$listing" = "Log Note alias.txt config.ini trigger.txt varendor " ] ||
+    fail "portable folder holds: $listing"
+[ ! -e "$work/home4/.local/share/Varendor" ] || fail "a portable copy wrote the per-user folder"
 
 step "terminal answers without a display"
 nodisplay() { env -i PATH=/usr/bin:/bin HOME="$work/home" QT_QPA_PLATFORM=xcb "$client" "$@"; }
