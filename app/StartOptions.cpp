@@ -69,6 +69,8 @@ Parsed parse(const QStringList& arguments) {
             p.folder = value;
         } else if (a == QLatin1String("--prova-avvio")) {
             p.startupCheck = true;
+        } else if (a.startsWith(QLatin1String("-psn_"))) {
+            // The process serial number older macOS Finders add.
         } else if (a.startsWith(QChar('-')) && a.size() > 1) {
             const QString name = bareName(a);
             if (kQtOptionsWithValue.contains(name)) {

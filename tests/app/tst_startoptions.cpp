@@ -25,10 +25,11 @@ private slots:
     }
 
     void qtOptionsArePassedOver() {
-        // QApplication takes these itself; their values are no positional arguments.
-        const auto p =
-            StartOptions::parse({"-style", "fusion", "--platform", "offscreen",
-                                 "-qwindowgeometry=800x600", "-reverse", "--cartella", "Mira"});
+        // QApplication takes these itself, their values are no positional
+        // arguments, and older macOS Finders add a process serial number.
+        const auto p = StartOptions::parse({"-style", "fusion", "--platform", "offscreen",
+                                            "-qwindowgeometry=800x600", "-reverse", "-psn_0_4711",
+                                            "--cartella", "Mira"});
         QCOMPARE(p.action, Action::Start);
         QCOMPARE(p.folder, QString("Mira"));
     }
