@@ -9,7 +9,7 @@
 struct Api {
     explicit Api(const QString& folder) : programFolder(folder) {}
 
-    QString programFolder; // the executable's folder (a temporary one in tests)
+    QString programFolder; // the player's folder (a temporary one in tests)
     PairTable TriggerList;
     PairTable AliasList;
 

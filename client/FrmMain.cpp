@@ -10,6 +10,7 @@
 #include "session/SessionLog.h"
 #include "ui/Artwork.h"
 #include "ui/Dialogs.h"
+#include "ui/SavedBackground.h"
 #include "ui/Twips.h"
 
 #include <QApplication>
@@ -133,6 +134,13 @@ void FrmMain::Form_Load() {
     show();
     makeFolder(QStringLiteral("Log"));
     makeFolder(QStringLiteral("Note"));
+    const SavedBackground::Loaded saved = SavedBackground::load(m_api.programFolder);
+    if (!saved.error.isEmpty())
+        msgBox(this, saved.error, Msg::Exclamation, QStringLiteral("Sfondo"));
+    if (!saved.image.isNull()) {
+        m_background = QPixmap::fromImage(saved.image);
+        m_buttons->setBackground(m_background);
+    }
     LoadTriggers(m_api, nullptr, this);
     LoadAliases(m_api, nullptr, this);
     LoadButtons(m_api, m_bar, nullptr);

@@ -25,7 +25,7 @@ class MainButtons;
 class FrmMain : public QMainWindow {
     Q_OBJECT
 public:
-    // programFolder holds the player's files (the executable's folder).
+    // programFolder holds the player's files (app/PlayerFolder.h chooses it).
     explicit FrmMain(const QString& programFolder, QWidget* parent = nullptr);
     ~FrmMain() override;
 

@@ -10,6 +10,7 @@
 #include "ui/Dialogs.h"
 #include "ui/FileDialogs.h"
 #include "ui/FrmAbout.h"
+#include "ui/SavedBackground.h"
 
 #include <QAction>
 #include <QImageReader>
@@ -118,4 +119,7 @@ void FrmMain::mnuSfondo_Click() {
     m_background = QPixmap::fromImage(image);
     m_buttons->setBackground(m_background);
     RepaintMain();
+    QString error;
+    if (!SavedBackground::keep(m_api.programFolder, path, reader.format(), &error))
+        msgBox(this, error, Msg::Exclamation, QStringLiteral("Sfondo"));
 }

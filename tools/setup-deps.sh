@@ -7,6 +7,8 @@ set -euo pipefail
 packages=(cmake ninja-build g++ pkg-config qt6-base-dev libtelnet-dev zlib1g-dev
           fonts-dejavu-core fonts-liberation2 "$@")
 optional=(tinymux)
+# Building and checking the Debian package (tests/packaging/check_deb.sh).
+packages+=(dpkg-dev file lintian desktop-file-utils appstream)
 
 installed() { dpkg-query -W -f='${Status}' "$1" 2>/dev/null | grep -q 'install ok installed'; }
 

@@ -373,9 +373,8 @@ QPixmap buildShield() {
     return QPixmap::fromImage(img);
 }
 
-QPixmap buildFlameSeal() {
-    QImage img = canvas(48, 48);
-    Smooth p(&img);
+// Drawn in a 48x48 box; the painter's scale sizes it.
+void paintFlameSeal(QPainter& p) {
     QRadialGradient disc(QPointF(20, 18), 26);
     disc.setColorAt(0, QColor(150, 40, 40));
     disc.setColorAt(1, QColor(70, 15, 20));
@@ -402,6 +401,12 @@ QPixmap buildFlameSeal() {
     p.setPen(Qt::NoPen);
     p.setBrush(QColor(140, 200, 255, 200));
     p.drawEllipse(QPointF(24, 31), 3, 4);
+}
+
+QPixmap buildFlameSeal() {
+    QImage img = canvas(48, 48);
+    Smooth p(&img);
+    paintFlameSeal(p);
     p.end();
     return QPixmap::fromImage(img);
 }
@@ -541,6 +546,15 @@ QPixmap decoration(int i) {
 QPixmap aboutPicture() {
     static const QPixmap pm = buildAboutPicture();
     return pm;
+}
+
+QImage appIcon(int size) {
+    QImage img = canvas(size, size);
+    Smooth p(&img);
+    p.scale(size / 48.0, size / 48.0);
+    paintFlameSeal(p);
+    p.end();
+    return img;
 }
 
 } // namespace Artwork

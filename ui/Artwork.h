@@ -2,6 +2,7 @@
 // The program's pictures, drawn in code once and kept for the life of the
 // process. Every function returns a cached pixmap; copies are cheap. Call
 // them only once the application object exists, from the UI thread.
+#include <QImage>
 #include <QPixmap>
 #include <QString>
 
@@ -25,5 +26,9 @@ QPixmap disconnectPicture();
 QPixmap decoration(int i);
 // 385x249 picture of the about window: title, version, credits.
 QPixmap aboutPicture();
+// The program's icon (the flame seal of decoration(1)), size x size pixels,
+// drawn afresh at that size. Needs no application object: the build draws
+// the installed icons with it.
+QImage appIcon(int size);
 
 } // namespace Artwork

@@ -375,6 +375,34 @@ private slots:
         QCOMPARE(c.window->backgroundPicture().toImage().pixelColor(3, 3), QColor(Qt::red));
     }
 
+    void chosenBackgroundIsBackAtTheNextStart() {
+        QImage green(16, 16, QImage::Format_RGB32);
+        green.fill(Qt::green);
+        QTemporaryDir elsewhere;
+        const QString picture = elsewhere.filePath("prato.png");
+        QVERIFY(green.save(picture));
+        QString folder;
+        {
+            Client c;
+            c.dir.setAutoRemove(false);
+            folder = c.dir.path();
+            c.load();
+            c.dialogs.filePaths = {picture};
+            c.action("mnuSfondo")->trigger();
+            QVERIFY(c.dialogs.messages.isEmpty());
+        }
+        QVERIFY(QFile::remove(picture)); // the copy in the player's folder is what counts
+        ScriptedDialogs dialogs;
+        FrmMain again(folder);
+        again.endProcess = [] {};
+        again.Form_Load();
+        QVERIFY(dialogs.messages.isEmpty());
+        QCOMPARE(again.backgroundPicture().toImage().pixelColor(3, 3), QColor(Qt::green));
+        const QImage shown = again.centralWidget()->grab().toImage();
+        QCOMPARE(shown.pixelColor(shown.width() - 2, shown.height() - 2), QColor(Qt::green));
+        QDir(folder).removeRecursively();
+    }
+
     void logSwitchWritesBanners() {
         Client c;
         c.load();

@@ -72,6 +72,7 @@ private slots:
     void iconsAreDistinctSymbols();
     void smallPictures();
     void aboutPicture();
+    void appIconAtEverySize();
     void builtOnce();
 };
 
@@ -154,6 +155,21 @@ void TestArtwork::aboutPicture() {
     const QImage img = pm.toImage();
     QCOMPARE(img.pixel(1, 1), img.pixel(383, 247));
     QVERIFY(diff(img.pixel(1, 124), img.pixel(8, 124)) > 60);
+}
+
+void TestArtwork::appIconAtEverySize() {
+    // At 48 pixels it is the seal the main window shows, pixel for pixel.
+    QCOMPARE(Artwork::appIcon(48).convertToFormat(QImage::Format_ARGB32),
+             Artwork::decoration(1).toImage().convertToFormat(QImage::Format_ARGB32));
+    for (int size : {16, 24, 256}) {
+        const QImage icon = Artwork::appIcon(size);
+        QCOMPARE(icon.size(), QSize(size, size));
+        QVERIFY(isDrawn(QPixmap::fromImage(icon), 0.4));
+        // A round seal: clear corners, an opaque middle.
+        QCOMPARE(qAlpha(icon.pixel(0, 0)), 0);
+        QCOMPARE(qAlpha(icon.pixel(size - 1, size - 1)), 0);
+        QCOMPARE(qAlpha(icon.pixel(size / 2, size / 2)), 255);
+    }
 }
 
 void TestArtwork::builtOnce() {
