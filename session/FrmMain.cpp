@@ -1,6 +1,7 @@
 #include "session/FrmMain.h"
 
 #include "automation/ButtonConfig.h"
+#include "automation/ServerSettings.h"
 #include "automation/Stores.h"
 #include "commands/CommandInput.h"
 #include "commands/EseguiButt.h"
@@ -183,7 +184,8 @@ void FrmMain::writeToServer(const QString& text) {
 }
 
 bool FrmMain::ConnettiServer() {
-    if (!m_socket->connectToServer(serverHost(m_api), serverPort(m_api))) {
+    const ServerSettings server = readServerSettings(m_api);
+    if (!m_socket->connectToServer(server.host, server.port)) {
         msgBox(this, kUnableToConnect, Msg::OkOnly, QApplication::applicationName());
         return false;
     }
