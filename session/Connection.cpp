@@ -1,7 +1,5 @@
 #include "session/Connection.h"
 
-#include "automation/CodePage.h"
-
 #include <QTcpSocket>
 
 Connection::Connection(QObject* parent) : QObject(parent) {
@@ -30,6 +28,11 @@ Connection::Connection(QObject* parent) : QObject(parent) {
         if (flushText())
             lose(false);
     };
+    m_telnet.onEncodingChanged = [this](TextEncoding encoding) {
+        // The text before the change is still in the old encoding.
+        if (flushText())
+            m_codec.setEncoding(encoding);
+    };
 }
 
 Connection::~Connection() {
@@ -38,13 +41,15 @@ Connection::~Connection() {
     retireSocket(false);
 }
 
-bool Connection::connectToServer(const QString& host, quint16 port) {
+bool Connection::connectToServer(const QString& host, quint16 port,
+                                 const TelnetSettings& settings) {
     const QString name = host.trimmed();
     if (name.isEmpty() || port == 0)
         return false;
     if (m_state != State::Idle)
         close();
-    m_telnet.reset();
+    m_telnet.setSettings(settings);
+    m_codec.reset(m_telnet.encoding());
     m_text.clear();
 
     m_socket = new QTcpSocket(this);
@@ -87,7 +92,7 @@ void Connection::setWindowSize(int cols, int rows) {
 void Connection::write(const QString& text) {
     if (m_state != State::Connected || text.isEmpty())
         return;
-    m_telnet.send(CodePage::encode(text));
+    m_telnet.send(m_codec.encode(text));
 }
 
 void Connection::onConnected() {
@@ -170,9 +175,14 @@ bool Connection::flushText() {
     QByteArray bytes;
     bytes.swap(m_text);
     // An inflated read can be longer than one read; chunks stay within it.
-    for (qsizetype at = 0; at < bytes.size(); at += kReadSize) {
-        const qsizetype n = qMin(kReadSize, bytes.size() - at);
-        emit textReceived(CodePage::decode(QByteArrayView(bytes).sliced(at, n)));
+    // A UTF-8 character cut by the previous piece adds up to four characters.
+    const qsizetype step = m_codec.encoding() == TextEncoding::Utf8 ? kReadSize - 4 : kReadSize;
+    for (qsizetype at = 0; at < bytes.size(); at += step) {
+        const qsizetype n = qMin(step, bytes.size() - at);
+        const QString text = m_codec.decode(QByteArrayView(bytes).sliced(at, n));
+        if (text.isEmpty())
+            continue; // only the start of a character, completed by the next read
+        emit textReceived(text);
         if (!self || generation != m_generation)
             return false;
     }

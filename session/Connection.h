@@ -1,8 +1,9 @@
 #pragma once
 // The one connection to the game server (the main window's Socket1): a TCP
-// socket on the UI thread with the telnet layer and the code page on top.
+// socket on the UI thread with the telnet layer and the text encoding on top.
 // Callers get clean decoded text and never wait on the network.
 #include "session/TelnetLayer.h"
+#include "session/TextCodec.h"
 
 #include <QObject>
 #include <QPointer>
@@ -28,13 +29,14 @@ public:
     // Starts connecting; false only when the request cannot even be issued
     // (no host, port 0). Afterwards the outcome comes as connected() or
     // connectFailed(). A connection already open is closed first.
-    bool connectToServer(const QString& host, quint16 port);
+    bool connectToServer(const QString& host, quint16 port, const TelnetSettings& settings = {});
     // Closes at once; emits nothing (not connectionLost).
     void close();
 
     bool isConnected() const { return m_state == State::Connected; }
     bool isConnecting() const { return m_state == State::Connecting; }
     bool serverEchoes() const { return m_telnet.serverEchoes(); }
+    TextEncoding encoding() const { return m_codec.encoding(); }
 
     // Display size in characters, told to servers that ask for it.
     void setWindowSize(int cols, int rows);
@@ -72,4 +74,5 @@ private:
     State m_state = State::Idle;
     unsigned m_generation = 0; // changes whenever a connection ends
     QByteArray m_text;         // received text waiting to be emitted
+    TextCodec m_codec;
 };

@@ -101,6 +101,34 @@ private slots:
         QVERIFY(c.chunks.isEmpty()); // negotiation alone is no text
     }
 
+    // The server offers UTF-8: the text after its request and everything
+    // written afterwards are UTF-8, a character cut between two reads
+    // included; the next connection starts in the game's code page again.
+    void negotiatedUtf8BothWays() {
+        ScriptedServer server;
+        Client c;
+        QVERIFY(connectTo(c, server));
+        server.send("caf\xE9 " + bytes({255, 251, 42}));
+        QVERIFY(server.waitForReceived(bytes({255, 253, 42})));
+        const QByteArray utf8 = QStringLiteral("città €").toUtf8();
+        server.send(bytes({255, 250, 42, 1}) + ";UTF-8" + bytes({255, 240}) + utf8.chopped(2));
+        QVERIFY(server.waitForReceived(bytes({255, 250, 42, 2}) + "UTF-8" + bytes({255, 240})));
+        QVERIFY(c.waitForText(QStringLiteral("città")));
+        server.send(utf8.right(2) + "\r\n");
+        QVERIFY(c.waitForText(QStringLiteral("\r\n")));
+        QCOMPARE(c.text(), QStringLiteral("café città €\r\n"));
+        QCOMPARE(c.conn.encoding(), TextEncoding::Utf8);
+        c.conn.write(QStringLiteral("di perché €\r\n"));
+        QVERIFY(server.waitForReceived(QStringLiteral("di perché €\r\n").toUtf8()));
+
+        c.conn.close();
+        ScriptedServer next;
+        QVERIFY(connectTo(c, next));
+        QCOMPARE(c.conn.encoding(), TextEncoding::Cp1252);
+        c.conn.write(QStringLiteral("è\r\n"));
+        QVERIFY(next.waitForReceived("\xE8\r\n"));
+    }
+
     void chunksStayWithinOneRead() {
         ScriptedServer server;
         Client c;
