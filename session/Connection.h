@@ -1,14 +1,18 @@
 #pragma once
 // The one connection to the game server (the main window's Socket1): a TCP
-// socket on the UI thread with the telnet layer and the text encoding on top.
-// Callers get clean decoded text and never wait on the network.
+// socket on the UI thread, encrypted with TLS when asked, with the telnet
+// layer and the text encoding on top. Callers get clean decoded text and
+// never wait on the network.
 #include "session/TelnetLayer.h"
 #include "session/TextCodec.h"
+#include "session/TlsTrust.h"
 
 #include <QObject>
 #include <QPointer>
 #include <QString>
 #include <QTimer>
+
+#include <optional>
 
 class QTcpSocket;
 
@@ -28,7 +32,10 @@ public:
 
     // Starts connecting; false only when the request cannot even be issued
     // (no host, port 0). Afterwards the outcome comes as connected() or
-    // connectFailed(). A connection already open is closed first.
+    // connectFailed(). A connection already open is closed first. With
+    // settings.tls the connection is encrypted; a certificate the system does
+    // not vouch for and trust() does not know raises certificateQuestion(),
+    // and without anyone to answer it the connection fails.
     bool connectToServer(const QString& host, quint16 port, const TelnetSettings& settings = {});
     // Closes at once; emits nothing (not connectionLost).
     void close();
@@ -36,7 +43,14 @@ public:
     bool isConnected() const { return m_state == State::Connected; }
     bool isConnecting() const { return m_state == State::Connecting; }
     bool serverEchoes() const { return m_telnet.serverEchoes(); }
+    bool isEncrypted() const { return m_tls && m_state == State::Connected; }
     TextEncoding encoding() const { return m_codec.encoding(); }
+
+    // Certificates accepted for good; the window gives it its store.
+    TlsTrust& trust() { return m_trust; }
+    // The player's answer to the open certificateQuestion; ignored when none
+    // is open (the connection ended meanwhile).
+    void answerCertificate(CertificateAnswer answer);
 
     // Display size in characters, told to servers that ask for it.
     void setWindowSize(int cols, int rows);
@@ -47,7 +61,12 @@ public:
 
 signals:
     void connected();
-    void connectFailed();
+    // reason is empty when no server answered at all; otherwise it says, in
+    // Italian, why the secure connection did not come about.
+    void connectFailed(const QString& reason);
+    // The certificate needs the player's word; answer with answerCertificate(),
+    // now or later. Nothing reaches the server or the display until then.
+    void certificateQuestion(const CertificateQuestion& question);
     void connectionLost();
     // At most kReadSize characters each; never empty.
     void textReceived(const QString& chunk);
@@ -58,10 +77,12 @@ private:
     enum class State { Idle, Connecting, Connected };
 
     void onConnected();
+    void onEncrypted();
     void onReadyRead();
     void onSocketError();
     void onDisconnected();
-    void fail();
+    void fail(const QString& reason = QString());
+    QString failureReason() const;
     void lose(bool readRest);
     void readAvailable();
     bool flushText();
@@ -75,4 +96,10 @@ private:
     unsigned m_generation = 0; // changes whenever a connection ends
     QByteArray m_text;         // received text waiting to be emitted
     TextCodec m_codec;
+    TlsTrust m_trust;
+    bool m_tls = false;
+    bool m_tcpUp = false; // the TLS handshake has begun
+    QString m_host;
+    quint16 m_port = 0;
+    std::optional<CertificateQuestion> m_question;
 };

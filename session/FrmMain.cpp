@@ -185,7 +185,7 @@ void FrmMain::writeToServer(const QString& text) {
 
 bool FrmMain::ConnettiServer() {
     const ServerSettings server = readServerSettings(m_api);
-    if (!m_socket->connectToServer(server.host, server.port, {server.codifica, false})) {
+    if (!m_socket->connectToServer(server.host, server.port, {server.codifica, server.tls})) {
         msgBox(this, kUnableToConnect, Msg::OkOnly, QApplication::applicationName());
         return false;
     }

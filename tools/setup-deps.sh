@@ -7,6 +7,8 @@ set -euo pipefail
 packages=(cmake ninja-build g++ pkg-config qt6-base-dev libtelnet-dev zlib1g-dev
           fonts-dejavu-core fonts-liberation2 "$@")
 optional=(tinymux)
+# TLS tests (skipped when missing): stunnel4 as the server, openssl makes its certificate.
+optional+=(stunnel4 openssl)
 
 installed() { dpkg-query -W -f='${Status}' "$1" 2>/dev/null | grep -q 'install ok installed'; }
 
