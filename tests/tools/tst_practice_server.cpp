@@ -7,6 +7,7 @@
 
 #include <QProcess>
 #include <QRandomGenerator>
+#include <QRegularExpression>
 #include <QTcpServer>
 #include <QTcpSocket>
 #include <QtTest>
@@ -15,6 +16,19 @@ namespace {
 const QByteArray kWillEcho("\xff\xfb\x01", 3);
 const QByteArray kWontEcho("\xff\xfc\x01", 3);
 const QByteArray kNamePrompt("Come ti chiami, viandante? ");
+const QByteArray kWillCharset("\xff\xfb\x2a", 3);
+const QByteArray kDoCharset("\xff\xfd\x2a", 3);
+const QByteArray kRequest("\xff\xfa\x2a\x01;UTF-8;WINDOWS-1252\xff\xf0");
+
+QByteArray accepted(const QByteArray& name) {
+    return "\xff\xfa\x2a\x02" + name + "\xff\xf0";
+}
+
+// What a line shows, colour sequences left out.
+QString visible(QString line) {
+    static const QRegularExpression sgr(QStringLiteral("\x1b\\[[0-9;]*m"));
+    return line.remove(sgr);
+}
 
 QByteArray prompt(const QByteArray& name) {
     return "\x1b[1;32m<" + name + ">\x1b[0m ";
@@ -54,6 +68,11 @@ public:
     QByteArray login(const QByteArray& name, const QByteArray& password = "segreto",
                      const QByteArray& shownAs = {}) {
         readUntil(kNamePrompt);
+        return loginGreeted(name, password, shownAs);
+    }
+    // The same once the name prompt has been read.
+    QByteArray loginGreeted(const QByteArray& name, const QByteArray& password = "segreto",
+                            const QByteArray& shownAs = {}) {
         send(name);
         readUntil(kWillEcho);
         send(password);
@@ -96,6 +115,10 @@ private slots:
     void limitsProtectTheServer();
     void inputLineAssembly();
     void codePage();
+    void charsetAgreedOnUtf8();
+    void charsetIgnoredRefusedOrCodePage();
+    void outputWaitsForTheCharsetAnswer();
+    void colourChartAndHelp();
     void programListensOnLoopback();
     void programRejectsBadPort();
 
@@ -121,7 +144,9 @@ void TestPracticeServer::greetingAndLoginFraming() {
     QVERIFY(greeting.contains("\x1b[0m"));
     QVERIFY(greeting.contains("\r\n"));
     QVERIFY(greeting.contains("\n\r"));
-    QVERIFY(!greeting.contains('\xff'));
+    // The character set is offered first; the rest is plain text.
+    QVERIFY(greeting.startsWith(kWillCharset));
+    QVERIFY(!greeting.mid(kWillCharset.size()).contains('\xff'));
 
     a.send("   ");
     QVERIFY(!a.readUntil("Come ti chiami? ").isEmpty());
@@ -507,6 +532,100 @@ void TestPracticeServer::codePage() {
     QCOMPARE(decoded[0x80], QChar(0x20AC));
     QCOMPARE(decoded[0x81], QChar(0x81));
     QCOMPARE(Cp1252::encode(decoded), all);
+}
+
+// Accepting UTF-8: the server's text and the player's lines are UTF-8 from
+// then on, accents and euro sign included; a backspace takes a whole letter.
+void TestPracticeServer::charsetAgreedOnUtf8() {
+    Client a(port);
+    a.readUntil(kNamePrompt);
+    a.socket.write(kDoCharset);
+    a.readUntil(kRequest);
+    a.socket.write(accepted("utf-8"));
+    const QByteArray entered = a.loginGreeted("Ale");
+    QVERIFY(entered.contains(QStringLiteral("è stato creato").toUtf8()));
+    QVERIFY(a.command("est", "Ale").contains(QStringLiteral("L'uscita è a ovest").toUtf8()));
+    a.send(QStringLiteral("di città € perchè").toUtf8() + "\x7f" + QStringLiteral("é").toUtf8());
+    QVERIFY(!a.readUntil(QStringLiteral("Dici 'città € perché'").toUtf8()).isEmpty());
+}
+
+// A client that ignores the offer, refuses it, or accepts the code page
+// gets the game's bytes of always: Windows-1252, no other telnet command.
+void TestPracticeServer::charsetIgnoredRefusedOrCodePage() {
+    const QByteArray replies[] = {QByteArray(), QByteArray("\xff\xfe\x2a", 3), kDoCharset};
+    for (const QByteArray& reply : replies) {
+        Client a(port);
+        a.readUntil(kNamePrompt);
+        if (!reply.isEmpty())
+            a.socket.write(reply);
+        if (reply == kDoCharset) {
+            a.readUntil(kRequest);
+            a.socket.write(accepted("WINDOWS-1252"));
+        }
+        const QByteArray name = "Ugo" + QByteArray::number(&reply - replies);
+        const QByteArray entered = a.loginGreeted(name);
+        QVERIFY(entered.contains("\xe8 stato creato"));
+        QVERIFY(a.command("di citt\xe0 \x80", name).contains("Dici 'citt\xe0 \x80'"));
+        QCOMPARE(entered.count('\xff') + a.buffer.count('\xff'), 1); // WONT ECHO only
+        a.send("fine");
+        QVERIFY(a.waitClosed());
+        QVERIFY(!a.buffer.contains('\xff'));
+    }
+}
+
+// Between the request and the answer the client already reads UTF-8:
+// nothing is sent then; what waited goes out in the encoding agreed.
+void TestPracticeServer::outputWaitsForTheCharsetAnswer() {
+    Client a(port);
+    a.readUntil(kNamePrompt);
+    a.socket.write(kDoCharset + "Nicol\xf2\r\n");
+    a.readUntil(kRequest);
+    QTest::qWait(50);
+    a.buffer += a.socket.readAll();
+    QVERIFY(a.buffer.isEmpty());
+    a.socket.write(accepted("UTF-8"));
+    a.readUntil(kWillEcho);
+    a.send("pw");
+    QVERIFY(a.readUntil(prompt(QStringLiteral("Nicolò").toUtf8())).contains("creato"));
+}
+
+void TestPracticeServer::colourChartAndHelp() {
+    Client a(port);
+    a.readUntil(kNamePrompt);
+    a.socket.write(kDoCharset);
+    a.readUntil(kRequest);
+    a.socket.write(accepted("UTF-8"));
+    a.loginGreeted("Pittore");
+    const QString chart = QString::fromUtf8(a.command("colori", "Pittore"));
+    for (int n = 16; n <= 255; ++n)
+        QVERIFY2(chart.contains(QStringLiteral("\x1b[38;5;%1m\u2588\u2588").arg(n)),
+                 qPrintable(QString::number(n)));
+    QVERIFY(chart.contains(QStringLiteral("\x1b[38;2;255;0;0m")));
+    QVERIFY(chart.contains(QStringLiteral("\x1b[38;2;255;255;255m")));
+    QVERIFY(chart.count(QStringLiteral("\x1b[38;2;")) >= 4 * 36);
+    for (const QString& line : chart.split(QStringLiteral("\r\n")))
+        QVERIFY2(visible(line).size() <= 80, qPrintable(visible(line)));
+
+    // Every description starts in the same column, after at least two blanks.
+    const QStringList help = visible(QString::fromUtf8(a.command("aiuto", "Pittore")))
+                                 .split(QStringLiteral("\r\n"))
+                                 .filter(QRegularExpression(QStringLiteral("^  \\S")));
+    QVERIFY(help.size() >= 14);
+    QVERIFY(help.filter(QRegularExpression(QStringLiteral("^  colori  +i 256 colori"))).size() ==
+            1);
+    static const QRegularExpression column(QStringLiteral("^  (.*\\S)  +(\\S.*)$"));
+    const qsizetype at = column.match(help.first()).capturedStart(2);
+    for (const QString& line : help) {
+        QVERIFY2(column.match(line).capturedStart(2) == at, qPrintable(line));
+        QVERIFY(line.size() <= 80);
+    }
+
+    // In the code page there are no blocks to draw with.
+    Client b(port);
+    b.login("Grigio");
+    const QByteArray plain = b.command("colori", "Grigio");
+    QVERIFY(plain.contains("\x1b[38;5;231m##"));
+    QVERIFY(!plain.contains('\xe2'));
 }
 
 void TestPracticeServer::programListensOnLoopback() {
