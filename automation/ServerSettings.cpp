@@ -22,8 +22,13 @@ Codifica ServerSettings::parseCodifica(const QString& value) {
 }
 
 bool ServerSettings::parseTls(const QString& value) {
-    const QString v = upper(value);
-    return v == u"1" || v == u"SI" || v == u"SÌ" || v == u"ON" || v == u"TRUE" || v == u"YES";
+    // Letters beyond ASCII are left out, so that "sì" reads the same whether
+    // the file was saved in the code page or as UTF-8 (read as "sÃ¬").
+    QString v;
+    for (const QChar c : upper(value))
+        if (c.unicode() < 0x80)
+            v += c;
+    return v == u"1" || v == u"SI" || v == u"S" || v == u"ON" || v == u"TRUE" || v == u"YES";
 }
 
 Colori ServerSettings::parseColori(const QString& value) {

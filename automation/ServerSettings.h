@@ -26,7 +26,8 @@ struct ServerSettings {
     // The values as read from the file; any letter case, blanks around ignored.
     // CODIFICA: "CP1252" (also "WINDOWS-1252"), "UTF-8" (also "UTF8"), else AUTO.
     static Codifica parseCodifica(const QString& value);
-    // TLS: "1", "SI", "SÌ", "ON", "TRUE", "YES" switch it on; anything else off.
+    // TLS: "1", "SI", "SÌ", "ON", "TRUE", "YES" switch it on (also "sì" saved
+    // as UTF-8); anything else off.
     static bool parseTls(const QString& value);
     // COLORI: "CLASSICO", "ANSI", else automatic.
     static Colori parseColori(const QString& value);
