@@ -167,8 +167,9 @@ QString PracticeServer::helpText() const {
     for (const auto& [name, what] : commands)
         text += helpLine(QString::fromUtf8(name), QString::fromUtf8(what), int(width) + 2);
     text += c(Ansi::kWhite) +
-            QStringLiteral("Nelle note i codici {{ e una lettera (g G r R v V t ") +
-            QStringLiteral("T b B m M c C Z p) colorano il testo.") + c(Ansi::kReset) + kCrLf;
+            QStringLiteral("Nelle note i codici {{ e una lettera colorano il testo;") + kCrLf +
+            QStringLiteral("le lettere sono g G r R v V t T b B m M c C Z p.") + c(Ansi::kReset) +
+            kCrLf;
     return text;
 }
 
