@@ -316,55 +316,43 @@ private slots:
 
     void charsetRequestForms_data() {
         QTest::addColumn<int>("codifica");
-        QTest::addColumn<QByteArray>("request"); // after REQUEST
-        QTest::addColumn<QByteArray>("answer");  // after CHARSET; empty: no answer
-        QTest::addColumn<int>("encoding");       // afterwards
-        const int autoMode = int(Codifica::Auto), cp = int(Codifica::Cp1252),
-                  utf = int(Codifica::Utf8);
-        const int U = int(TextEncoding::Utf8), W = int(TextEncoding::Cp1252);
-        const QByteArray rejected("\x03");
-        QTest::newRow("blank separator, any case")
-            << autoMode << QByteArray(" latin1 utf-8") << QByteArray("\x02utf-8") << U;
-        QTest::newRow("translation table offered")
-            << autoMode << QByteArray("[TTABLE]\x01;ISO-8859-1;UTF-8") << QByteArray("\x02UTF-8")
-            << U;
-        QTest::newRow("no UTF-8") << autoMode << QByteArray(";ISO-8859-1;CP437") << rejected << W;
-        QTest::newRow("empty list") << autoMode << QByteArray() << rejected << W;
-        QTest::newRow("separator only") << autoMode << QByteArray(";;;") << rejected << W;
-        QTest::newRow("table and nothing else")
-            << autoMode << QByteArray("[TTABLE]") << rejected << W;
-        QTest::newRow("no separator")
-            << autoMode << QByteArray("UTF-8") << QByteArray("\x02UTF-8") << U;
-        QTest::newRow("IAC as a name byte") << autoMode
-                                            << QByteArray("\xFF"
-                                                          "UTF-8\xFF"
-                                                          "A")
-                                            << QByteArray("\x02UTF-8") << U;
-        QTest::newRow("code page wanted")
-            << cp << QByteArray(";UTF-8;Windows-1252") << QByteArray("\x02Windows-1252") << W;
-        QTest::newRow("code page by its short name") << cp << QByteArray(",CP1252")
-                                                     << QByteArray("\x02"
-                                                                   "CP1252")
-                                                     << W;
-        QTest::newRow("code page wanted, not offered")
-            << cp << QByteArray(";UTF-8") << rejected << W;
-        QTest::newRow("UTF-8 from the start") << utf << QByteArray(";ISO-8859-1") << rejected << U;
+        QTest::addColumn<QByteArray>("request");  // after REQUEST
+        QTest::addColumn<QByteArray>("accepted"); // the name accepted; empty: REJECTED
+        QTest::addColumn<int>("encoding");        // afterwards
+        const auto row = [](const char* name, Codifica c, const char* request, const char* accepted,
+                            TextEncoding e) {
+            QTest::newRow(name) << int(c) << QByteArray(request) << QByteArray(accepted) << int(e);
+        };
+        const Codifica A = Codifica::Auto;
+        const TextEncoding U = TextEncoding::Utf8, W = TextEncoding::Cp1252;
+        row("blank separator, any case", A, " latin1 utf-8", "utf-8", U);
+        row("translation table offered", A, "[TTABLE]\x01;ISO-8859-1;UTF-8", "UTF-8", U);
+        row("no UTF-8", A, ";ISO-8859-1;CP437", "", W);
+        row("empty list", A, "", "", W);
+        row("separator only", A, ";;;", "", W);
+        row("table and nothing else", A, "[TTABLE]", "", W);
+        row("no separator", A, "UTF-8", "UTF-8", U);
+        row("code page wanted", Codifica::Cp1252, ";UTF-8;Windows-1252", "Windows-1252", W);
+        row("code page by its short name", Codifica::Cp1252, ",CP1252", "CP1252", W);
+        row("code page wanted, not offered", Codifica::Cp1252, ";UTF-8", "", W);
+        row("UTF-8 from the start", Codifica::Utf8, ";ISO-8859-1", "", U);
     }
 
     void charsetRequestForms() {
         QFETCH(int, codifica);
         QFETCH(QByteArray, request);
-        QFETCH(QByteArray, answer);
+        QFETCH(QByteArray, accepted);
         QFETCH(int, encoding);
-        Recorder r({Codifica(codifica), false});
+        const TelnetSettings settings{Codifica(codifica), false};
+        Recorder r(settings);
         r.layer.feed(bytes({IAC, WILL, CHARSET}) + charsetSub("\x01" + request) + "x");
+        const QByteArray answer = accepted.isEmpty() ? "\x03" : "\x02" + accepted;
         QCOMPARE(r.sent, bytes({IAC, DO, CHARSET}) + charsetSub(answer));
         QCOMPARE(int(r.layer.encoding()), encoding);
         QCOMPARE(r.data, QByteArray("x"));
         // Only a change is reported.
         QCOMPARE(r.encodings.size(),
-                 encoding == int(TelnetLayer::initialEncoding({Codifica(codifica), false})) ? 0
-                                                                                            : 1);
+                 encoding == int(TelnetLayer::initialEncoding(settings)) ? 0 : 1);
     }
 
     void charsetMessagesThatNeedNoSwitch() {
@@ -436,19 +424,12 @@ private slots:
         r.layer.feed(send);
         QCOMPARE(r.sent, ttypeIs("VARENDOR"));
         QCOMPARE(r.modern, 2); // once for each connection
-    }
 
-    // A server that negotiates only what the game has always used is not one
-    // of today's, and its answers are the same as ever.
-    void oldServerIsNotModern() {
-        Recorder r;
-        r.layer.feed(bytes({IAC, WILL, ECHO, IAC, DO, NAWS, IAC, DO, TTYPE, IAC, WILL, EOR}) +
-                     "testo\xE8");
-        QCOMPARE(r.modern, 0);
-        QVERIFY(!r.layer.modernServer());
-        QVERIFY(r.encodings.isEmpty());
-        QCOMPARE(r.sent, bytes({IAC, DO, ECHO, IAC, WILL, NAWS, IAC,   SB,  NAWS, 0,  80,
-                                0,   24, IAC,  SE,  IAC,  WILL, TTYPE, IAC, DO,   EOR}));
+        // Agreeing to the option without asking is what servers have always
+        // done: not a server of today.
+        Recorder old;
+        old.layer.feed(bytes({IAC, DO, TTYPE, IAC, DO, NAWS, IAC, WILL, ECHO, IAC, WILL, EOR}));
+        QCOMPARE(old.modern, 0);
     }
 };
 

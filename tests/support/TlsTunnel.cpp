@@ -66,14 +66,10 @@ bool TlsTunnel::start(quint16 backendPort, quint16 port, int ms) {
     if (m_generation == 0 && !makeCertificate())
         return false;
     stop();
-    if (port) {
-        m_port = port;
-        return launch(backendPort, ms);
-    }
-    // A port taken between the probe and the bind makes stunnel exit at once.
-    for (int attempt = 0; attempt < 3; ++attempt) {
-        m_port = freePort();
-        if (m_port && launch(backendPort, ms))
+    // A free port can be taken before stunnel binds it: then another one.
+    for (int attempt = 0; attempt < (port ? 1 : 3); ++attempt) {
+        m_port = port ? port : freePort();
+        if (launch(backendPort, ms))
             return true;
         stop();
     }

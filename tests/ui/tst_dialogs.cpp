@@ -44,16 +44,6 @@ private slots:
         whenShown([](QMessageBox* box) { QTest::keyClick(box, Qt::Key_Escape); });
         QCOMPARE(dialogs().choice(nullptr, "Ancora?", answers, 2, Msg::Question, QString()), 2);
     }
-
-    // A host that does not ask gives the default answer.
-    void hostWithoutChoices() {
-        struct Quiet : DialogHost {
-            int messageBox(QWidget*, const QString&, int, const QString&) override { return 0; }
-            QString fileDialog(FileDialogRequest&) override { return {}; }
-            void runModal(QDialog*) override {}
-        } quiet;
-        QCOMPARE(quiet.choice(nullptr, "?", {"a", "b"}, 1, 0, QString()), 1);
-    }
 };
 
 QTEST_MAIN(TestDialogs)
