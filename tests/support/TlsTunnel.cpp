@@ -62,6 +62,10 @@ bool TlsTunnel::makeCertificate(const QString& name, bool forLoopback) {
     return true;
 }
 
+QString TlsTunnel::certificatePath() const {
+    return m_dir.filePath(QStringLiteral("cert%1.pem").arg(m_generation));
+}
+
 bool TlsTunnel::start(quint16 backendPort, quint16 port, int ms) {
     if (m_generation == 0 && !makeCertificate())
         return false;
@@ -81,14 +85,14 @@ bool TlsTunnel::launch(quint16 backendPort, int ms) {
     QFile file(conf);
     if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate))
         return fail(QStringLiteral("stunnel.conf not writable"));
-    file.write(QStringLiteral("foreground = yes\npid =\ndebug = 6\n"
-                              "[game]\naccept = 127.0.0.1:%1\nconnect = 127.0.0.1:%2\n"
-                              "cert = %3\nkey = %4\nTIMEOUTclose = 0\n")
-                   .arg(m_port)
-                   .arg(backendPort)
-                   .arg(m_dir.filePath(QStringLiteral("cert%1.pem").arg(m_generation)),
-                        m_dir.filePath(QStringLiteral("key%1.pem").arg(m_generation)))
-                   .toUtf8());
+    file.write(
+        QStringLiteral("foreground = yes\npid =\ndebug = 6\n"
+                       "[game]\naccept = 127.0.0.1:%1\nconnect = 127.0.0.1:%2\n"
+                       "cert = %3\nkey = %4\nTIMEOUTclose = 0\n")
+            .arg(m_port)
+            .arg(backendPort)
+            .arg(certificatePath(), m_dir.filePath(QStringLiteral("key%1.pem").arg(m_generation)))
+            .toUtf8());
     file.close();
     m_process.setProcessChannelMode(QProcess::MergedChannels);
     m_process.start(kStunnel, {conf});

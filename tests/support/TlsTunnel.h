@@ -33,6 +33,7 @@ public:
 
     quint16 port() const { return m_port; }
     QByteArray fingerprint() const { return m_fingerprint; } // SHA-256 of the certificate
+    QString certificatePath() const;
     QString error() const { return m_error; }
 
 private:
