@@ -126,7 +126,12 @@ void Connection::onEncrypted() {
     }
     m_connectTimer.stop(); // the player takes the time he needs
     m_question = question;
-    emit certificateQuestion(question);
+    // Asked from the event loop, not from inside the socket's signal: the
+    // window answers with a modal dialog, and the socket may end meanwhile.
+    QTimer::singleShot(0, this, [this, generation = m_generation] {
+        if (generation == m_generation && m_question)
+            emit certificateQuestion(*m_question);
+    });
 }
 
 void Connection::answerCertificate(CertificateAnswer answer) {
@@ -202,7 +207,7 @@ void Connection::onDisconnected() {
 
 QString Connection::failureReason() const {
     if (m_question)
-        return TlsTrust::refusedMessage(); // the server left while the player decided
+        return TlsTrust::closedWhileAskingMessage();
     if (m_tls && m_tcpUp)
         return TlsTrust::handshakeFailedMessage(m_socket ? m_socket->errorString() : QString());
     return QString(); // nobody answered: the same for plain and secure connections

@@ -138,6 +138,11 @@ QString TlsTrust::refusedMessage() {
                           "accettato.");
 }
 
+QString TlsTrust::closedWhileAskingMessage() {
+    return QStringLiteral("Il server ha chiuso la connessione prima della risposta sul "
+                          "certificato.");
+}
+
 QString TlsTrust::unsupportedMessage() {
     return QStringLiteral("Connessione sicura (TLS) non disponibile: manca la libreria OpenSSL "
                           "sul sistema.");

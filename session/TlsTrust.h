@@ -56,5 +56,6 @@ public:
     static QString handshakeFailedMessage(const QString& detail);
     static QString handshakeTimedOutMessage();
     static QString refusedMessage();
+    static QString closedWhileAskingMessage();
     static QString unsupportedMessage();
 };

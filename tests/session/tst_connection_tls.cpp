@@ -132,6 +132,19 @@ private slots:
         c.dialogs.choices << kAcceptOnce;
         QVERIFY(c.connectTls(tunnel->port()));
         QCOMPARE(c.questions.size(), 2);
+
+        // The server goes while the player thinks: the attempt fails, and
+        // the late answer accepts nothing.
+        c.conn.close();
+        c.answerAtOnce = false;
+        c.conn.connectToServer(QStringLiteral("127.0.0.1"), tunnel->port(), {{}, true});
+        QVERIFY(QTest::qWaitFor([&] { return c.questions.size() == 3; }, 10000));
+        tunnel->stop();
+        QVERIFY(QTest::qWaitFor([&] { return !c.conn.isConnecting(); }, 10000));
+        QCOMPARE(c.failure(), TlsTrust::closedWhileAskingMessage());
+        c.conn.answerCertificate(CertificateAnswer::AcceptAlways);
+        QVERIFY(!c.conn.isConnected());
+        QVERIFY(rememberedCertificate(c.api, "127.0.0.1", tunnel->port()).isEmpty());
     }
 
     // Accepting always: remembered per host and port, no question next time;
