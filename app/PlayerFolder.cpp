@@ -1,6 +1,7 @@
 #include "app/PlayerFolder.h"
 
 #include "automation/ButtonConfig.h"
+#include "automation/ServerSettings.h"
 
 #include <QDir>
 #include <QFileInfo>

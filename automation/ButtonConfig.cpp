@@ -8,7 +8,6 @@
 namespace {
 const QString kConfigFile = QStringLiteral("config.ini");
 constexpr WinColor kDefaultActiveColor = winRgb(255, 255, 128); // &H80FFFF
-constexpr quint16 kDefaultPort = 4000;
 } // namespace
 
 QString ReadConfigValue(const Api& api, const QString& section, const QString& key) {
@@ -39,18 +38,4 @@ void LoadButtons(const Api& api, ButtonBar& bar, QListWidget* list) {
         if (list)
             list->addItem(QString::number(n) + QStringLiteral(") ") + b.Caption());
     }
-}
-
-QString serverHost(const Api& api) {
-    const QString host =
-        ReadConfigValue(api, QStringLiteral("SERVER"), QStringLiteral("HOST")).trimmed();
-    return host.isEmpty() ? QStringLiteral("localhost") : host;
-}
-
-quint16 serverPort(const Api& api) {
-    bool ok = false;
-    const uint port = ReadConfigValue(api, QStringLiteral("SERVER"), QStringLiteral("PORTA"))
-                          .trimmed()
-                          .toUInt(&ok);
-    return ok && port >= 1 && port <= 65535 ? quint16(port) : kDefaultPort;
 }

@@ -1,8 +1,8 @@
 #pragma once
 // The button bar's settings in "config.ini" beside the program: one section
 // "BOTTONE n" per bar button (1 to 8, left to right) with the keys "CAPTION",
-// "AZIONE", "COLORE" and "STATO". The same file holds the game server the
-// client connects to, in the section "SERVER".
+// "AZIONE", "COLORE" and "STATO". The same file holds the game server
+// (automation/ServerSettings.h).
 #include "automation/Api.h"
 #include "automation/ButtonBar.h"
 
@@ -27,8 +27,3 @@ void LoadButtons(const Api& api, ButtonBar& bar, QListWidget* list);
 
 // The section name of bar button n (1 to 8).
 QString buttonSection(int n);
-
-// The game server: "HOST" of section "SERVER" ("localhost" when missing or
-// blank) and "PORTA" (4000 when missing or not a port number).
-QString serverHost(const Api& api);
-quint16 serverPort(const Api& api);

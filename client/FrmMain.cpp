@@ -1,10 +1,12 @@
 #include "client/FrmMain.h"
 
 #include "automation/ButtonConfig.h"
+#include "automation/ServerSettings.h"
 #include "automation/Stores.h"
 #include "commands/CommandInput.h"
 #include "commands/EseguiButt.h"
 #include "commands/MainButtons.h"
+#include "session/CertificatePrompt.h"
 #include "session/GameDisplay.h"
 #include "session/GameSession.h"
 #include "session/SessionLog.h"
@@ -123,6 +125,18 @@ void FrmMain::createDrawnButtons() {
 }
 
 void FrmMain::wireConnection() {
+    // Certificates the player accepted for good live in config.ini.
+    TlsTrust& trust = connection()->trust();
+    trust.recall = [this](const QString& host, quint16 port) {
+        return rememberedCertificate(m_api, host, port);
+    };
+    trust.remember = [this](const QString& host, quint16 port, const QByteArray& fingerprint) {
+        return rememberCertificate(m_api, host, port, fingerprint);
+    };
+    connect(connection(), &Connection::certificateQuestion, this,
+            [this](const CertificateQuestion& question) {
+                connection()->answerCertificate(askAboutCertificate(this, question));
+            });
     connect(m_session, &GameSession::openChanged, this, &FrmMain::setConnectedState);
     connect(m_session, &GameSession::openFailed, this, &FrmMain::onConnectFailed);
     connect(m_session, &GameSession::serverEchoChanged, m_combo, &CommandInput::setServerEchoes);
@@ -187,7 +201,7 @@ void FrmMain::writeToServer(const QString& text) {
 }
 
 bool FrmMain::ConnettiServer() {
-    if (!m_session->open(serverHost(m_api), serverPort(m_api))) {
+    if (!m_session->open(readServerSettings(m_api))) {
         msgBox(this, kUnableToConnect, Msg::OkOnly, QApplication::applicationName());
         return false;
     }
@@ -207,10 +221,14 @@ void FrmMain::DisconnettiServer() {
     m_session->close();
 }
 
-void FrmMain::onConnectFailed() {
+void FrmMain::onConnectFailed(const QString& reason) {
     // The request went out but no connection came of it: say so; the
-    // session is back in the disconnected state already.
-    msgBox(this, kUnableToConnect, Msg::OkOnly, QApplication::applicationName());
+    // session is back in the disconnected state already. A secure
+    // connection says why it failed.
+    if (reason.isEmpty())
+        msgBox(this, kUnableToConnect, Msg::OkOnly, QApplication::applicationName());
+    else
+        msgBox(this, reason, Msg::Exclamation, QApplication::applicationName());
 }
 
 void FrmMain::onLogToggled(bool ticked) {

@@ -70,7 +70,7 @@ private:
     void wireConnection();
     void makeFolder(const QString& name);
     void setConnectedState(bool connected);
-    void onConnectFailed();
+    void onConnectFailed(const QString& reason);
     void onLogToggled(bool ticked);
     void writeToServer(const QString& text);
 

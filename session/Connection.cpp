@@ -1,13 +1,15 @@
 #include "session/Connection.h"
 
+#include <QMetaMethod>
+#include <QSslSocket>
 #include <QTcpSocket>
 
 Connection::Connection(QObject* parent) : QObject(parent) {
     m_connectTimer.setSingleShot(true);
     m_connectTimer.setInterval(kDefaultConnectTimeoutMs);
     connect(&m_connectTimer, &QTimer::timeout, this, [this] {
-        if (m_state == State::Connecting)
-            fail();
+        if (m_state == State::Connecting && !m_question)
+            fail(m_tcpUp ? TlsTrust::handshakeTimedOutMessage() : QString());
     });
 }
 
@@ -17,16 +19,40 @@ Connection::~Connection() {
     retireSocket(false);
 }
 
-bool Connection::connectToServer(const QString& host, quint16 port) {
+bool Connection::connectToServer(const QString& host, quint16 port, bool tls) {
     const QString name = host.trimmed();
     if (name.isEmpty() || port == 0)
         return false;
     if (m_state != State::Idle)
         close();
+    m_tls = tls;
+    m_tcpUp = false;
+    m_host = name;
+    m_port = port;
+    m_question.reset();
 
-    m_socket = new QTcpSocket(this);
+    if (m_tls && !QSslSocket::supportsSsl()) {
+        m_state = State::Connecting;
+        QTimer::singleShot(0, this, [this, generation = m_generation] {
+            if (generation == m_generation && m_state == State::Connecting)
+                fail(TlsTrust::unsupportedMessage());
+        });
+        return true;
+    }
+    if (m_tls) {
+        auto* ssl = new QSslSocket(this);
+        // The system's verdict is taken once the handshake is done, so that
+        // the player can be asked without holding the handshake up; until
+        // then nothing is read or sent.
+        connect(ssl, &QSslSocket::sslErrors, ssl, [ssl] { ssl->ignoreSslErrors(); });
+        connect(ssl, &QSslSocket::connected, this, [this] { m_tcpUp = true; });
+        connect(ssl, &QSslSocket::encrypted, this, &Connection::onEncrypted);
+        m_socket = ssl;
+    } else {
+        m_socket = new QTcpSocket(this);
+        connect(m_socket, &QTcpSocket::connected, this, &Connection::onConnected);
+    }
     m_socket->setReadBufferSize(kReadBufferSize);
-    connect(m_socket, &QTcpSocket::connected, this, &Connection::onConnected);
     connect(m_socket, &QTcpSocket::readyRead, this, &Connection::onReadyRead);
     connect(m_socket, &QTcpSocket::disconnected, this, &Connection::onDisconnected);
     // Queued: a failure found while the request is being issued still reaches
@@ -40,8 +66,57 @@ bool Connection::connectToServer(const QString& host, quint16 port) {
         Qt::QueuedConnection);
     m_state = State::Connecting;
     m_connectTimer.start();
-    m_socket->connectToHost(name, port);
+    if (auto* ssl = qobject_cast<QSslSocket*>(m_socket))
+        ssl->connectToHostEncrypted(name, port);
+    else
+        m_socket->connectToHost(name, port);
     return true;
+}
+
+void Connection::onEncrypted() {
+    auto* ssl = qobject_cast<QSslSocket*>(m_socket);
+    if (m_state != State::Connecting || !ssl)
+        return;
+    const QSslCertificate certificate = ssl->peerCertificate();
+    const QByteArray fingerprint =
+        certificate.isNull() ? QByteArray() : certificate.digest(QCryptographicHash::Sha256);
+    CertificateQuestion question;
+    switch (m_trust.check(m_host, m_port, ssl->sslHandshakeErrors(), fingerprint, &question)) {
+    case TlsTrust::Verdict::Trusted:
+        onConnected();
+        return;
+    case TlsTrust::Verdict::Refuse:
+        fail(TlsTrust::refusedMessage());
+        return;
+    case TlsTrust::Verdict::Ask:
+        break;
+    }
+    // Nobody to ask means nobody to accept it.
+    if (!isSignalConnected(QMetaMethod::fromSignal(&Connection::certificateQuestion))) {
+        fail(TlsTrust::refusedMessage());
+        return;
+    }
+    m_connectTimer.stop(); // the player takes the time he needs
+    m_question = question;
+    // Asked from the event loop, not from inside the socket's signal: the
+    // window answers with a modal dialog, and the socket may end meanwhile.
+    QTimer::singleShot(0, this, [this, generation = m_generation] {
+        if (generation == m_generation && m_question)
+            emit certificateQuestion(*m_question);
+    });
+}
+
+void Connection::answerCertificate(CertificateAnswer answer) {
+    if (!m_question)
+        return;
+    const CertificateQuestion question = *m_question;
+    m_question.reset();
+    if (m_state != State::Connecting || !m_socket)
+        return;
+    if (m_trust.answer(question, answer))
+        onConnected();
+    else
+        fail(TlsTrust::refusedMessage());
 }
 
 void Connection::close() {
@@ -49,6 +124,7 @@ void Connection::close() {
         return;
     m_connectTimer.stop();
     m_state = State::Idle;
+    m_question.reset();
     ++m_generation;
     // Lets the last command written (a farewell, say) still reach the server.
     retireSocket(true);
@@ -68,7 +144,12 @@ void Connection::onConnected() {
     // Commands are short lines the player waits on.
     m_socket->setSocketOption(QAbstractSocket::LowDelayOption, 1);
     m_socket->setSocketOption(QAbstractSocket::KeepAliveOption, 1);
+    const QPointer<Connection> self(this);
+    const unsigned generation = m_generation;
     emit connected();
+    // A TLS server may have spoken while its certificate was being decided.
+    if (self && generation == m_generation && m_socket && m_socket->bytesAvailable() > 0)
+        readAvailable();
 }
 
 void Connection::onReadyRead() {
@@ -80,7 +161,7 @@ void Connection::onSocketError() {
     if (!m_socket)
         return;
     if (m_state == State::Connecting)
-        fail();
+        fail(failureReason());
     else if (m_state == State::Connected && m_socket->state() != QAbstractSocket::ConnectedState)
         lose(true);
 }
@@ -89,12 +170,21 @@ void Connection::onDisconnected() {
     lose(true);
 }
 
-void Connection::fail() {
+QString Connection::failureReason() const {
+    if (m_question)
+        return TlsTrust::closedWhileAskingMessage();
+    if (m_tls && m_tcpUp)
+        return TlsTrust::handshakeFailedMessage(m_socket ? m_socket->errorString() : QString());
+    return QString(); // nobody answered: the same for plain and secure connections
+}
+
+void Connection::fail(const QString& reason) {
     m_connectTimer.stop();
     m_state = State::Idle;
+    m_question.reset();
     ++m_generation;
     retireSocket(false);
-    emit connectFailed();
+    emit connectFailed(reason);
 }
 
 void Connection::lose(bool readRest) {

@@ -1,14 +1,18 @@
 #pragma once
 // The one connection to the game server (the main window's Socket1): a TCP
-// socket on the UI thread. It hands on the bytes of each read as they come;
-// what they mean is the text path's business. Callers never wait on the
-// network.
+// socket on the UI thread, encrypted with TLS when asked. It hands on the
+// bytes of each read as they come; what they mean is the text path's
+// business. Callers never wait on the network.
+#include "session/TlsTrust.h"
+
 #include <QByteArray>
 #include <QByteArrayView>
 #include <QObject>
 #include <QPointer>
 #include <QString>
 #include <QTimer>
+
+#include <optional>
 
 class QTcpSocket;
 
@@ -28,8 +32,11 @@ public:
 
     // Starts connecting; false only when the request cannot even be issued
     // (no host, port 0). Afterwards the outcome comes as connected() or
-    // connectFailed(). A connection already open is closed first.
-    bool connectToServer(const QString& host, quint16 port);
+    // connectFailed(). A connection already open is closed first. With tls
+    // the connection is encrypted; a certificate the system does not vouch
+    // for and trust() does not know raises certificateQuestion(), and
+    // without anyone to answer it the connection fails.
+    bool connectToServer(const QString& host, quint16 port, bool tls = false);
     // Closes at once; emits nothing (not connectionLost).
     void close();
     // What arrives can no longer be understood: the connection is dropped at
@@ -38,6 +45,13 @@ public:
 
     bool isConnected() const { return m_state == State::Connected; }
     bool isConnecting() const { return m_state == State::Connecting; }
+    bool isEncrypted() const { return m_tls && m_state == State::Connected; }
+
+    // Certificates accepted for good; the window gives it its store.
+    TlsTrust& trust() { return m_trust; }
+    // The player's answer to the open certificateQuestion; ignored when none
+    // is open (the connection ended meanwhile).
+    void answerCertificate(CertificateAnswer answer);
 
     // Bytes for the server; dropped when not connected.
     void write(QByteArrayView bytes);
@@ -46,7 +60,12 @@ public:
 
 signals:
     void connected();
-    void connectFailed();
+    // reason is empty when no server answered at all; otherwise it says, in
+    // Italian, why the secure connection did not come about.
+    void connectFailed(const QString& reason);
+    // The certificate needs the player's word; answer with answerCertificate(),
+    // now or later. Nothing reaches the server or the display until then.
+    void certificateQuestion(const CertificateQuestion& question);
     void connectionLost();
     // The bytes of one read: at most kReadSize, never empty. A handler may
     // close the connection; nothing more is then delivered.
@@ -56,10 +75,12 @@ private:
     enum class State { Idle, Connecting, Connected };
 
     void onConnected();
+    void onEncrypted();
     void onReadyRead();
     void onSocketError();
     void onDisconnected();
-    void fail();
+    void fail(const QString& reason = QString());
+    QString failureReason() const;
     void lose(bool readRest);
     void readAvailable();
     void retireSocket(bool graceful);
@@ -68,4 +89,10 @@ private:
     QTimer m_connectTimer;
     State m_state = State::Idle;
     unsigned m_generation = 0; // changes whenever a connection ends
+    TlsTrust m_trust;
+    bool m_tls = false;
+    bool m_tcpUp = false; // the TLS handshake has begun
+    QString m_host;
+    quint16 m_port = 0;
+    std::optional<CertificateQuestion> m_question;
 };

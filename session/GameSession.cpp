@@ -10,9 +10,16 @@ GameSession::GameSession(DisplaySink& display, PairTable& triggers, QObject* par
 }
 
 bool GameSession::open(const QString& host, quint16 port) {
-    if (!m_connection.connectToServer(host, port))
+    ServerSettings server;
+    server.host = host;
+    server.port = port;
+    return open(server);
+}
+
+bool GameSession::open(const ServerSettings& server) {
+    if (!m_connection.connectToServer(server.host, server.port, server.tls))
         return false;
-    m_path.beginSession();
+    m_path.beginSession({server.codifica, server.tls}, server.colori);
     syncEcho();
     setOpen(true);
     return true;
@@ -39,11 +46,11 @@ void GameSession::onReceived(const QByteArray& bytes) {
         emit promptMarked();
 }
 
-void GameSession::onFailed() {
+void GameSession::onFailed(const QString& reason) {
     m_connection.close();
     setOpen(false);
     syncEcho();
-    emit openFailed();
+    emit openFailed(reason);
 }
 
 void GameSession::onLost() {

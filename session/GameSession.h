@@ -4,6 +4,7 @@
 // from the moment a request is issued until the player disconnects, the
 // server says its farewell phrase, the connection fails or is lost; every
 // window element that shows the state follows openChanged().
+#include "automation/ServerSettings.h"
 #include "session/Connection.h"
 #include "session/TextPath.h"
 
@@ -19,6 +20,7 @@ public:
 
     // Issues the connection request; false when it cannot even be issued
     // (no host, port 0), and nothing changes.
+    bool open(const ServerSettings& server);
     bool open(const QString& host, quint16 port);
     // Closes the connection and shows the disconnect notice.
     void close();
@@ -29,14 +31,16 @@ public:
 
 signals:
     void openChanged(bool open);
-    // The request went out but no connection came of it.
-    void openFailed();
+    // The request went out but no connection came of it; reason says why in
+    // Italian when a secure connection failed, and is empty when no server
+    // answered at all.
+    void openFailed(const QString& reason);
     void serverEchoChanged(bool on);
     void promptMarked();
 
 private:
     void onReceived(const QByteArray& bytes);
-    void onFailed();
+    void onFailed(const QString& reason);
     void onLost();
     void setOpen(bool open);
     void syncEcho();

@@ -4,8 +4,14 @@
 #include <libtelnet.h>
 
 #include <algorithm>
+#include <cstring>
 
 namespace {
+constexpr unsigned char kCharset = 42;
+// CHARSET subnegotiation commands.
+constexpr char kRequest = 1, kAccepted = 2, kRejected = 3, kTtableIs = 4, kTtableRejected = 5;
+const QByteArrayView kTtable("[TTABLE]");
+
 // What we accept from the server (him) and what we offer (us); every other
 // option is refused by the parser's negotiation rules.
 const telnet_telopt_t kOptions[] = {
@@ -15,9 +21,65 @@ const telnet_telopt_t kOptions[] = {
     {TELNET_TELOPT_COMPRESS2, TELNET_WONT, TELNET_DO},
     {TELNET_TELOPT_NAWS, TELNET_WILL, TELNET_DONT},
     {TELNET_TELOPT_TTYPE, TELNET_WILL, TELNET_DONT},
+    {kCharset, TELNET_WILL, TELNET_DO},
     {-1, 0, 0},
 };
+
+bool isNameByte(char c) {
+    return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9');
+}
+
+QByteArrayView trimmed(QByteArrayView v) {
+    while (!v.isEmpty() && (v.front() == ' ' || v.front() == '\t'))
+        v = v.sliced(1);
+    while (!v.isEmpty() && (v.back() == ' ' || v.back() == '\t'))
+        v.chop(1);
+    return v;
+}
+
+// The character set names of a REQUEST's list, in the server's order. The
+// list's first byte is the separator; a list that starts with a name has
+// none, and is then split at blanks, semicolons and commas.
+QList<QByteArrayView> charsetNames(QByteArrayView list) {
+    QList<QByteArrayView> names;
+    if (list.isEmpty())
+        return names;
+    const bool noSeparator = isNameByte(list.front());
+    const char separator = list.front();
+    if (!noSeparator)
+        list = list.sliced(1);
+    qsizetype start = 0;
+    for (qsizetype i = 0; i <= list.size(); ++i) {
+        const bool end =
+            i == list.size() || (noSeparator ? list[i] == ' ' || list[i] == ';' || list[i] == ','
+                                             : list[i] == separator);
+        if (!end)
+            continue;
+        const QByteArrayView name = trimmed(list.sliced(start, i - start));
+        if (!name.isEmpty())
+            names.append(name);
+        start = i + 1;
+    }
+    return names;
+}
+
+bool sameName(QByteArrayView a, const char* b) {
+    return QByteArrayView(a).compare(QByteArrayView(b), Qt::CaseInsensitive) == 0;
+}
 } // namespace
+
+int TelnetLayer::mttsBits(const TelnetSettings& settings) {
+    int bits = MttsAnsi | Mtts256Colours | MttsTrueColour;
+    if (settings.codifica != Codifica::Cp1252)
+        bits |= MttsUtf8;
+    if (settings.tls)
+        bits |= MttsSsl;
+    return bits;
+}
+
+TextEncoding TelnetLayer::initialEncoding(const TelnetSettings& settings) {
+    return settings.codifica == Codifica::Utf8 ? TextEncoding::Utf8 : TextEncoding::Cp1252;
+}
 
 TelnetLayer::TelnetLayer() {
     start();
@@ -48,7 +110,17 @@ void TelnetLayer::reset() {
     m_nawsOn = false;
     m_compressed = false;
     m_failed = false;
+    m_encoding = initialEncoding(m_settings);
+    m_modern = false;
+    m_terminalTypesSent = 0;
+    m_skippingSub = false;
+    m_skipped = 0;
     start();
+}
+
+void TelnetLayer::setSettings(const TelnetSettings& settings) {
+    m_settings = settings;
+    reset();
 }
 
 void TelnetLayer::feed(const char* data, qsizetype size) {
@@ -138,7 +210,8 @@ void TelnetLayer::handler(telnet_t*, telnet_event_t* ev, void* self) {
 void TelnetLayer::handle(telnet_event_t* ev) {
     switch (ev->type) {
     case TELNET_EV_DATA:
-        post(Event::Data, QByteArrayView(ev->data.buffer, qsizetype(ev->data.size)));
+        if (!skipping(QByteArrayView(ev->data.buffer, qsizetype(ev->data.size))))
+            post(Event::Data, QByteArrayView(ev->data.buffer, qsizetype(ev->data.size)));
         break;
     case TELNET_EV_SEND:
         post(Event::Send, QByteArrayView(ev->data.buffer, qsizetype(ev->data.size)));
@@ -146,8 +219,12 @@ void TelnetLayer::handle(telnet_event_t* ev) {
     case TELNET_EV_IAC:
         if (ev->iac.cmd == TELNET_GA || ev->iac.cmd == TELNET_EOR)
             post(Event::Prompt);
+        else if (ev->iac.cmd == TELNET_SE)
+            m_skippingSub = false; // the end of a subnegotiation too long to hold
         break;
     case TELNET_EV_WILL:
+        if (ev->neg.telopt == kCharset)
+            markModern();
         if (ev->neg.telopt == TELNET_TELOPT_ECHO && !m_serverEcho) {
             m_serverEcho = true;
             post(Event::Echo, {}, true);
@@ -160,6 +237,8 @@ void TelnetLayer::handle(telnet_event_t* ev) {
         }
         break;
     case TELNET_EV_DO:
+        if (ev->neg.telopt == kCharset)
+            markModern();
         if (ev->neg.telopt == TELNET_TELOPT_NAWS) {
             m_nawsOn = true;
             sendWindowSize();
@@ -168,10 +247,29 @@ void TelnetLayer::handle(telnet_event_t* ev) {
     case TELNET_EV_DONT:
         if (ev->neg.telopt == TELNET_TELOPT_NAWS)
             m_nawsOn = false;
+        if (ev->neg.telopt == TELNET_TELOPT_TTYPE)
+            m_terminalTypesSent = 0; // asked again later, the cycle starts over
         break;
     case TELNET_EV_TTYPE:
-        if (ev->ttype.cmd == TELNET_TTYPE_SEND)
-            telnet_ttype_is(m_telnet, kTerminalType);
+        if (ev->ttype.cmd == TELNET_TTYPE_SEND) {
+            markModern();
+            sendTerminalType();
+        }
+        break;
+    case TELNET_EV_SUBNEGOTIATION:
+        if (ev->sub.telopt == kCharset)
+            handleCharset(QByteArrayView(ev->sub.buffer, qsizetype(ev->sub.size)));
+        break;
+    case TELNET_EV_WARNING:
+        // The parser gave up holding an overlong subnegotiation and would
+        // read the rest of it as text: skip that up to its IAC SE. (Debian's
+        // libtelnet 0.21 leaves the code of this warning at 0: the message
+        // tells it.)
+        if (ev->error.errcode == TELNET_EOVERFLOW ||
+            (ev->error.msg && std::strstr(ev->error.msg, "buffer size limit"))) {
+            m_skippingSub = true;
+            m_skipped = 0;
+        }
         break;
     case TELNET_EV_COMPRESS:
         m_compressed = ev->compress.state != 0;
@@ -186,6 +284,81 @@ void TelnetLayer::handle(telnet_event_t* ev) {
     default:
         break;
     }
+}
+
+bool TelnetLayer::skipping(QByteArrayView data) {
+    if (!m_skippingSub)
+        return false;
+    m_skipped += data.size();
+    if (m_skipped <= kMaxSkippedSubnegotiation)
+        return true;
+    m_skippingSub = false; // no end in sight: this is text after all
+    return false;
+}
+
+void TelnetLayer::sendTerminalType() {
+    ++m_terminalTypesSent;
+    if (m_terminalTypesSent == 1) {
+        telnet_ttype_is(m_telnet, kTerminalType);
+    } else if (m_terminalTypesSent == 2) {
+        telnet_ttype_is(m_telnet, kTerminalEmulation);
+    } else {
+        m_terminalTypesSent = 3;
+        const QByteArray mtts = "MTTS " + QByteArray::number(mttsBits(m_settings));
+        telnet_ttype_is(m_telnet, mtts.constData());
+    }
+}
+
+void TelnetLayer::markModern() {
+    if (m_modern)
+        return;
+    m_modern = true;
+    post(Event::Modern);
+}
+
+void TelnetLayer::handleCharset(QByteArrayView sub) {
+    if (sub.isEmpty())
+        return;
+    switch (sub.front()) {
+    case kRequest:
+        answerCharsetRequest(sub.sliced(1));
+        break;
+    case kTtableIs:
+        sendCharset(kTtableRejected); // we take no translation tables
+        break;
+    default:
+        // ACCEPTED or REJECTED answer a REQUEST of ours, and we send none;
+        // the TTABLE acknowledgements answer tables we never send.
+        break;
+    }
+}
+
+void TelnetLayer::answerCharsetRequest(QByteArrayView list) {
+    if (list.size() >= kTtable.size() &&
+        list.first(kTtable.size()).compare(kTtable, Qt::CaseInsensitive) == 0)
+        list = list.sliced(qMin(list.size(), kTtable.size() + 1)); // and its version byte
+    const bool cp1252 = m_settings.codifica == Codifica::Cp1252;
+    for (const QByteArrayView name : charsetNames(list)) {
+        const bool wanted = cp1252 ? sameName(name, "WINDOWS-1252") || sameName(name, "CP1252")
+                                   : sameName(name, "UTF-8") || sameName(name, "UTF8");
+        if (!wanted)
+            continue;
+        sendCharset(kAccepted, name);
+        const TextEncoding now = cp1252 ? TextEncoding::Cp1252 : TextEncoding::Utf8;
+        if (now != m_encoding) {
+            m_encoding = now;
+            Event e{Event::Encoding, {}};
+            e.encoding = now;
+            m_events.append(e);
+        }
+        return;
+    }
+    sendCharset(kRejected);
+}
+
+void TelnetLayer::sendCharset(char command, QByteArrayView name) {
+    const QByteArray sub = command + name.toByteArray();
+    telnet_subnegotiation(m_telnet, kCharset, sub.constData(), size_t(sub.size()));
 }
 
 void TelnetLayer::post(Event::Kind kind, QByteArrayView bytes, bool on) {
@@ -218,6 +391,14 @@ void TelnetLayer::deliver(const Event& e) {
     case Event::Error:
         if (onError)
             onError(QString::fromUtf8(e.bytes));
+        break;
+    case Event::Encoding:
+        if (onEncodingChanged)
+            onEncodingChanged(e.encoding);
+        break;
+    case Event::Modern:
+        if (onModernServer)
+            onModernServer();
         break;
     }
 }

@@ -2,6 +2,13 @@
 // The telnet protocol between the socket and the text path: strips telnet
 // commands from received bytes, answers the server's negotiation, inflates a
 // compressed stream and escapes what we send. No sockets here.
+//
+// With a server of today it also agrees on the text encoding (CHARSET, RFC
+// 2066) and tells what the client can show (the terminal type cycle: our
+// name, a terminal, then "MTTS n" with the capability bits).
+#include "automation/ServerSettings.h"
+#include "session/TextCodec.h"
+
 #include <QByteArray>
 #include <QByteArrayView>
 #include <QList>
@@ -13,9 +20,32 @@
 struct telnet_t;
 union telnet_event_t;
 
+// What the layer may agree to on one connection.
+struct TelnetSettings {
+    Codifica codifica = Codifica::Auto; // which encodings CHARSET may accept
+    bool tls = false;                   // the connection is encrypted (told in MTTS)
+};
+
 class TelnetLayer {
 public:
+    // The terminal type answers, in the order the server asks for them; the
+    // last one is repeated after that.
     static constexpr const char* kTerminalType = "VARENDOR";
+    static constexpr const char* kTerminalEmulation = "XTERM-256COLOR";
+    // MTTS capability bits.
+    enum Mtts : int {
+        MttsAnsi = 1,
+        MttsUtf8 = 4,
+        Mtts256Colours = 8,
+        MttsTrueColour = 256,
+        MttsSsl = 2048,
+    };
+    static int mttsBits(const TelnetSettings& settings);
+    // The encoding a connection starts in: UTF-8 only when CODIFICA says so.
+    static TextEncoding initialEncoding(const TelnetSettings& settings);
+    // A subnegotiation the protocol parser could not hold is skipped up to its
+    // end, but no further than this: a server that never ends it loses no text.
+    static constexpr qsizetype kMaxSkippedSubnegotiation = 64 * 1024;
 
     TelnetLayer();
     ~TelnetLayer();
@@ -29,6 +59,12 @@ public:
     std::function<void(bool)> onServerEchoChanged;
     std::function<void()> onPromptMark;          // GA or EOR after a prompt
     std::function<void(const QString&)> onError; // the stream cannot be read on
+    // The session's encoding changes; it applies to the data after this call
+    // and to everything sent after it.
+    std::function<void(TextEncoding)> onEncodingChanged;
+    // The server negotiated CHARSET or asked for the terminal type: a server
+    // of today. Once per connection.
+    std::function<void()> onModernServer;
 
     // Bytes from the server, any split. A call made while callbacks of an
     // earlier call are running is queued and processed after them, in order.
@@ -47,6 +83,12 @@ public:
     bool windowSizeAgreed() const { return m_nawsOn; }
     bool compressed() const { return m_compressed; }
     bool failed() const { return m_failed; }
+    TextEncoding encoding() const { return m_encoding; }
+    bool modernServer() const { return m_modern; }
+
+    // Settings for a new connection; forgets all negotiation, like reset().
+    void setSettings(const TelnetSettings& settings);
+    const TelnetSettings& settings() const { return m_settings; }
 
     // Forgets all negotiation, for a new connection. Callbacks still pending
     // from the bytes fed so far are dropped.
@@ -54,9 +96,10 @@ public:
 
 private:
     struct Event {
-        enum Kind { Data, Send, Echo, Prompt, Error } kind;
+        enum Kind { Data, Send, Echo, Prompt, Error, Encoding, Modern } kind;
         QByteArray bytes;
         bool on = false;
+        TextEncoding encoding = TextEncoding::Cp1252;
     };
 
     static void handler(telnet_t* telnet, telnet_event_t* ev, void* self);
@@ -66,6 +109,12 @@ private:
     void deliver(const Event& e);
     bool deliverQueued(); // false when a callback reset or destroyed the layer
     void sendWindowSize();
+    void sendTerminalType();
+    void handleCharset(QByteArrayView sub);
+    void answerCharsetRequest(QByteArrayView list);
+    void sendCharset(char command, QByteArrayView name = {});
+    void markModern();
+    bool skipping(QByteArrayView data);
     void start();
     void stop();
 
@@ -82,4 +131,10 @@ private:
     bool m_failed = false; // after onError nothing more is read until reset()
     int m_cols = 80;
     int m_rows = 24;
+    TelnetSettings m_settings;
+    TextEncoding m_encoding = TextEncoding::Cp1252;
+    bool m_modern = false;
+    int m_terminalTypesSent = 0;
+    bool m_skippingSub = false; // inside a subnegotiation too long to hold
+    qsizetype m_skipped = 0;
 };

@@ -1,14 +1,19 @@
 #include "session/TelnetStream.h"
 
-#include "files/CodePage.h"
-
 #include <utility>
 
 TelnetStream::TelnetStream(std::function<void(QByteArrayView)> send) {
     m_telnet.onSend = std::move(send);
     m_telnet.onData = [this](QByteArrayView bytes) {
         if (m_read)
-            m_read->text += CodePage::decode(bytes);
+            m_read->text += m_codec.decode(bytes);
+    };
+    // Delivered in order with the data: the bytes before it are decoded
+    // already, those after it in the new encoding.
+    m_telnet.onEncodingChanged = [this](TextEncoding encoding) { m_codec.setEncoding(encoding); };
+    m_telnet.onModernServer = [this] {
+        if (m_read)
+            m_read->todaysServer = true;
     };
     m_telnet.onPromptMark = [this] {
         if (m_read)
@@ -34,9 +39,10 @@ TelnetStream::Read TelnetStream::read(QByteArrayView bytes) {
 
 void TelnetStream::sendText(QStringView text) {
     if (!text.isEmpty())
-        m_telnet.send(CodePage::encode(text));
+        m_telnet.send(m_codec.encode(text));
 }
 
-void TelnetStream::reset() {
-    m_telnet.reset();
+void TelnetStream::reset(const TelnetSettings& settings) {
+    m_telnet.setSettings(settings);
+    m_codec.reset(m_telnet.encoding());
 }

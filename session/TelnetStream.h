@@ -5,6 +5,7 @@
 // sockets here: one call per socket read, and what the read did comes back
 // as a result, so nothing calls back into the caller in the middle of a read.
 #include "session/TelnetLayer.h"
+#include "session/TextCodec.h"
 
 #include <QByteArrayView>
 #include <QString>
@@ -23,6 +24,9 @@ public:
         // before the fault, and nothing more is read until reset().
         bool broken = false;
         QString error;
+        // The server negotiated CHARSET or asked for the terminal type: a
+        // server of today (true from the read in which it first did).
+        bool todaysServer = false;
     };
 
     // Bytes for the server (negotiation answers and our text) go to send.
@@ -32,15 +36,19 @@ public:
     // Our text for the server in the session's encoding, 0xFF doubled.
     void sendText(QStringView text);
 
-    // Forgets all negotiation, for a new connection.
-    void reset();
+    // Forgets all negotiation, for a new connection with these settings.
+    void reset(const TelnetSettings& settings = {});
+    // The end of the stream: a character still cut comes out as U+FFFD.
+    QString flush() { return m_codec.flush(); }
     // Display size in characters, told to servers that ask for it; kept
     // across connections.
     void setWindowSize(int cols, int rows) { m_telnet.setWindowSize(cols, rows); }
     bool serverEchoes() const { return m_telnet.serverEchoes(); }
     bool broken() const { return m_telnet.failed(); }
+    TextEncoding encoding() const { return m_codec.encoding(); }
 
 private:
     TelnetLayer m_telnet;
+    TextCodec m_codec;
     Read* m_read = nullptr; // the read being collected
 };

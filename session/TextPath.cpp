@@ -31,10 +31,15 @@ QString TextPath::removeEchoNegotiation(const QString& text) {
     return s;
 }
 
-void TextPath::beginSession() {
-    m_stream.reset();
+void TextPath::beginSession(const TelnetSettings& telnet, Colori colours) {
+    m_stream.reset(telnet);
     m_breaks.clear();
     m_renderer.dropKept();
+    m_colourChoice = colours;
+    // Switching rules starts their state afresh; the colour itself stays.
+    m_renderer.colours().setRules(SgrColours::Rules::Classic);
+    if (colours == Colori::Ansi)
+        m_renderer.colours().setRules(SgrColours::Rules::Terminal);
     m_open = true;
 }
 
@@ -47,6 +52,8 @@ TextPath::Outcome TextPath::receive(QByteArrayView bytes) {
     outcome.promptMarks = read.promptMarks;
     outcome.broken = read.broken;
     outcome.error = read.error;
+    if (read.todaysServer && m_colourChoice == Colori::Automatico)
+        m_renderer.colours().setRules(SgrColours::Rules::Terminal);
     const QStringView text(read.text);
     for (qsizetype at = 0; at < text.size() && m_open;) {
         qsizetype n = qMin(kChunkSize, text.size() - at);
@@ -112,8 +119,12 @@ void TextPath::endSession() {
     if (!m_open)
         return;
     m_open = false;
-    // What the server sent before a sequence it cut off is shown (and
-    // logged) now; a break still held is written as it came.
+    // A character the stream cut off shows as U+FFFD; what the server sent
+    // before a sequence it cut off is shown (and logged) now; a break still
+    // held is written as it came.
+    const QString cut = m_stream.flush();
+    if (!cut.isEmpty())
+        m_renderer.render(cut);
     m_renderer.flushKept();
     const QString held = m_breaks.held().toString();
     m_breaks.clear();

@@ -59,7 +59,11 @@ public:
     void setLogHook(std::function<void(QStringView)> log);
 
     // A new connection: negotiation, held text and held breaks forgotten.
-    void beginSession();
+    // telnet says which encodings the server may choose and whether the
+    // connection is encrypted; colours which colour rules apply (automatic:
+    // the game's classic rules until the server shows itself a server of
+    // today by negotiating CHARSET or asking for the terminal type).
+    void beginSession(const TelnetSettings& telnet = {}, Colori colours = Colori::Automatico);
     // One socket read.
     Outcome receive(QByteArrayView bytes);
     // One read's text, already decoded and free of telnet commands.
@@ -80,6 +84,8 @@ public:
     void setCurrentColour(QRgb colour) { m_renderer.colours().setCurrent(colour); }
 
     bool serverEchoes() const { return m_stream.serverEchoes(); }
+    TextEncoding encoding() const { return m_stream.encoding(); }
+    SgrColours::Rules colourRules() const { return m_renderer.colours().rules(); }
     void setWindowSize(int cols, int rows) { m_stream.setWindowSize(cols, rows); }
 
     // Removes every FF FB 01, then every FF FC 01, then every 01 20 5B.
@@ -122,4 +128,5 @@ private:
     OwnText m_own{*this};
     QString m_work; // the chunk being handled, breaks marked
     bool m_open = true;
+    Colori m_colourChoice = Colori::Automatico;
 };

@@ -9,6 +9,8 @@ packages=(cmake ninja-build g++ pkg-config qt6-base-dev libtelnet-dev zlib1g-dev
 optional=(tinymux)
 # Building and checking the Debian package (tests/packaging/check_deb.sh).
 packages+=(dpkg-dev file lintian desktop-file-utils appstream)
+# TLS tests (skipped when missing): stunnel4 as the server, openssl makes its certificate.
+optional+=(stunnel4 openssl)
 
 installed() { dpkg-query -W -f='${Status}' "$1" 2>/dev/null | grep -q 'install ok installed'; }
 

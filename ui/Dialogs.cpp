@@ -5,32 +5,54 @@
 #include <QDialog>
 #include <QFileDialog>
 #include <QMessageBox>
+#include <QPushButton>
 
 namespace {
 
+void setIcon(QMessageBox& box, int flags) {
+    switch (flags & 0x70) {
+    case Msg::Critical:
+        box.setIcon(QMessageBox::Critical);
+        break;
+    case Msg::Question:
+        box.setIcon(QMessageBox::Question);
+        break;
+    case Msg::Exclamation:
+        box.setIcon(QMessageBox::Warning);
+        break;
+    case Msg::Information:
+        box.setIcon(QMessageBox::Information);
+        break;
+    default:
+        break;
+    }
+}
+
 class QtDialogHost final : public DialogHost {
 public:
-    int messageBox(QWidget* owner, const QString& text, int flags,
-                   const QString& title) override {
+    int choice(QWidget* owner, const QString& text, const QStringList& buttons, int defaultButton,
+               int flags, const QString& title) override {
         QMessageBox box(owner);
         box.setWindowTitle(title.isEmpty() ? QApplication::applicationName() : title);
         box.setText(text);
-        switch (flags & 0x70) {
-        case Msg::Critical:
-            box.setIcon(QMessageBox::Critical);
-            break;
-        case Msg::Question:
-            box.setIcon(QMessageBox::Question);
-            break;
-        case Msg::Exclamation:
-            box.setIcon(QMessageBox::Warning);
-            break;
-        case Msg::Information:
-            box.setIcon(QMessageBox::Information);
-            break;
-        default:
-            break;
+        setIcon(box, flags);
+        QList<QAbstractButton*> added;
+        for (const QString& label : buttons)
+            added << box.addButton(label, QMessageBox::ActionRole);
+        if (defaultButton >= 0 && defaultButton < added.size()) {
+            box.setDefaultButton(qobject_cast<QPushButton*>(added.at(defaultButton)));
+            box.setEscapeButton(added.at(defaultButton));
         }
+        box.exec();
+        const int chosen = int(added.indexOf(box.clickedButton()));
+        return chosen >= 0 ? chosen : defaultButton;
+    }
+
+    int messageBox(QWidget* owner, const QString& text, int flags, const QString& title) override {
+        QMessageBox box(owner);
+        box.setWindowTitle(title.isEmpty() ? QApplication::applicationName() : title);
+        box.setText(text);
+        setIcon(box, flags);
         if ((flags & 0x7) == Msg::YesNo) {
             box.setStandardButtons(QMessageBox::Yes | QMessageBox::No);
             box.setDefaultButton(QMessageBox::Yes);
@@ -71,9 +93,18 @@ DialogHost* g_host = nullptr;
 
 } // namespace
 
-DialogHost& dialogs() { return g_host ? *g_host : g_qtHost; }
+int DialogHost::choice(QWidget*, const QString&, const QStringList&, int defaultButton, int,
+                       const QString&) {
+    return defaultButton;
+}
 
-void setDialogHost(DialogHost* host) { g_host = host; }
+DialogHost& dialogs() {
+    return g_host ? *g_host : g_qtHost;
+}
+
+void setDialogHost(DialogHost* host) {
+    g_host = host;
+}
 
 int msgBox(QWidget* owner, const QString& text, int flags, const QString& title) {
     return dialogs().messageBox(owner, text, flags, title);

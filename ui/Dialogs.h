@@ -37,6 +37,12 @@ public:
     // Returns one of Msg::Answer. An empty title means the application's title.
     virtual int messageBox(QWidget* owner, const QString& text, int flags,
                            const QString& title) = 0;
+    // A question with answers of its own, one button each in the order given.
+    // Returns the index of the button chosen; closing the box (Escape) picks
+    // defaultButton, which Enter picks too. The base host asks nobody and
+    // returns defaultButton.
+    virtual int choice(QWidget* owner, const QString& text, const QStringList& buttons,
+                       int defaultButton, int flags, const QString& title);
     // Returns the chosen full path, or an empty string when cancelled.
     virtual QString fileDialog(FileDialogRequest& request) = 0;
     // Shows a window modally and returns when it has closed.

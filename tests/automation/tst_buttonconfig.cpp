@@ -1,4 +1,5 @@
 #include "automation/ButtonConfig.h"
+#include "automation/ServerSettings.h"
 
 #include <QFile>
 #include <QListWidget>

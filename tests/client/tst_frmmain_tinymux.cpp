@@ -177,8 +177,13 @@ private slots:
             QCOMPARE(find(sent, SB, TTYPE)->data, QByteArray("\x00VARENDOR", 9)); // IS
         }
         // Options this client has no use for are refused.
-        QVERIFY(find(sent, WONT, 39));                         // NEW-ENVIRON
-        QVERIFY(find(sent, DONT, 42) && find(sent, WONT, 42)); // CHARSET
+        QVERIFY(find(sent, WONT, 39)); // NEW-ENVIRON
+        // The character set is agreed on: of the server's offer, UTF-8.
+        QVERIFY(find(sent, DO, 42) && find(sent, WILL, 42)); // CHARSET
+        QVERIFY(QTest::qWaitFor([&] { return find(telnetCommands(relay->fromClient), SB, 42); }));
+        QCOMPARE(find(telnetCommands(relay->fromServer), SB, 42)->data.left(7),
+                 QByteArray("\x01;UTF-8"));
+        QCOMPARE(find(telnetCommands(relay->fromClient), SB, 42)->data, QByteArray("\x02UTF-8"));
 
         for (QChar c : shown())
             QVERIFY2(c.unicode() < 0xF0 || c.unicode() > 0xFF, "telnet bytes on the display");
@@ -219,6 +224,19 @@ private slots:
         QCOMPARE(relay->fromClient.count("think [mul(6,7)] ricevuto\r\n"), 1);
         QVERIFY(shown().contains("think [mul(6,7)] ricevuto\n"));
         QVERIFY(connectedState());
+    }
+
+    // Once UTF-8 is agreed, Italian letters and the euro sign travel both
+    // ways as UTF-8 and show as they were typed.
+    void utf8BothWays() {
+        connectAndLogIn();
+        type(QStringLiteral("think [add(40,2)] città perché più € fine"));
+        const QString evaluated = QStringLiteral("42 città perché più € fine");
+        QVERIFY2(waitShown(evaluated), qPrintable(shown()));
+        QVERIFY(relay->fromClient.contains(
+            QStringLiteral("think [add(40,2)] città perché più € fine\r\n").toUtf8()));
+        QVERIFY(relay->fromServer.contains(evaluated.toUtf8()));
+        QVERIFY(!shown().contains(QStringLiteral("Ã")));
     }
 
     // QUIT: the server says goodbye and closes; the client is disconnected.

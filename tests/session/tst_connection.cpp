@@ -29,6 +29,7 @@ public:
     bool isConnected() const { return session.connection().isConnected(); }
     bool isConnecting() const { return session.connection().isConnecting(); }
     bool serverEchoes() const { return session.textPath().serverEchoes(); }
+    TextEncoding encoding() const { return session.textPath().encoding(); }
     void setWindowSize(int cols, int rows) { session.textPath().setWindowSize(cols, rows); }
     void write(const QString& text) { session.sendCommand(text); }
     Connection* socket() { return &session.connection(); }
@@ -118,6 +119,34 @@ private slots:
         c.conn.setWindowSize(100, 40);
         QVERIFY(server.waitForReceived(bytes({255, 250, 31, 0, 100, 0, 40, 255, 240})));
         QVERIFY(c.chunks.isEmpty()); // negotiation alone is no text
+    }
+
+    // The server offers UTF-8: the text after its request and everything
+    // written afterwards are UTF-8, a character cut between two reads
+    // included; the next connection starts in the game's code page again.
+    void negotiatedUtf8BothWays() {
+        ScriptedServer server;
+        Client c;
+        QVERIFY(connectTo(c, server));
+        server.send("caf\xE9 " + bytes({255, 251, 42}));
+        QVERIFY(server.waitForReceived(bytes({255, 253, 42})));
+        const QByteArray utf8 = QStringLiteral("città €").toUtf8();
+        server.send(bytes({255, 250, 42, 1}) + ";UTF-8" + bytes({255, 240}) + utf8.chopped(2));
+        QVERIFY(server.waitForReceived(bytes({255, 250, 42, 2}) + "UTF-8" + bytes({255, 240})));
+        QVERIFY(c.waitForText(QStringLiteral("città")));
+        server.send(utf8.right(2) + "\r\n");
+        QVERIFY(c.waitForText(QStringLiteral("\r\n")));
+        QCOMPARE(c.text(), QStringLiteral("café città €\r\n"));
+        QCOMPARE(c.conn.encoding(), TextEncoding::Utf8);
+        c.conn.write(QStringLiteral("di perché €\r\n"));
+        QVERIFY(server.waitForReceived(QStringLiteral("di perché €\r\n").toUtf8()));
+
+        c.conn.close();
+        ScriptedServer next;
+        QVERIFY(connectTo(c, next));
+        QCOMPARE(c.conn.encoding(), TextEncoding::Cp1252);
+        c.conn.write(QStringLiteral("è\r\n"));
+        QVERIFY(next.waitForReceived("\xE8\r\n"));
     }
 
     void chunksStayWithinOneRead() {

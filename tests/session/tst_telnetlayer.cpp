@@ -1,5 +1,6 @@
 #include "session/TelnetLayer.h"
 
+#include <QRegularExpression>
 #include <QTest>
 
 #include <memory>
@@ -15,6 +16,16 @@ constexpr char ECHO = 1, SGA = 3, TTYPE = 24, EOR = 25, NAWS = 31, NEW_ENVIRON =
 
 QByteArray bytes(std::initializer_list<char> list) {
     return QByteArray(list.begin(), qsizetype(list.size()));
+}
+
+QByteArray charsetSub(const QByteArray& payload) {
+    QByteArray escaped = payload;
+    escaped.replace("\xFF", "\xFF\xFF");
+    return bytes({IAC, SB, CHARSET}) + escaped + bytes({IAC, SE});
+}
+
+QByteArray ttypeIs(const QByteArray& name) {
+    return bytes({IAC, SB, TTYPE, 0}) + name + bytes({IAC, SE});
 }
 
 QByteArray deflated(const QByteArray& plain) {
@@ -34,9 +45,12 @@ struct Recorder {
     QList<bool> echoes;
     int prompts = 0;
     QStringList errors;
+    QList<TextEncoding> encodings;
+    int modern = 0;
     QString order;
 
-    Recorder() {
+    explicit Recorder(const TelnetSettings& settings = {}) {
+        layer.setSettings(settings);
         layer.onData = [this](QByteArrayView b) {
             data += b;
             order += QStringLiteral("D");
@@ -51,6 +65,14 @@ struct Recorder {
             order += QStringLiteral("P");
         };
         layer.onError = [this](const QString& m) { errors << m; };
+        layer.onEncodingChanged = [this](TextEncoding e) {
+            encodings << e;
+            order += QStringLiteral("U");
+        };
+        layer.onModernServer = [this] {
+            ++modern;
+            order += QStringLiteral("M");
+        };
     }
     void feedBytewise(const QByteArray& b) {
         for (char c : b)
@@ -87,7 +109,7 @@ private slots:
         const QByteArray expected =
             bytes({IAC,   DO,  EOR,  IAC,  WONT,        EOR, IAC,  WONT,    SGA, IAC,  WILL,
                    TTYPE, IAC, WILL, NAWS, IAC,         SB,  NAWS, 0,       80,  0,    24,
-                   IAC,   SE,  IAC,  WONT, NEW_ENVIRON, IAC, DONT, CHARSET, IAC, WONT, CHARSET});
+                   IAC,   SE,  IAC,  WONT, NEW_ENVIRON, IAC, DO,   CHARSET, IAC, WILL, CHARSET});
         QCOMPARE(r.sent.toHex(' '), expected.toHex(' '));
         QVERIFY(r.layer.windowSizeAgreed());
 
@@ -97,7 +119,7 @@ private slots:
         const QByteArray ttype = bytes({IAC, SB, TTYPE, 0}) + "VARENDOR" + bytes({IAC, SE});
         QCOMPARE(r.sent, ttype);
         r.layer.feed(bytes({IAC, SB, TTYPE, 1, IAC, SE}));
-        QCOMPARE(r.sent, ttype + ttype);
+        QCOMPARE(r.sent, ttype + bytes({IAC, SB, TTYPE, 0}) + "XTERM-256COLOR" + bytes({IAC, SE}));
 
         // Options we know nothing of are refused both ways, once.
         r.sent.clear();
@@ -265,6 +287,149 @@ private slots:
         layer->feed("x" + bytes({IAC, GA}) + "y");
         QVERIFY(!layer);
         QCOMPARE(seen, QByteArray("x"));
+    }
+
+    // TinyMUX's offer: the encoding switches exactly after the REQUEST, for
+    // the data and for what the client sends next, however the bytes arrive.
+    void charsetSwitchesToUtf8AtTheRequestsEnd() {
+        const QByteArray stream = bytes({IAC, WILL, CHARSET, IAC, DO, CHARSET}) + "prima " +
+                                  charsetSub("\x01;UTF-8;ISO-8859-1;ISO-8859-2;US-ASCII;CP437") +
+                                  "dopo";
+        Recorder whole;
+        whole.layer.feed(stream);
+        Recorder split;
+        split.feedBytewise(stream);
+        for (Recorder* r : {&whole, &split}) {
+            QCOMPARE(r->sent,
+                     bytes({IAC, DO, CHARSET, IAC, WILL, CHARSET}) + charsetSub("\x02UTF-8"));
+            QCOMPARE(r->encodings, QList<TextEncoding>{TextEncoding::Utf8});
+            QCOMPARE(r->order.replace(QRegularExpression("D+"), "D"), QStringLiteral("MDUD"));
+            QCOMPARE(r->data, QByteArray("prima dopo"));
+            QCOMPARE(r->layer.encoding(), TextEncoding::Utf8);
+            QCOMPARE(r->modern, 1);
+        }
+        // A new connection starts over in the game's code page.
+        whole.layer.reset();
+        QCOMPARE(whole.layer.encoding(), TextEncoding::Cp1252);
+        QVERIFY(!whole.layer.modernServer());
+    }
+
+    void charsetRequestForms_data() {
+        QTest::addColumn<int>("codifica");
+        QTest::addColumn<QByteArray>("request");  // after REQUEST
+        QTest::addColumn<QByteArray>("accepted"); // the name accepted; empty: REJECTED
+        QTest::addColumn<int>("encoding");        // afterwards
+        const auto row = [](const char* name, Codifica c, const char* request, const char* accepted,
+                            TextEncoding e) {
+            QTest::newRow(name) << int(c) << QByteArray(request) << QByteArray(accepted) << int(e);
+        };
+        const Codifica A = Codifica::Auto;
+        const TextEncoding U = TextEncoding::Utf8, W = TextEncoding::Cp1252;
+        row("blank separator, any case", A, " latin1 utf-8", "utf-8", U);
+        row("translation table offered", A, "[TTABLE]\x01;ISO-8859-1;UTF-8", "UTF-8", U);
+        row("no UTF-8", A, ";ISO-8859-1;CP437", "", W);
+        row("empty list", A, "", "", W);
+        row("separator only", A, ";;;", "", W);
+        row("table and nothing else", A, "[TTABLE]", "", W);
+        row("no separator", A, "UTF-8", "UTF-8", U);
+        row("code page wanted", Codifica::Cp1252, ";UTF-8;Windows-1252", "Windows-1252", W);
+        row("code page by its short name", Codifica::Cp1252, ",CP1252", "CP1252", W);
+        row("code page wanted, not offered", Codifica::Cp1252, ";UTF-8", "", W);
+        row("UTF-8 from the start", Codifica::Utf8, ";ISO-8859-1", "", U);
+    }
+
+    void charsetRequestForms() {
+        QFETCH(int, codifica);
+        QFETCH(QByteArray, request);
+        QFETCH(QByteArray, accepted);
+        QFETCH(int, encoding);
+        const TelnetSettings settings{Codifica(codifica), false};
+        Recorder r(settings);
+        r.layer.feed(bytes({IAC, WILL, CHARSET}) + charsetSub("\x01" + request) + "x");
+        const QByteArray answer = accepted.isEmpty() ? "\x03" : "\x02" + accepted;
+        QCOMPARE(r.sent, bytes({IAC, DO, CHARSET}) + charsetSub(answer));
+        QCOMPARE(int(r.layer.encoding()), encoding);
+        QCOMPARE(r.data, QByteArray("x"));
+        // Only a change is reported.
+        QCOMPARE(r.encodings.size(),
+                 encoding == int(TelnetLayer::initialEncoding(settings)) ? 0 : 1);
+    }
+
+    void charsetMessagesThatNeedNoSwitch() {
+        Recorder r;
+        // Empty, answers to a REQUEST we never sent, a translation table.
+        r.layer.feed(charsetSub("") + charsetSub("\x02UTF-8") + charsetSub("\x03") +
+                     charsetSub("\x04\x01;UTF-8;\x01\x02") + charsetSub("\x09junk") + "fine");
+        QCOMPARE(r.sent, charsetSub("\x05"));
+        QVERIFY(r.encodings.isEmpty());
+        QCOMPARE(r.layer.encoding(), TextEncoding::Cp1252);
+        QCOMPARE(r.data, QByteArray("fine"));
+    }
+
+    // A subnegotiation longer than the parser holds is skipped whole: none of
+    // it reaches the text, all that follows does. One that never ends stops
+    // being skipped after a while, so no text is lost for good.
+    void overlongSubnegotiations() {
+        QByteArray names = "\x01;";
+        while (names.size() < 16000)
+            names += "X-NAME-" + QByteArray::number(names.size()) + ";";
+        Recorder fits;
+        fits.layer.feed(charsetSub(names + "UTF-8") + "dopo");
+        QCOMPARE(fits.sent, charsetSub("\x02UTF-8"));
+        QCOMPARE(fits.data, QByteArray("dopo"));
+
+        Recorder huge;
+        huge.layer.feed("prima " + charsetSub(names + names + "UTF-8") + "dopo" + bytes({IAC, GA}) +
+                        "ancora");
+        QVERIFY(huge.sent.isEmpty());
+        QCOMPARE(huge.data, QByteArray("prima dopoancora"));
+        QCOMPARE(huge.prompts, 1);
+        QVERIFY(huge.errors.isEmpty());
+
+        Recorder endless;
+        const QByteArray text(TelnetLayer::kMaxSkippedSubnegotiation, 't');
+        endless.layer.feed(bytes({IAC, SB, CHARSET}) + names + names);
+        for (int i = 0; i < 3; ++i)
+            endless.layer.feed(text);
+        QVERIFY(endless.data.size() >= text.size());
+        QVERIFY(!endless.data.contains("X-NAME"));
+    }
+
+    void terminalTypeCycle() {
+        const QByteArray send = bytes({IAC, SB, TTYPE, 1, IAC, SE});
+        const auto cycle = [&](const TelnetSettings& settings, int asks) {
+            Recorder r(settings);
+            r.layer.feed(bytes({IAC, DO, TTYPE}));
+            r.sent.clear();
+            for (int i = 0; i < asks; ++i)
+                r.layer.feed(send);
+            return r.sent;
+        };
+        QCOMPARE(cycle({}, 4), ttypeIs("VARENDOR") + ttypeIs("XTERM-256COLOR") +
+                                   ttypeIs("MTTS 269") + ttypeIs("MTTS 269"));
+        QCOMPARE(cycle({Codifica::Auto, true}, 3).right(15), ttypeIs("MTTS 2317"));
+        QCOMPARE(cycle({Codifica::Cp1252, false}, 3).right(14), ttypeIs("MTTS 265"));
+        QCOMPARE(cycle({Codifica::Utf8, true}, 3).right(15), ttypeIs("MTTS 2317"));
+
+        // A new connection, or the server switching the option off and on,
+        // starts the cycle over.
+        Recorder r;
+        r.layer.feed(bytes({IAC, DO, TTYPE}) + send + send);
+        r.layer.reset();
+        r.sent.clear();
+        r.layer.feed(bytes({IAC, DO, TTYPE}) + send);
+        QCOMPARE(r.sent, bytes({IAC, WILL, TTYPE}) + ttypeIs("VARENDOR"));
+        r.layer.feed(send + bytes({IAC, DONT, TTYPE, IAC, DO, TTYPE}));
+        r.sent.clear();
+        r.layer.feed(send);
+        QCOMPARE(r.sent, ttypeIs("VARENDOR"));
+        QCOMPARE(r.modern, 2); // once for each connection
+
+        // Agreeing to the option without asking is what servers have always
+        // done: not a server of today.
+        Recorder old;
+        old.layer.feed(bytes({IAC, DO, TTYPE, IAC, DO, NAWS, IAC, WILL, ECHO, IAC, WILL, EOR}));
+        QCOMPARE(old.modern, 0);
     }
 };
 

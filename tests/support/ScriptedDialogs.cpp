@@ -9,6 +9,13 @@ int ScriptedDialogs::messageBox(QWidget*, const QString& text, int flags, const 
     return (flags & 0x7) == Msg::YesNo ? Msg::Yes : Msg::Ok;
 }
 
+int ScriptedDialogs::choice(QWidget*, const QString& text, const QStringList& buttons,
+                            int defaultButton, int flags, const QString& title) {
+    messages.append({text, flags, title});
+    choiceButtons.append(buttons);
+    return choices.isEmpty() ? defaultButton : choices.takeFirst();
+}
+
 QString ScriptedDialogs::fileDialog(FileDialogRequest& request) {
     fileRequests.append(request);
     return filePaths.isEmpty() ? QString() : filePaths.takeFirst();

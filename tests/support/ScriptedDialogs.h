@@ -20,9 +20,11 @@ public:
     ScriptedDialogs() : m_previous(&dialogs()) { setDialogHost(this); }
     ~ScriptedDialogs() override { setDialogHost(m_previous); }
 
-    QList<RecordedMessage> messages; // every box shown, in order
-    QList<int> answers;              // next answers; Msg::Ok / Msg::Yes when empty
-    QStringList filePaths;           // next file dialog results; "" cancels
+    QList<RecordedMessage> messages;  // every box shown, in order
+    QList<int> answers;               // next answers; Msg::Ok / Msg::Yes when empty
+    QList<int> choices;               // next choice() buttons; the default one when empty
+    QList<QStringList> choiceButtons; // the buttons of every choice() shown
+    QStringList filePaths;            // next file dialog results; "" cancels
     QList<FileDialogRequest> fileRequests;
     // Called with each modal window while it is shown; the window is closed
     // afterwards if the handler left it open.
@@ -30,6 +32,9 @@ public:
     QList<QDialog*> modalShown;
 
     int messageBox(QWidget* owner, const QString& text, int flags, const QString& title) override;
+    // Recorded in messages as well.
+    int choice(QWidget* owner, const QString& text, const QStringList& buttons, int defaultButton,
+               int flags, const QString& title) override;
     QString fileDialog(FileDialogRequest& request) override;
     void runModal(QDialog* window) override;
 

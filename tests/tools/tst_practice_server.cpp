@@ -7,6 +7,8 @@
 
 #include <QProcess>
 #include <QRandomGenerator>
+#include <QRegularExpression>
+#include <QSet>
 #include <QTcpServer>
 #include <QTcpSocket>
 #include <QtTest>
@@ -15,6 +17,19 @@ namespace {
 const QByteArray kWillEcho("\xff\xfb\x01", 3);
 const QByteArray kWontEcho("\xff\xfc\x01", 3);
 const QByteArray kNamePrompt("Come ti chiami, viandante? ");
+const QByteArray kWillCharset("\xff\xfb\x2a", 3);
+const QByteArray kDoCharset("\xff\xfd\x2a", 3);
+const QByteArray kRequest("\xff\xfa\x2a\x01;UTF-8;WINDOWS-1252\xff\xf0");
+
+QByteArray accepted(const QByteArray& name) {
+    return "\xff\xfa\x2a\x02" + name + "\xff\xf0";
+}
+
+// What a line shows, colour sequences left out.
+QString visible(QString line) {
+    static const QRegularExpression sgr(QStringLiteral("\x1b\\[[0-9;]*m"));
+    return line.remove(sgr);
+}
 
 QByteArray prompt(const QByteArray& name) {
     return "\x1b[1;32m<" + name + ">\x1b[0m ";
@@ -54,6 +69,11 @@ public:
     QByteArray login(const QByteArray& name, const QByteArray& password = "segreto",
                      const QByteArray& shownAs = {}) {
         readUntil(kNamePrompt);
+        return loginGreeted(name, password, shownAs);
+    }
+    // The same once the name prompt has been read.
+    QByteArray loginGreeted(const QByteArray& name, const QByteArray& password = "segreto",
+                            const QByteArray& shownAs = {}) {
         send(name);
         readUntil(kWillEcho);
         send(password);
@@ -96,6 +116,8 @@ private slots:
     void limitsProtectTheServer();
     void inputLineAssembly();
     void codePage();
+    void charsetAgreedOnUtf8();
+    void charsetIgnoredRefusedOrCodePage();
     void programListensOnLoopback();
     void programRejectsBadPort();
 
@@ -121,7 +143,9 @@ void TestPracticeServer::greetingAndLoginFraming() {
     QVERIFY(greeting.contains("\x1b[0m"));
     QVERIFY(greeting.contains("\r\n"));
     QVERIFY(greeting.contains("\n\r"));
-    QVERIFY(!greeting.contains('\xff'));
+    // The character set is offered first; the rest is plain text.
+    QVERIFY(greeting.startsWith(kWillCharset));
+    QVERIFY(!greeting.mid(kWillCharset.size()).contains('\xff'));
 
     a.send("   ");
     QVERIFY(!a.readUntil("Come ti chiami? ").isEmpty());
@@ -507,6 +531,70 @@ void TestPracticeServer::codePage() {
     QCOMPARE(decoded[0x80], QChar(0x20AC));
     QCOMPARE(decoded[0x81], QChar(0x81));
     QCOMPARE(Cp1252::encode(decoded), all);
+}
+
+// Accepting UTF-8: what the server had to say meanwhile waits for the
+// answer (the client reads UTF-8 from the request on); then text and lines
+// are UTF-8 both ways, a backspace taking a whole letter. The colour chart
+// draws with blocks and fits 80 columns, as the help does.
+void TestPracticeServer::charsetAgreedOnUtf8() {
+    Client a(port);
+    a.readUntil(kNamePrompt);
+    a.socket.write(kDoCharset + "Nicol\xf2\r\n");
+    a.readUntil(kRequest);
+    QTest::qWait(50);
+    QVERIFY(a.buffer.isEmpty() && a.socket.bytesAvailable() == 0);
+    a.socket.write(accepted("utf-8"));
+    a.readUntil(kWillEcho);
+    a.send("pw");
+    const QByteArray name = QStringLiteral("Nicolò").toUtf8();
+    QVERIFY(a.readUntil(prompt(name)).contains(QStringLiteral("è stato creato").toUtf8()));
+    QVERIFY(a.command(QStringLiteral("di città € perchè\x7fé").toUtf8(), name)
+                .contains(QStringLiteral("Dici 'città € perché'").toUtf8()));
+
+    const QString chart = QString::fromUtf8(a.command("colori", name));
+    for (int n = 16; n <= 255; ++n)
+        QVERIFY(chart.contains(QStringLiteral("\x1b[38;5;%1m\u2588\u2588").arg(n)));
+    QVERIFY(chart.count(QStringLiteral("\x1b[38;2;")) >= 4 * 36);
+    QVERIFY(chart.contains(QStringLiteral("\x1b[38;2;255;255;255m")));
+    const QString help = QString::fromUtf8(a.command("aiuto", name));
+    QVERIFY(help.contains(QStringLiteral("colori")));
+    // Every description starts in one column, at least two blanks after the name.
+    static const QRegularExpression entry(QStringLiteral("^  (\\S.*\\S)  +\\S"));
+    QSet<qsizetype> columns;
+    for (const QString& line : (chart + help).split(QStringLiteral("\r\n"))) {
+        QVERIFY2(visible(line).size() <= 80, qPrintable(visible(line)));
+        if (help.contains(line) && line.startsWith(QStringLiteral("  \x1b"))) {
+            const QRegularExpressionMatch m = entry.match(visible(line));
+            QVERIFY2(m.hasMatch(), qPrintable(visible(line)));
+            columns << m.capturedEnd(0);
+        }
+    }
+    QCOMPARE(columns.size(), 1);
+}
+
+// A client that ignores the offer, refuses it, or accepts the code page
+// gets the game's bytes of always: Windows-1252, no other telnet command.
+void TestPracticeServer::charsetIgnoredRefusedOrCodePage() {
+    const QByteArray replies[] = {QByteArray(), QByteArray("\xff\xfe\x2a", 3), kDoCharset};
+    for (const QByteArray& reply : replies) {
+        Client a(port);
+        a.readUntil(kNamePrompt);
+        a.socket.write(reply);
+        if (reply == kDoCharset) {
+            a.readUntil(kRequest);
+            a.socket.write(accepted("WINDOWS-1252"));
+        }
+        const QByteArray name = "Ugo" + QByteArray::number(&reply - replies);
+        const QByteArray entered = a.loginGreeted(name);
+        QVERIFY(entered.contains("\xe8 stato creato"));
+        QVERIFY(a.command("di citt\xe0 \x80", name).contains("Dici 'citt\xe0 \x80'"));
+        QVERIFY(a.command("colori", name).contains("\x1b[38;5;231m##\x1b[0m"));
+        QCOMPARE(entered.count('\xff') + a.buffer.count('\xff'), 1); // WONT ECHO only
+        a.send("fine");
+        QVERIFY(a.waitClosed());
+        QVERIFY(!a.buffer.contains('\xff'));
+    }
 }
 
 void TestPracticeServer::programListensOnLoopback() {

@@ -1,6 +1,10 @@
 // The practice world's commands, answered in colour.
 #include "practice_server/Ansi.h"
+#include "practice_server/ColourChart.h"
 #include "practice_server/PracticeServer.h"
+
+#include <algorithm>
+#include <utility>
 
 namespace {
 QString c(const char* seq) {
@@ -51,6 +55,8 @@ void PracticeServer::handleCommand(Player& p, const QString& text) {
         answer = helpText();
     } else if (verb == u"nota") {
         answer = noteCommand(p, rest);
+    } else if (verb == u"colori") {
+        answer = ColourChart::text(p.input.utf8());
     } else if (verb == u"flood" || verb == u"inonda") {
         answer = floodText();
     } else {
@@ -130,30 +136,40 @@ QString PracticeServer::whoText() const {
     return text + kCrLf;
 }
 
+QString PracticeServer::helpLine(const QString& name, const QString& what, int width) {
+    return QStringLiteral("  ") + c(Ansi::kBrightYellow) + name.leftJustified(width) +
+           c(Ansi::kWhite) + what + kCrLf;
+}
+
 QString PracticeServer::helpText() const {
-    const auto cmd = [](const char* name, const char* what) {
-        return QStringLiteral("  ") + c(Ansi::kBrightYellow) +
-               QString::fromUtf8(name).leftJustified(24) + c(Ansi::kWhite) +
-               QString::fromUtf8(what) + kCrLf;
+    static const std::pair<const char*, const char*> commands[] = {
+        {"guarda", "descrive il luogo dove ti trovi"},
+        {"nord sud est ovest", "ti muovi (anche n s e o)"},
+        {"su giu", "sali o scendi"},
+        {"di <testo>", "parli a chi è con te"},
+        {"chi", "elenca i giocatori presenti"},
+        {"nota a <nomi>", "destinatari di una nota (TUTTI per tutti)"},
+        {"nota soggetto <testo>", "soggetto della nota"},
+        {"nota + <riga>", "aggiunge una riga alla nota"},
+        {"nota spedisci", "affigge la nota in bacheca"},
+        {"nota leggi [numero]", "elenca o legge le note"},
+        {"nota mostra, nota annulla", "mostra o scarta la nota in corso"},
+        {"colori", "i 256 colori e le sfumature a 24 bit"},
+        {"inonda (o flood)", "tante righe colorate, per provare lo schermo"},
+        {"fine (o quit)", "esci dal gioco"},
     };
+    // The widest name and two blanks: every description starts in one column.
+    qsizetype width = 0;
+    for (const auto& [name, what] : commands)
+        width = std::max(width, QString::fromUtf8(name).size());
     QString text = c(Ansi::kBrightCyan) + QStringLiteral("Comandi del mondo di prova:") +
                    c(Ansi::kReset) + kCrLf;
-    text += cmd("guarda", "descrive il luogo dove ti trovi");
-    text += cmd("nord sud est ovest", "ti muovi (anche n s e o)");
-    text += cmd("su giu", "sali o scendi");
-    text += cmd("di <testo>", "parli a chi è con te");
-    text += cmd("chi", "elenca i giocatori presenti");
-    text += cmd("nota a <nomi>", "destinatari di una nota (TUTTI per tutti)");
-    text += cmd("nota soggetto <testo>", "soggetto della nota");
-    text += cmd("nota + <riga>", "aggiunge una riga alla nota");
-    text += cmd("nota spedisci", "affigge la nota in bacheca");
-    text += cmd("nota leggi [numero]", "elenca o legge le note");
-    text += cmd("nota mostra, nota annulla", "mostra o scarta la nota in corso");
-    text += cmd("inonda (o flood)", "tante righe colorate, per provare lo schermo");
-    text += cmd("fine (o quit)", "esci dal gioco");
+    for (const auto& [name, what] : commands)
+        text += helpLine(QString::fromUtf8(name), QString::fromUtf8(what), int(width) + 2);
     text += c(Ansi::kWhite) +
-            QStringLiteral("Nelle note i codici {{ e una lettera (g G r R v V t ") +
-            QStringLiteral("T b B m M c C Z p) colorano il testo.") + c(Ansi::kReset) + kCrLf;
+            QStringLiteral("Nelle note i codici {{ e una lettera colorano il testo;") + kCrLf +
+            QStringLiteral("le lettere sono g G r R v V t T b B m M c C Z p.") + c(Ansi::kReset) +
+            kCrLf;
     return text;
 }
 

@@ -5,10 +5,16 @@
 
 #include <QHostAddress>
 #include <QTcpSocket>
+#include <QTimer>
+
+#include <utility>
 
 namespace {
 const QByteArray kWillEcho("\xff\xfb\x01", 3);
 const QByteArray kWontEcho("\xff\xfc\x01", 3);
+// The character set offer, and the request once the client agreed.
+const QByteArray kWillCharset("\xff\xfb\x2a", 3);
+const QByteArray kCharsetRequest("\xff\xfa\x2a\x01;UTF-8;WINDOWS-1252\xff\xf0");
 
 QString c(const char* seq) {
     return QLatin1String(seq);
@@ -50,6 +56,7 @@ void PracticeServer::onNewConnection() {
             socket, &QTcpSocket::disconnected, this, [this, socket] { removePlayer(socket); },
             Qt::QueuedConnection);
         m_players.push_back(std::move(player));
+        sendRaw(*m_players.back(), kWillCharset);
         greet(*m_players.back());
     }
 }
@@ -75,6 +82,7 @@ void PracticeServer::onReadyRead(QTcpSocket* socket) {
     if (!p)
         return;
     const QList<TelnetInput::Line> lines = p->input.feed(socket->readAll());
+    followCharset(*p);
     for (const TelnetInput::Line& line : lines) {
         if (p->stage == Stage::Leaving)
             break;
@@ -99,11 +107,51 @@ void PracticeServer::removePlayer(QTcpSocket* socket) {
     }
 }
 
+void PracticeServer::followCharset(Player& p) {
+    for (const TelnetInput::Charset news : p.input.takeCharsetNews()) {
+        if (news == TelnetInput::Charset::Agreed && !p.charsetRequested) {
+            p.charsetRequested = true;
+            writeOut(p, kCharsetRequest);
+            p.input.requestSent();
+            p.holding = true;
+            QTimer::singleShot(kCharsetAnswerMs, p.socket, [this, socket = p.socket] {
+                if (Player* waiting = findPlayer(socket))
+                    releaseHeld(*waiting);
+            });
+        } else if (news != TelnetInput::Charset::Agreed) {
+            releaseHeld(p);
+        }
+    }
+}
+
+void PracticeServer::releaseHeld(Player& p) {
+    if (!p.holding)
+        return;
+    p.holding = false;
+    const QList<Held> held = std::exchange(p.held, {});
+    for (const Held& h : held) {
+        if (h.isText)
+            send(p, h.text);
+        else
+            sendRaw(p, h.bytes);
+    }
+}
+
 void PracticeServer::send(Player& p, const QString& text) {
-    sendRaw(p, Cp1252::encode(text));
+    if (p.holding)
+        p.held.append({true, text, {}});
+    else
+        writeOut(p, p.input.utf8() ? text.toUtf8() : Cp1252::encode(text));
 }
 
 void PracticeServer::sendRaw(Player& p, const QByteArray& bytes) {
+    if (p.holding)
+        p.held.append({false, {}, bytes});
+    else
+        writeOut(p, bytes);
+}
+
+void PracticeServer::writeOut(Player& p, const QByteArray& bytes) {
     if (p.stage == Stage::Leaving || p.socket->state() != QAbstractSocket::ConnectedState)
         return;
     if (p.socket->bytesToWrite() + bytes.size() > kMaxPendingOutput) {
@@ -212,6 +260,7 @@ void PracticeServer::handlePassword(Player& p) {
                        QStringLiteral("Qualcuno è entrato con il tuo nome da un'altra "
                                       "connessione.") +
                        c(Ansi::kReset) + QStringLiteral("\r\n"));
+        releaseHeld(*old); // what it was waiting to read goes out before the end
         old->stage = Stage::Leaving;
         old->inWorld = false;
         old->socket->disconnectFromHost();
@@ -239,6 +288,7 @@ void PracticeServer::enterWorld(Player& p, bool created) {
 void PracticeServer::leave(Player& p) {
     send(p,
          QStringLiteral("\r\n") + QString::fromLatin1(farewellPhrase()) + QStringLiteral("\r\n"));
+    releaseHeld(p);
     const bool wasPlaying = p.stage == Stage::Playing;
     p.stage = Stage::Leaving;
     p.inWorld = false;

@@ -25,6 +25,9 @@ public:
     // A player whose client stops reading is dropped once this much output
     // waits for it, so one stuck client cannot eat the server's memory.
     static constexpr qint64 kMaxPendingOutput = 4 * 1024 * 1024;
+    // How long output waits for the answer to the character set request
+    // before it goes out in the code page anyway.
+    static constexpr int kCharsetAnswerMs = 3000;
 
     explicit PracticeServer(QObject* parent = nullptr);
     ~PracticeServer() override;
@@ -46,6 +49,11 @@ private:
             return recipients.isEmpty() && subject.isEmpty() && lines.isEmpty();
         }
     };
+    struct Held {
+        bool isText = false;
+        QString text;
+        QByteArray bytes;
+    };
     struct Player {
         QTcpSocket* socket = nullptr;
         TelnetInput input;
@@ -54,6 +62,12 @@ private:
         int room = 0;
         bool inWorld = false; // seen by others; cleared once its leaving is told
         Draft draft;
+        bool charsetRequested = false;
+        // Between the character set request and its answer the client reads
+        // what comes as UTF-8 already: output waits, to go out in the
+        // encoding agreed.
+        bool holding = false;
+        QList<Held> held;
     };
 
     void onNewConnection();
@@ -62,9 +76,13 @@ private:
     Player* findPlayer(const QTcpSocket* socket);
     Player* findPlaying(const QString& name);
 
-    // Output: text is Unicode with "\r\n" line ends, sent as Windows-1252.
+    // Output: text is Unicode with "\r\n" line ends, sent as Windows-1252,
+    // or as UTF-8 once the client accepted it.
     void send(Player& p, const QString& text);
     void sendRaw(Player& p, const QByteArray& bytes);
+    void writeOut(Player& p, const QByteArray& bytes);
+    void followCharset(Player& p);
+    void releaseHeld(Player& p);
     void sendPrompt(Player& p);
     // A message that reaches a player who is sitting at the prompt.
     void notify(Player& p, const QString& text);
@@ -85,6 +103,7 @@ private:
     QString whoText() const;
     QString helpText() const;
     QString floodText() const;
+    static QString helpLine(const QString& name, const QString& what, int width);
     QString noteCommand(Player& p, const QString& rest);
     QString noteList(const Player& p) const;
     QString noteShow(const Player& p, const QString& which) const;

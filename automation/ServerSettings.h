@@ -1,0 +1,58 @@
+#pragma once
+// The game server in section "SERVER" of config.ini, and the certificates
+// the player chose to trust for servers whose certificate the system does
+// not vouch for (section "CERTIFICATI", one "host:port=fingerprint" line
+// each). Hand-edited values get a sensible reading, never an error.
+#include "automation/Api.h"
+
+#include <QByteArray>
+#include <QString>
+
+// CODIFICA: the text encoding. AUTO is Windows-1252 until the server
+// negotiates UTF-8.
+enum class Codifica { Auto, Cp1252, Utf8 };
+// COLORI: how colours are drawn; automatic when missing.
+enum class Colori { Automatico, Classico, Ansi };
+
+struct ServerSettings {
+    static constexpr quint16 kDefaultPort = 4000;
+
+    QString host = QStringLiteral("localhost");
+    quint16 port = kDefaultPort;
+    Codifica codifica = Codifica::Auto;
+    bool tls = false;
+    Colori colori = Colori::Automatico;
+
+    // The values as read from the file; any letter case, blanks around ignored.
+    // CODIFICA: "CP1252" (also "WINDOWS-1252"), "UTF-8" (also "UTF8"), else AUTO.
+    static Codifica parseCodifica(const QString& value);
+    // TLS: "1", "SI", "SÌ", "ON", "TRUE", "YES" switch it on (also "sì" saved
+    // as UTF-8); anything else off.
+    static bool parseTls(const QString& value);
+    // COLORI: "CLASSICO", "ANSI", else automatic.
+    static Colori parseColori(const QString& value);
+};
+
+// Reads the whole section afresh. HOST is "localhost" when missing or blank;
+// PORTA 4000 when missing or not a port number.
+ServerSettings readServerSettings(const Api& api);
+QString serverHost(const Api& api);
+quint16 serverPort(const Api& api);
+
+// A certificate's SHA-256 fingerprint (32 bytes) as "AB:CD:...", and back.
+// Reading takes any letter case and blanks or colons between the digits;
+// anything else gives an empty array.
+QString fingerprintText(const QByteArray& sha256);
+QByteArray parseFingerprint(const QString& text);
+
+// The fingerprint remembered for host and port: empty when none, or when the
+// stored value is not a fingerprint.
+QByteArray rememberedCertificate(const Api& api, const QString& host, quint16 port);
+// Remembers it in config.ini, replacing an earlier one. False when it could
+// not be stored (read-only folder, a host name a profile key cannot hold);
+// the file is then left as it was.
+bool rememberCertificate(const Api& api, const QString& host, quint16 port,
+                         const QByteArray& sha256);
+// The key of host and port in section "CERTIFICATI" ("host:port", the host in
+// lower case without IPv6 brackets); empty when the host cannot be a key.
+QString certificateKey(const QString& host, quint16 port);
