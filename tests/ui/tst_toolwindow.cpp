@@ -1,8 +1,11 @@
 // The tool-window kit on real widgets: tiled painting, drawn buttons with
 // their icons and click labels, the shaped outline and its tab.
 #include "ui/FormRegion.h"
+#include "ui/Mnemonics.h"
 #include "ui/ToolWindow.h"
 
+#include <QAccessible>
+#include <QApplication>
 #include <QPainter>
 #include <QTest>
 #include <QToolButton>
@@ -23,6 +26,7 @@ public:
     }
     QList<int> clicks;
     using ToolWindow::createButtonControls;
+    using ToolWindow::repaintButtons;
 
 protected:
     void lblShape_Click(int index) override { clicks.append(index); }
@@ -46,6 +50,10 @@ private slots:
     void paintsTileAndEveryButton();
     void shapedWindowOutlineAndTab();
     void ordinaryWindowKeepsItsFrame();
+    void mnemonicsTakeTheFirstFreeLetter();
+    void keyboardPressesActiveButtonsOnly();
+    void readersSeePushButtons();
+    void doubleClickIsOneClick();
 };
 
 void TstToolWindow::controlsLieOverButtons() {
@@ -149,6 +157,90 @@ void TstToolWindow::ordinaryWindowKeepsItsFrame() {
     QTest::keyClick(&w, Qt::Key_Escape); // closes only through its buttons
     QVERIFY(w.isVisible());
     QCOMPARE(w.clientArea()->geometry(), QRect(0, 0, 320, 120));
+}
+
+void TstToolWindow::mnemonicsTakeTheFirstFreeLetter() {
+    // The editors' buttons: "Esci" finds its E taken and gets its s.
+    QCOMPARE(chooseMnemonics({"Nuovo", "Modifica", "Elimina", "Conferma", "Annulla", "Esci"}),
+             (QList<int>{0, 0, 0, 0, 0, 1}));
+    // Case does not matter, signs and digits are skipped, a caption whose
+    // letters are all taken gets none.
+    QCOMPARE(chooseMnemonics({"apri", "A", "1 Salva", "Vuoto", ""}), (QList<int>{0, -1, 2, 0, -1}));
+}
+
+void TstToolWindow::keyboardPressesActiveButtonsOnly() {
+    KitWindow w(ToolWindow::Frame::Ordinary);
+    w.show();
+    QVERIFY(QTest::qWaitForWindowActive(&w));
+    QCOMPARE(w.buttons()[0].Mnemonic(), 0); // Uno, Due, Tre: U, D, T
+    QCOMPARE(w.buttons()[2].Mnemonic(), 0);
+    QTest::keyClick(&w, Qt::Key_T, Qt::AltModifier);
+    QTest::keyClick(&w, Qt::Key_D, Qt::AltModifier); // inactive
+    QTest::keyClick(&w, Qt::Key_U, Qt::AltModifier);
+    QCOMPARE(w.clicks, (QList<int>{2, 0}));
+
+    // Tab walks the active buttons only; Space and Enter press the focused one.
+    w.lblShape(0)->setFocus();
+    QTest::keyClick(w.lblShape(0), Qt::Key_Tab);
+    QCOMPARE(QApplication::focusWidget(), w.lblShape(2));
+    QTest::keyClick(w.lblShape(2), Qt::Key_Space);
+    QTest::keyClick(w.lblShape(2), Qt::Key_Return);
+    QTest::keyClick(w.lblShape(2), Qt::Key_Space, Qt::ControlModifier); // not a press
+    QCOMPARE(w.clicks, (QList<int>{2, 0, 2, 2}));
+    // Focus forced onto an inactive button still presses nothing.
+    w.lblShape(1)->setFocus();
+    QTest::keyClick(w.lblShape(1), Qt::Key_Space);
+    QCOMPARE(w.clicks.size(), 4);
+
+    // Made active, it joins the Tab order and its key works.
+    w.buttons()[1].setAttivo(true);
+    w.repaintButtons();
+    QCOMPARE(w.lblShape(1)->focusPolicy(), Qt::TabFocus);
+    QTest::keyClick(&w, Qt::Key_D, Qt::AltModifier);
+    QCOMPARE(w.clicks.last(), 1);
+    w.buttons()[1].setAttivo(false);
+    w.repaintButtons();
+    QCOMPARE(w.lblShape(1)->focusPolicy(), Qt::NoFocus);
+}
+
+void TstToolWindow::readersSeePushButtons() {
+    KitWindow w(ToolWindow::Frame::Shaped);
+    w.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&w));
+    QAccessibleInterface* uno = QAccessible::queryAccessibleInterface(w.lblShape(0));
+    QAccessibleInterface* due = QAccessible::queryAccessibleInterface(w.lblShape(1));
+    QVERIFY(uno && due && uno->actionInterface());
+    QCOMPARE(uno->role(), QAccessible::PushButton);
+    QCOMPARE(uno->text(QAccessible::Name), QString("Uno"));
+    QVERIFY(!uno->state().disabled);
+    QVERIFY(uno->state().focusable);
+    QVERIFY(due->state().disabled);
+    QCOMPARE(uno->actionInterface()->actionNames(),
+             QStringList{QAccessibleActionInterface::pressAction()});
+    QCOMPARE(
+        uno->actionInterface()->keyBindingsForAction(QAccessibleActionInterface::pressAction()),
+        QStringList{"Alt+U"});
+
+    // The press comes after the reader's call returns; an inactive one does nothing.
+    due->actionInterface()->doAction(QAccessibleActionInterface::pressAction());
+    uno->actionInterface()->doAction(QAccessibleActionInterface::pressAction());
+    QVERIFY(w.clicks.isEmpty());
+    QTRY_COMPARE(w.clicks, QList<int>{0});
+    QCoreApplication::processEvents();
+    QCOMPARE(w.clicks, QList<int>{0});
+}
+
+void TstToolWindow::doubleClickIsOneClick() {
+    KitWindow w(ToolWindow::Frame::Ordinary);
+    w.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&w));
+    // Through the window, as the platform sends it: press, release, then the
+    // second press as a double click, release.
+    const QPoint at = w.lblShape(2)->mapTo(&w, QPoint(50, 12));
+    QTest::mouseDClick(w.windowHandle(), Qt::LeftButton, {}, at);
+    QCOMPARE(w.clicks, QList<int>{2});
+    QTest::mouseClick(w.windowHandle(), Qt::LeftButton, {}, at);
+    QCOMPARE(w.clicks, (QList<int>{2, 2}));
 }
 
 QTEST_MAIN(TstToolWindow)
