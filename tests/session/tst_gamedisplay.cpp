@@ -62,6 +62,8 @@ private slots:
     void frozenHoldsLayoutUntilThawed();
     void accessibleText();
     void accessibleAnnouncements();
+    void shownRangeStaysWhileTextArrives();
+    void selectionIsAnnounced();
 };
 
 void TstGameDisplay::defaults() {
@@ -473,6 +475,70 @@ void TstGameDisplay::accessibleAnnouncements() {
     QAccessible::installUpdateHandler(previous);
     QCOMPARE(events[0], std::make_pair(QAccessible::TextRemoved, QStringLiteral("primo verso\n")));
     QCOMPARE(events[1], std::make_pair(QAccessible::TextInserted, QStringLiteral(" uno due\n")));
+}
+
+void TstGameDisplay::shownRangeStaysWhileTextArrives() {
+    GameDisplay d;
+    d.resize(300, 200);
+    d.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&d));
+    addLines(d, 0, 200);
+    QCoreApplication::processEvents();
+    QVERIFY(d.followsBottom());
+    // A range far up is brought to the middle of the view and selected.
+    const int at = d.buffer().lineStart(40);
+    d.showRange(at, at + 7);
+    QCOMPARE(d.selectedText(), QStringLiteral("riga 40"));
+    QVERIFY(!d.followsBottom());
+    QCOMPARE(d.topRow(), 40 - d.rows() / 2);
+    // New text goes on arriving below without moving the view, trim included.
+    addLines(d, 200, 150);
+    d.removeLeadingLines(10);
+    QCoreApplication::processEvents();
+    QCOMPARE(topLineText(d), QStringLiteral("riga %1").arg(40 - d.rows() / 2));
+    QCOMPARE(d.selectedText(), QStringLiteral("riga 40"));
+    QVERIFY(d.buffer().lineText(d.lastLine() - 1).endsWith(QStringLiteral("349")));
+
+    // A range already in view on the last screen: no scroll, but the view
+    // stops following so that it stays readable.
+    d.scrollToBottom();
+    QCoreApplication::processEvents();
+    const int last = d.buffer().lineStart(d.lastLine() - 1);
+    const int top = d.topRow();
+    d.showRange(last, last + 4);
+    QCOMPARE(d.topRow(), top);
+    addLines(d, 350, 20);
+    QCoreApplication::processEvents();
+    QCOMPARE(d.topRow(), top);
+    d.scrollToBottom();
+    QVERIFY(d.followsBottom());
+}
+
+void TstGameDisplay::selectionIsAnnounced() {
+    QAccessible::setActive(true);
+    if (!QAccessible::isActive())
+        QSKIP("this platform has no accessibility bridge to switch on");
+    GameDisplay d;
+    d.insertText(u"il drago dorme\r\n");
+    QCoreApplication::processEvents();
+    static QList<std::pair<int, int>> selections;
+    static QList<int> cursors;
+    selections.clear();
+    cursors.clear();
+    const auto previous = QAccessible::installUpdateHandler([](QAccessibleEvent* ev) {
+        if (ev->type() == QAccessible::TextSelectionChanged) {
+            auto* s = static_cast<QAccessibleTextSelectionEvent*>(ev);
+            selections.append({s->selectionStart(), s->selectionEnd()});
+        } else if (ev->type() == QAccessible::TextCaretMoved) {
+            cursors.append(static_cast<QAccessibleTextCursorEvent*>(ev)->cursorPosition());
+        }
+    });
+    d.showRange(3, 8);
+    d.clearSelection();
+    QAccessible::setActive(false);
+    QAccessible::installUpdateHandler(previous);
+    QCOMPARE(selections, (QList<std::pair<int, int>>{{3, 8}, {0, 0}}));
+    QCOMPARE(cursors, (QList<int>{8, 0}));
 }
 
 QTEST_MAIN(TstGameDisplay)
