@@ -21,6 +21,7 @@ class ColorRenderer;
 class IncomingText;
 class SessionLog;
 class MainButtons;
+class MainSurface;
 
 class FrmMain : public QMainWindow {
     Q_OBJECT
@@ -85,7 +86,7 @@ private:
     CButton m_disconnectButton;
     QPixmap m_background;
 
-    QWidget* m_surface = nullptr;
+    MainSurface* m_surface = nullptr;
     GameDisplay* m_display = nullptr;
     CommandInput* m_combo = nullptr;
     QCheckBox* m_chkLog = nullptr;

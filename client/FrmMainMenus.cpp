@@ -2,7 +2,7 @@
 #include "automation/ButtonConfig.h"
 #include "automation/FrmBottoni.h"
 #include "automation/FrmPairEditor.h"
-#include "commands/MainButtons.h"
+#include "client/MainSurface.h"
 #include "notes/FrmNota.h"
 #include "session/Connection.h"
 #include "client/FrmMain.h"
@@ -118,6 +118,6 @@ void FrmMain::mnuSfondo_Click() {
         return;
     }
     m_background = QPixmap::fromImage(image);
-    m_buttons->setBackground(m_background);
+    m_surface->setBackground(m_background);
     RepaintMain();
 }
