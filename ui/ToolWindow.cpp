@@ -1,5 +1,6 @@
 #include "ui/ToolWindow.h"
 
+#include "ui/CaptionBuddies.h"
 #include "ui/FormRegion.h"
 #include "ui/Mnemonics.h"
 
@@ -200,6 +201,7 @@ void ToolWindow::resizeEvent(QResizeEvent* e) {
 void ToolWindow::showEvent(QShowEvent* e) {
     QDialog::showEvent(e);
     syncButtonLabels();
+    pairCaptionsWithControls(m_client);
     if (isShaped())
         SetFormRegion();
 }

@@ -6,6 +6,8 @@
 
 #include <QAccessible>
 #include <QApplication>
+#include <QCheckBox>
+#include <QLineEdit>
 #include <QPainter>
 #include <QTest>
 #include <QToolButton>
@@ -54,6 +56,7 @@ private slots:
     void keyboardPressesActiveButtonsOnly();
     void readersSeePushButtons();
     void doubleClickIsOneClick();
+    void captionsNameTheirFields();
 };
 
 void TstToolWindow::controlsLieOverButtons() {
@@ -241,6 +244,37 @@ void TstToolWindow::doubleClickIsOneClick() {
     QCOMPARE(w.clicks, QList<int>{2});
     QTest::mouseClick(w.windowHandle(), Qt::LeftButton, {}, at);
     QCOMPARE(w.clicks, (QList<int>{2, 2}));
+}
+
+void TstToolWindow::captionsNameTheirFields() {
+    KitWindow w(ToolWindow::Frame::Ordinary);
+    QWidget* area = w.clientArea();
+    auto caption = [area](const QString& text, int x, int y) {
+        auto* l = new QLabel(text, area);
+        l->move(x, y);
+        l->adjustSize();
+        return l;
+    };
+    // "Testo" just above its box, "Attivo" just right of its check box, the
+    // second caption above the box closer to the next one; one too far away.
+    QLabel* testo = caption("Testo", 10, 70);
+    auto* box = new QLineEdit(area);
+    box->setGeometry(10, 70 + testo->height() + 2, 120, 22);
+    auto* tick = new QCheckBox(area);
+    tick->setGeometry(200, 70, 13, 13);
+    QLabel* attivo = caption("Attivo", 216, 70);
+    QLabel* lontano = caption("Lontano", 280, 10);
+    auto* named = new QLineEdit(area);
+    named->setAccessibleName("Già nominato");
+    named->setGeometry(216, 90, 60, 22);
+    w.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&w));
+    QCOMPARE(testo->buddy(), box);
+    QCOMPARE(attivo->buddy(), tick);
+    QVERIFY(!lontano->buddy());
+    QCOMPARE(QAccessible::queryAccessibleInterface(box)->text(QAccessible::Name), QString("Testo"));
+    QCOMPARE(QAccessible::queryAccessibleInterface(named)->text(QAccessible::Name),
+             QString("Già nominato"));
 }
 
 QTEST_MAIN(TstToolWindow)
