@@ -39,6 +39,7 @@ FrmMain::FrmMain(const QString& programFolder, QWidget* parent)
     createMenus();
     createControls();
     wireConnection();
+    createKeyItems();
 }
 
 FrmMain::~FrmMain() = default;

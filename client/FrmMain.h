@@ -8,6 +8,7 @@
 
 #include <QMainWindow>
 #include <QPixmap>
+#include <QPointer>
 #include <functional>
 #include <memory>
 
@@ -22,6 +23,7 @@ class IncomingText;
 class SessionLog;
 class MainButtons;
 class MainSurface;
+class FrmTrova;
 
 class FrmMain : public QMainWindow {
     Q_OBJECT
@@ -64,6 +66,8 @@ private:
     void createMenus();
     void createControls();
     void createDrawnButtons();
+    // Keyboard and screen-reader extras: Trova, the keys list, F1 to F8.
+    void createKeyItems();
     void wireConnection();
     void makeFolder(const QString& name);
     void setConnectedState(bool connected);
@@ -79,6 +83,8 @@ private:
     void mnuNota_Click();
     void mnuAbout_Click();
     void mnuSfondo_Click();
+    void mnuTrova_Click();
+    void mnuTasti_Click();
 
     Api m_api;
     ButtonBar m_bar;
@@ -106,4 +112,7 @@ private:
     QAction* mnuCancPromp = nullptr;
     QAction* mnuSfondo = nullptr;
     QAction* mnuAbout = nullptr;
+    QAction* mnuTrova = nullptr;
+    QAction* mnuTasti = nullptr;
+    QPointer<FrmTrova> m_trova;
 };
