@@ -7,6 +7,9 @@ set -euo pipefail
 packages=(cmake ninja-build g++ pkg-config qt6-base-dev libtelnet-dev zlib1g-dev
           fonts-dejavu-core fonts-liberation2 "$@")
 optional=(tinymux)
+# The screen-reader check: a display server, a session bus, the desktop's
+# accessibility registry and its Python client.
+accessibility=(xvfb xauth dbus at-spi2-core python3-pyatspi)
 
 installed() { dpkg-query -W -f='${Status}' "$1" 2>/dev/null | grep -q 'install ok installed'; }
 
@@ -23,6 +26,7 @@ apt_install() {
 
 missing=()
 for p in "${packages[@]}"; do installed "$p" || missing+=("$p"); done
+for p in "${accessibility[@]}"; do installed "$p" || missing+=("$p"); done
 if ((${#missing[@]})); then
     echo "Installing: ${missing[*]}"
     apt_install "${missing[@]}"
