@@ -38,11 +38,23 @@ def fail(why):
     sys.exit(1)
 
 
-try:
-    import pyatspi
-    from gi.repository import GLib
-except ImportError as e:
-    skip("pyatspi is not installed (%s)" % e)
+def probe_bus():
+    """libatspi ends the process when it cannot reach the accessibility bus:
+    try it in a child process first, and skip with its reason."""
+    probe = "import pyatspi; pyatspi.Registry.getDesktop(0).childCount"
+    try:
+        result = subprocess.run([sys.executable, "-c", probe], capture_output=True, text=True,
+                                timeout=WAIT)
+    except subprocess.TimeoutExpired:
+        skip("the accessibility bus did not answer")
+    if result.returncode != 0:
+        lines = result.stderr.strip().splitlines() or ["exit status %d" % result.returncode]
+        skip("the accessibility bus did not start: " + lines[-1])
+
+
+probe_bus()
+import pyatspi  # noqa: E402 (after the probe, which may skip)
+from gi.repository import GLib  # noqa: E402
 
 
 class GameServer:
@@ -109,16 +121,6 @@ def find_app(name):
     return None
 
 
-def find(app, name, role):
-    for node in walk(app):
-        try:
-            if node.name == name and node.getRole() == role:
-                return node
-        except Exception:
-            continue
-    return None
-
-
 def find_all(app, name, role):
     found = []
     for node in walk(app):
@@ -126,8 +128,13 @@ def find_all(app, name, role):
             if node.name == name and node.getRole() == role:
                 found.append(node)
         except Exception:
-            continue
+            continue  # a node that went away while the tree was read
     return found
+
+
+def find(app, name, role):
+    found = find_all(app, name, role)
+    return found[0] if found else None
 
 
 def sensitive(node):
@@ -136,11 +143,10 @@ def sensitive(node):
 
 def press(node):
     action = node.queryAction()
-    names = [action.getName(i) for i in range(action.nActions)]
-    if "Press" not in names and "press" not in [n.lower() for n in names]:
+    names = [action.getName(i).lower() for i in range(action.nActions)]
+    if "press" not in names:
         fail("%s offers no press action (it offers %s)" % (node.name, names))
-    index = [n.lower() for n in names].index("press")
-    action.doAction(index)
+    action.doAction(names.index("press"))
 
 
 def pump_until(predicate, what):
@@ -171,11 +177,6 @@ def main():
         fail("usage: atspi_check.py CLIENT_EXECUTABLE")
     client = sys.argv[1]
     started = time.monotonic()
-    try:
-        desktop = pyatspi.Registry.getDesktop(0)
-        desktop.childCount
-    except Exception as e:
-        skip("the accessibility bus did not start (%s)" % e)
 
     server = GameServer()
     folder = tempfile.mkdtemp(prefix="varendor-atspi-")

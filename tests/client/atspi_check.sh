@@ -3,7 +3,7 @@
 # and D-Bus session, where the accessibility bus starts on demand. Skips
 # (exit 77) with the reason when a piece of that desktop is missing.
 set -u
-here=$(cd "$(dirname "$0")" && pwd)
+here=${0%/*}
 client=${1:?usage: atspi_check.sh CLIENT_EXECUTABLE}
 
 skip() {
