@@ -10,8 +10,9 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QShortcut>
+#include <algorithm>
 
-FrmTrova::FrmTrova(GameDisplay& display, QWidget* parent) : QDialog(parent), m_display(display) {
+FrmTrova::FrmTrova(GameDisplay& display, QWidget* parent) : QDialog(parent), m_display(&display) {
     setObjectName(QStringLiteral("frmTrova"));
     setWindowTitle(QStringLiteral("Trova"));
     setModal(false);
@@ -82,7 +83,9 @@ bool FrmTrova::find(bool forward) {
         say(QStringLiteral("Scrivere il testo da cercare"));
         return false;
     }
-    const DisplayBuffer& buffer = m_display.buffer();
+    if (!m_display)
+        return false;
+    const DisplayBuffer& buffer = m_display->buffer();
     const qint64 origin = buffer.removedChars();
     int from;
     if (m_matchStart >= 0) {
@@ -91,21 +94,21 @@ bool FrmTrova::find(bool forward) {
         from = int(std::max<qint64>(0, at - origin));
     } else {
         // First search: from the top of the view forward, from its end back.
-        const int y = forward ? 0 : m_display.viewport()->height();
-        from = m_display.positionAt(QPoint(0, y));
+        const int y = forward ? 0 : m_display->viewport()->height();
+        from = m_display->positionAt(QPoint(0, y));
     }
     const auto direction =
         forward ? DisplaySearch::Direction::Forward : DisplaySearch::Direction::Backward;
     const DisplaySearch::Match match = DisplaySearch::find(buffer, needle, from, direction);
     if (!match.found()) {
         m_matchStart = -1;
-        m_display.clearSelection();
+        m_display->clearSelection();
         say(QStringLiteral("Testo non trovato"));
         return false;
     }
     m_matchStart = origin + match.start;
     m_matchLength = match.length;
-    m_display.showRange(match.start, match.start + match.length);
+    m_display->showRange(match.start, match.start + match.length);
     const int line = buffer.lineFromChar(match.start);
     QString where =
         QStringLiteral("Trovato alla riga %1 di %2").arg(line + 1).arg(buffer.lineCount());
@@ -135,5 +138,6 @@ void FrmTrova::keyPressEvent(QKeyEvent* e) {
 void FrmTrova::hideEvent(QHideEvent* e) {
     QDialog::hideEvent(e);
     m_matchStart = -1;
-    m_display.scrollToBottom();
+    if (m_display)
+        m_display->scrollToBottom();
 }

@@ -6,6 +6,7 @@
 // told of, and brought into view; the view stays on it while new text
 // arrives, and goes back to the newest text when the window closes.
 #include <QDialog>
+#include <QPointer>
 
 class GameDisplay;
 class QLabel;
@@ -35,7 +36,8 @@ private:
     bool find(bool forward);
     void say(const QString& text);
 
-    GameDisplay& m_display;
+    // The main window's display, which may go before this window does.
+    QPointer<GameDisplay> m_display;
     QLineEdit* m_text = nullptr;
     QLabel* m_result = nullptr;
     QPushButton* m_next = nullptr;

@@ -32,6 +32,7 @@ ToolWindow::ToolWindow(QWidget* parent, Frame frame) : QDialog(parent), m_frame(
         m_close = new QToolButton(this);
         m_close->setObjectName(QStringLiteral("btnClose"));
         m_close->setText(QStringLiteral("×"));
+        m_close->setAccessibleName(QStringLiteral("Chiudi"));
         m_close->setAutoRaise(true);
         m_close->setFocusPolicy(Qt::NoFocus);
         connect(m_close, &QToolButton::clicked, this, &QDialog::reject);
