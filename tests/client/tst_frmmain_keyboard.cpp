@@ -1,6 +1,6 @@
 // The whole client with the keyboard alone, against a loopback server: the
-// start-up window, connecting from the menu, playing, the bar's keys, every
-// editor and the note composer, and disconnecting with a drawn button.
+// start-up window, connecting from the menu, playing, the bar's keys, the
+// editors and the note composer, and disconnecting with a drawn button.
 #include "automation/Stores.h"
 #include "client/FrmMain.h"
 #include "client/FrmTasti.h"
@@ -115,24 +115,6 @@ private slots:
         pickFromMenu(&window, Qt::Key_O, Qt::Key_T);
         server.send("Arriva un drago!\r\n");
         QVERIFY(server.waitForReceived("fuggi\r\n"));
-
-        // Configura > Alias: a new alias, then used on the input line.
-        dialogs.onModal = [](QDialog* editor) {
-            QCOMPARE(editor->objectName(), QString("frmAlias"));
-            QTRY_COMPARE(QApplication::activeWindow(), editor);
-            QTest::keyClick(editor, Qt::Key_N, Qt::AltModifier);
-            type("gg");
-            key(Qt::Key_Tab);
-            type("guarda gatto");
-            QTest::keyClick(editor, Qt::Key_C, Qt::AltModifier);
-            QTest::keyClick(editor, Qt::Key_S, Qt::AltModifier);
-        };
-        pickFromMenu(&window, Qt::Key_O, Qt::Key_A);
-        QVERIFY(window.commandInput()->hasFocus());
-        key(Qt::Key_A, Qt::ControlModifier); // the line keeps the last command
-        type("gg");
-        key(Qt::Key_Return);
-        QVERIFY(server.waitForReceived("guarda gatto\r\n"));
 
         // Configura > Bottoni: the second button gets a caption, a colour and
         // an action; Shift+Tab walks back round to the colour box.

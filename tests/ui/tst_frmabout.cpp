@@ -1,8 +1,6 @@
 #include "ui/Artwork.h"
 #include "ui/FrmAbout.h"
 
-#include <QAccessible>
-#include <QApplication>
 #include <QLabel>
 #include <QTest>
 
@@ -54,31 +52,6 @@ private slots:
         // Anywhere on the button closes it, its far corner too.
         QTest::mouseClick(w.lblshape(), Qt::LeftButton, {}, QPoint(99, 24));
         QTRY_VERIFY(!w.isVisible());
-    }
-
-    void keyboardAndReadersClose() {
-        // "Chiudi" has the focus: Space closes the start-up window.
-        FrmAbout spaced;
-        spaced.show();
-        QVERIFY(QTest::qWaitForWindowActive(&spaced));
-        QCOMPARE(QApplication::focusWidget(), spaced.lblshape());
-        QTest::keyClick(spaced.lblshape(), Qt::Key_Space);
-        QVERIFY(!spaced.isVisible());
-
-        FrmAbout alt;
-        alt.show();
-        QVERIFY(QTest::qWaitForWindowActive(&alt));
-        QCOMPARE(alt.button().Mnemonic(), 0);
-        QTest::keyClick(&alt, Qt::Key_C, Qt::AltModifier);
-        QVERIFY(!alt.isVisible());
-
-        FrmAbout read;
-        read.show();
-        QAccessibleInterface* button = QAccessible::queryAccessibleInterface(read.lblshape());
-        QCOMPARE(button->role(), QAccessible::PushButton);
-        QCOMPARE(button->text(QAccessible::Name), QString("Chiudi"));
-        button->actionInterface()->doAction(QAccessibleActionInterface::pressAction());
-        QTRY_VERIFY(!read.isVisible());
     }
 };
 
