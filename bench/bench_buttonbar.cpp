@@ -5,9 +5,11 @@
 //
 //   bench_buttonbar [--width W --height H --paints N]
 #include "automation/PairTable.h"
+#include "client/MainSurface.h"
 #include "commands/CommandLine.h"
 #include "commands/MainButtons.h"
 #include "ui/Artwork.h"
+#include "ui/ClickLabel.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
@@ -43,9 +45,9 @@ int main(int argc, char** argv) {
     const int height = argValue(args, "--height", 1040);
     const int paints = argValue(args, "--paints", 300);
 
-    QWidget surface;
     ButtonBar bar;
     CButton connect, disconnect;
+    MainSurface surface(bar, connect, disconnect);
     connect.init("Connetti", 5, 180, 3, true, winRgb(255, 255, 128), 250, 25);
     disconnect.init("Disconnetti", 5, 265, 3, false, winRgb(255, 255, 128), 335, 25);
     for (int i = 0; i < 8; ++i) {
@@ -61,7 +63,7 @@ int main(int argc, char** argv) {
     }
     pics.imgConn = Artwork::connectPicture();
     pics.imgDisc = Artwork::disconnectPicture();
-    buttons.setPictures(pics);
+    surface.setPictures(pics);
 
     // Whole-surface paint into an image of the window's size.
     QImage target(width, height, QImage::Format_RGB32);
@@ -70,7 +72,7 @@ int main(int argc, char** argv) {
     for (int i = 0; i < paints; ++i) {
         bar[size_t(i % 8)].setSelezionato(i % 2 == 0);
         QPainter p(&target);
-        buttons.paint(p, target.size());
+        surface.paint(p, target.size());
     }
     const double perPaint = double(t.nsecsElapsed()) / 1e6 / paints;
     std::printf("surface %dx%d: %.3f ms per full repaint (%d repaints)\n", width, height, perPaint,

@@ -3,6 +3,7 @@
 #include "automation/ButtonConfig.h"
 #include "automation/ServerSettings.h"
 #include "automation/Stores.h"
+#include "client/MainSurface.h"
 #include "commands/CommandInput.h"
 #include "commands/EseguiButt.h"
 #include "commands/MainButtons.h"
@@ -38,14 +39,14 @@ FrmMain::FrmMain(const QString& programFolder, QWidget* parent)
     createMenus();
     createControls();
     wireConnection();
+    createKeyItems();
 }
 
 FrmMain::~FrmMain() = default;
 
 void FrmMain::createControls() {
-    // The drawn buttons paint this surface and lay out its controls on resize.
-    m_surface = new QWidget(this);
-    m_surface->setObjectName(QStringLiteral("mainSurface"));
+    // The surface paints the drawn buttons and lays out its controls on resize.
+    m_surface = new MainSurface(m_bar, m_connectButton, m_disconnectButton, this);
     // The drawn captions were laid out for a small sans face.
     m_surface->setFont(QFont(QStringLiteral("MS Sans Serif"), 8));
     setCentralWidget(m_surface);
@@ -120,8 +121,8 @@ void FrmMain::createDrawnButtons() {
     const int nudge = qRound(10.0 / kTwipsPerPixel);
     pictures.imgConnRect = QRect(QPoint(180 + nudge, 5 + nudge), pictures.imgConn.size());
     pictures.imgDiscRect = QRect(QPoint(265 + nudge, 5 + nudge), pictures.imgDisc.size());
-    m_buttons->setPictures(pictures);
-    m_buttons->setLayoutWidgets(m_display, m_combo, m_chkLog);
+    m_surface->setPictures(pictures);
+    m_surface->setLayoutWidgets(m_display, m_combo, m_chkLog);
 }
 
 void FrmMain::wireConnection() {
@@ -153,7 +154,7 @@ void FrmMain::Form_Load() {
         msgBox(this, saved.error, Msg::Exclamation, QStringLiteral("Sfondo"));
     if (!saved.image.isNull()) {
         m_background = QPixmap::fromImage(saved.image);
-        m_buttons->setBackground(m_background);
+        m_surface->setBackground(m_background);
     }
     LoadTriggers(m_api, nullptr, this);
     LoadAliases(m_api, nullptr, this);

@@ -8,6 +8,7 @@
 
 #include <QMainWindow>
 #include <QPixmap>
+#include <QPointer>
 #include <functional>
 #include <memory>
 
@@ -21,6 +22,8 @@ class DisplaySink;
 class GameSession;
 class SessionLog;
 class MainButtons;
+class MainSurface;
+class FrmTrova;
 
 class FrmMain : public QMainWindow {
     Q_OBJECT
@@ -67,6 +70,8 @@ private:
     void createMenus();
     void createControls();
     void createDrawnButtons();
+    // Keyboard and screen-reader extras: Trova, the keys list, F1 to F8.
+    void createKeyItems();
     void wireConnection();
     void makeFolder(const QString& name);
     void setConnectedState(bool connected);
@@ -81,6 +86,8 @@ private:
     void mnuNota_Click();
     void mnuAbout_Click();
     void mnuSfondo_Click();
+    void mnuTrova_Click();
+    void mnuTasti_Click();
 
     Api m_api;
     ButtonBar m_bar;
@@ -88,7 +95,7 @@ private:
     CButton m_disconnectButton;
     QPixmap m_background;
 
-    QWidget* m_surface = nullptr;
+    MainSurface* m_surface = nullptr;
     GameDisplay* m_display = nullptr;
     CommandInput* m_combo = nullptr;
     QCheckBox* m_chkLog = nullptr;
@@ -106,4 +113,7 @@ private:
     QAction* mnuCancPromp = nullptr;
     QAction* mnuSfondo = nullptr;
     QAction* mnuAbout = nullptr;
+    QAction* mnuTrova = nullptr;
+    QAction* mnuTasti = nullptr;
+    QPointer<FrmTrova> m_trova;
 };

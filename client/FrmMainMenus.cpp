@@ -3,7 +3,7 @@
 #include "automation/FrmBottoni.h"
 #include "automation/FrmPairEditor.h"
 #include "client/FrmMain.h"
-#include "commands/MainButtons.h"
+#include "client/MainSurface.h"
 #include "notes/FrmNota.h"
 #include "session/GameDisplay.h"
 #include "ui/Artwork.h"
@@ -25,28 +25,30 @@ QAction* addItem(QMenu* menu, const char* name, const QString& caption) {
 }
 } // namespace
 
+// Every menu and item has its letter: Alt with it opens the menu, the letter
+// alone picks the item.
 void FrmMain::createMenus() {
-    QMenu* collegamento = menuBar()->addMenu(QStringLiteral("Collegamento"));
+    QMenu* collegamento = menuBar()->addMenu(QStringLiteral("&Collegamento"));
     collegamento->setObjectName(QStringLiteral("mnuCollegamento"));
-    mnuConnetti = addItem(collegamento, "mnuConnetti", QStringLiteral("Connetti"));
-    mnuDisconnetti = addItem(collegamento, "mnuDisconnetti", QStringLiteral("Disconnetti"));
+    mnuConnetti = addItem(collegamento, "mnuConnetti", QStringLiteral("&Connetti"));
+    mnuDisconnetti = addItem(collegamento, "mnuDisconnetti", QStringLiteral("&Disconnetti"));
     mnuDisconnetti->setEnabled(false);
     collegamento->addSeparator();
-    mnuEsci = addItem(collegamento, "mnuEsci", QStringLiteral("Esci"));
+    mnuEsci = addItem(collegamento, "mnuEsci", QStringLiteral("&Esci"));
 
-    QMenu* configura = menuBar()->addMenu(QStringLiteral("Configura"));
+    QMenu* configura = menuBar()->addMenu(QStringLiteral("C&onfigura"));
     configura->setObjectName(QStringLiteral("mnuConfigura"));
-    mnuAlias = addItem(configura, "mnuAlias", QStringLiteral("Alias"));
-    mnuTrigger = addItem(configura, "mnuTrigger", QStringLiteral("Trigger"));
-    mnuBottoni = addItem(configura, "mnuBottoni", QStringLiteral("Bottoni"));
-    mnuNota = addItem(configura, "mnuNota", QStringLiteral("Nota"));
-    mnuCancPromp = addItem(configura, "mnuCancPromp", QStringLiteral("Cancella prompt"));
+    mnuAlias = addItem(configura, "mnuAlias", QStringLiteral("&Alias"));
+    mnuTrigger = addItem(configura, "mnuTrigger", QStringLiteral("&Trigger"));
+    mnuBottoni = addItem(configura, "mnuBottoni", QStringLiteral("&Bottoni"));
+    mnuNota = addItem(configura, "mnuNota", QStringLiteral("&Nota"));
+    mnuCancPromp = addItem(configura, "mnuCancPromp", QStringLiteral("&Cancella prompt"));
     mnuCancPromp->setCheckable(true);
-    mnuSfondo = addItem(configura, "mnuSfondo", QStringLiteral("Sfondo"));
+    mnuSfondo = addItem(configura, "mnuSfondo", QStringLiteral("&Sfondo"));
 
     QMenu* aiuto = menuBar()->addMenu(QStringLiteral("?"));
     aiuto->setObjectName(QStringLiteral("mnuAiuto"));
-    mnuAbout = addItem(aiuto, "mnuAbout", QStringLiteral("About"));
+    mnuAbout = addItem(aiuto, "mnuAbout", QStringLiteral("&About"));
 
     // Pictures beside four items; their checked state never changes.
     mnuTrigger->setIcon(Artwork::menuPicture(0));
@@ -117,7 +119,7 @@ void FrmMain::mnuSfondo_Click() {
         return;
     }
     m_background = QPixmap::fromImage(image);
-    m_buttons->setBackground(m_background);
+    m_surface->setBackground(m_background);
     RepaintMain();
     QString error;
     if (!SavedBackground::keep(m_api.programFolder, path, reader.format(), &error))

@@ -1,31 +1,20 @@
 #include "commands/MainButtons.h"
 
-#include "ui/Twips.h"
+#include "ui/ClickLabel.h"
 
 #include <QEvent>
-#include <QLabel>
-#include <QMouseEvent>
-#include <QPainter>
+#include <QKeySequence>
+#include <QShortcut>
 #include <QWidget>
 
 namespace {
-
-// Fixed edges of the window design, in twips.
-constexpr int kDisplayLeft = 120, kDisplayTop = 960;
-constexpr int kComboLeft = 120;
-constexpr int kRightMargin = 350, kDisplayBottomMargin = 2100, kComboBottomMargin = 1100;
 
 int cellIndex(const QObject* o) {
     return o->property("lblShpIndex").toInt();
 }
 
-void drawPicture(QPainter& p, const QPixmap& pix, const QRect& r) {
-    if (pix.isNull())
-        return;
-    if (r.size().isEmpty())
-        p.drawPixmap(r.topLeft(), pix);
-    else
-        p.drawPixmap(r, pix);
+QKeySequence barKey(int n) {
+    return QKeySequence(Qt::Key(Qt::Key_F1 + n - 1));
 }
 
 } // namespace
@@ -34,12 +23,17 @@ MainButtons::MainButtons(QWidget* surface, ButtonBar& bar, CButton& connectButto
                          CButton& disconnectButton, MainButtonsHooks hooks, QObject* parent)
     : QObject(parent), m_surface(surface), m_bar(bar), m_connect(connectButton),
       m_disconnect(disconnectButton), m_hooks(std::move(hooks)) {
-    for (int n = 1; n <= kCells; ++n) {
-        auto* cell = new QLabel(surface);
+    // The connection pair first, then the bar: the order Tab walks them in.
+    for (int n : {9, 10, 1, 2, 3, 4, 5, 6, 7, 8}) {
+        auto* cell = new ClickLabel(surface);
         cell->setObjectName(QStringLiteral("lblShp_%1").arg(n));
         cell->setProperty("lblShpIndex", n);
         cell->setMouseTracking(true);
         cell->installEventFilter(this);
+        cell->setButton([this, n] { return &buttonOfCell(n); });
+        if (n <= 8)
+            cell->setKeyHint(barKey(n).toString(QKeySequence::NativeText));
+        connect(cell, &ClickLabel::clicked, this, [this, n] { clickCell(n); });
         m_cells[n] = cell;
     }
     placeCells();
@@ -53,23 +47,6 @@ MainButtons::~MainButtons() {
         m_surface->removeEventFilter(this);
 }
 
-void MainButtons::setPictures(const MainPictures& pictures) {
-    m_pictures = pictures;
-    RepaintMain();
-}
-
-void MainButtons::setBackground(const QPixmap& background) {
-    m_pictures.background = background;
-    RepaintMain();
-}
-
-void MainButtons::setLayoutWidgets(QWidget* rtbDisplay, QWidget* combo1, QWidget* chkLog) {
-    m_display = rtbDisplay;
-    m_combo = combo1;
-    m_chkLog = chkLog;
-    layoutControls();
-}
-
 void MainButtons::clearHoverOver(QWidget* w) {
     if (!w)
         return;
@@ -77,6 +54,15 @@ void MainButtons::clearHoverOver(QWidget* w) {
     w->installEventFilter(this);
     m_leaveWatched.insert(w);
     connect(w, &QObject::destroyed, this, [this, w] { m_leaveWatched.remove(w); });
+}
+
+void MainButtons::installKeys(QWidget* window) {
+    for (int n = 1; n <= 8; ++n) {
+        auto* key = new QShortcut(barKey(n), window);
+        key->setObjectName(QStringLiteral("keyF%1").arg(n));
+        key->setContext(Qt::ApplicationShortcut);
+        connect(key, &QShortcut::activated, this, [this, n] { clickCell(n); });
+    }
 }
 
 CButton& MainButtons::buttonOfCell(int n) {
@@ -88,7 +74,7 @@ CButton& MainButtons::buttonOfCell(int n) {
     return m_bar[size_t(n - 1)];
 }
 
-QLabel* MainButtons::cell(int n) const {
+ClickLabel* MainButtons::cell(int n) const {
     return n >= 1 && n <= kCells ? m_cells[n] : nullptr;
 }
 
@@ -165,73 +151,14 @@ void MainButtons::clickCell(int n) {
 void MainButtons::RepaintMain() {
     if (m_surface)
         m_surface->update();
-}
-
-void MainButtons::paint(QPainter& p, const QSize& size) const {
-    const QRect all(QPoint(0, 0), size);
-    if (!m_pictures.background.isNull())
-        p.fillRect(all, QBrush(m_pictures.background));
-    else if (m_surface)
-        p.fillRect(all, m_surface->palette().window());
-    for (size_t i = 0; i < 2; ++i)
-        drawPicture(p, m_pictures.image1[i], m_pictures.image1Rect[i]);
-
-    p.setFont(m_surface ? m_surface->font() : p.font());
-    m_connect.draw(p);
-    m_disconnect.draw(p);
-    drawPicture(p, m_pictures.imgConn, m_pictures.imgConnRect);
-    drawPicture(p, m_pictures.imgDisc, m_pictures.imgDiscRect);
-    for (const CButton& b : m_bar)
-        b.draw(p);
-}
-
-void MainButtons::layoutControls() {
-    if (!m_surface)
-        return;
-    const int sw = pixelsToTwips(m_surface->width());
-    const int sh = pixelsToTwips(m_surface->height());
-
-    // A size that would be negative is not applied: the control keeps its own.
-    if (m_display) {
-        QRect r = m_display->geometry();
-        r.moveTo(twipsToPixels(kDisplayLeft), twipsToPixels(kDisplayTop));
-        if (sw - kRightMargin >= 0)
-            r.setWidth(twipsToPixels(sw - kRightMargin));
-        if (sh - kDisplayBottomMargin >= 0)
-            r.setHeight(twipsToPixels(sh - kDisplayBottomMargin));
-        m_display->setGeometry(r);
-    }
-    if (m_combo) {
-        QRect r = m_combo->geometry();
-        r.moveTo(twipsToPixels(kComboLeft), twipsToPixels(sh - kComboBottomMargin));
-        if (sw - kRightMargin >= 0)
-            r.setWidth(twipsToPixels(sw - kRightMargin));
-        m_combo->setGeometry(r);
-    }
-    RepaintMain();
-    if (m_chkLog) {
-        const CButton& last = m_bar[7];
-        m_chkLog->move(int(last.Left()) - 10, int(last.Top()) - 25);
-    }
+    for (int n = 1; n <= kCells; ++n)
+        m_cells[n]->syncState();
 }
 
 bool MainButtons::eventFilter(QObject* watched, QEvent* event) {
     if (watched == m_surface) {
-        switch (event->type()) {
-        case QEvent::Paint: {
-            QPainter p(m_surface);
-            paint(p, m_surface->size());
-            return true;
-        }
-        case QEvent::Resize:
-            layoutControls();
-            break;
-        case QEvent::MouseMove:
+        if (event->type() == QEvent::MouseMove)
             ClearHover();
-            break;
-        default:
-            break;
-        }
         return false;
     }
     const int n = cellIndex(watched);

@@ -355,6 +355,22 @@ void GameDisplay::setSelection(int anchor, int position) {
     m_selAnchor = origin + std::clamp(anchor, 0, m_buffer.length());
     m_selPos = origin + std::clamp(position, 0, m_buffer.length());
     viewport()->update();
+    notifyAccessibleSelection();
+}
+
+void GameDisplay::showRange(int start, int end) {
+    start = std::clamp(start, 0, m_buffer.length());
+    setSelection(start, end);
+    const int line = m_buffer.lineFromChar(start);
+    const int row =
+        m_buffer.lineFirstRow(line) + (start - m_buffer.lineStart(line)) / m_buffer.wrapColumns();
+    const int top = topRow();
+    if (row < top || row >= top + m_rows)
+        setTopRow(m_buffer.removedRows() + row - m_rows / 2);
+    else
+        m_topRow = effectiveTopRow();
+    m_follow = false;
+    syncLayout();
 }
 
 QString GameDisplay::selectedText() const {
@@ -428,6 +444,7 @@ void GameDisplay::mouseReleaseEvent(QMouseEvent* event) {
         QClipboard* clip = QGuiApplication::clipboard();
         if (hasSelection() && clip->supportsSelection())
             clip->setText(selectedText(), QClipboard::Selection);
+        notifyAccessibleSelection();
         event->accept();
         return;
     }
@@ -490,4 +507,16 @@ void GameDisplay::notifyAccessibleInsert() {
         return;
     QAccessibleTextInsertEvent ev(this, from, m_buffer.mid(from, m_buffer.length() - from));
     QAccessible::updateAccessibility(&ev);
+}
+
+// A reader hears what was selected (a found text, a word picked by a reader).
+void GameDisplay::notifyAccessibleSelection() {
+    if (!QAccessible::isActive())
+        return;
+    const int from = hasSelection() ? selectionStart() : selectionEnd();
+    const int to = selectionEnd();
+    QAccessibleTextSelectionEvent selection(this, from, to);
+    QAccessible::updateAccessibility(&selection);
+    QAccessibleTextCursorEvent cursor(this, to);
+    QAccessible::updateAccessibility(&cursor);
 }

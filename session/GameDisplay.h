@@ -75,6 +75,10 @@ public:
     QRect characterRect(int pos) const;
     // Scrolls just enough to show the row of pos.
     void ensureVisible(int pos);
+    // Selects start .. end and shows it: a range out of view is brought to
+    // the middle of it. The view then stays where it is while text arrives,
+    // until it is scrolled to the newest text again.
+    void showRange(int start, int end);
 
 signals:
     void mouseMoved();
@@ -104,6 +108,7 @@ private:
     qint64 effectiveTopRow() const;
     void removeFront(int chars, bool wholeLines);
     void notifyAccessibleInsert();
+    void notifyAccessibleSelection();
     void selectWordAt(int pos);
 
     DisplayBuffer m_buffer;

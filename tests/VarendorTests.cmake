@@ -37,3 +37,13 @@ foreach(folder files ui automation session commands notes client register app)
     set_tests_properties(${folder}/${name} PROPERTIES ENVIRONMENT "${VARENDOR_TEST_ENV}" TIMEOUT 180)
   endforeach()
 endforeach()
+
+# The client read through the desktop's accessibility bus (AT-SPI) under its
+# own display server and session bus; skips itself when those cannot start.
+# Not in the sanitizer build: the bus libraries' own allocations are not ours.
+if(NOT VARENDOR_SANITIZE)
+  add_test(NAME client/atspi_check
+           COMMAND bash ${CMAKE_CURRENT_LIST_DIR}/client/atspi_check.sh $<TARGET_FILE:Varendor>)
+  set_tests_properties(client/atspi_check PROPERTIES SKIP_RETURN_CODE 77 TIMEOUT 90
+                       ENVIRONMENT "XDG_RUNTIME_DIR=${CMAKE_BINARY_DIR}/xdg-runtime")
+endif()

@@ -11,6 +11,9 @@ optional=(tinymux)
 packages+=(dpkg-dev file lintian desktop-file-utils appstream)
 # TLS tests (skipped when missing): stunnel4 as the server, openssl makes its certificate.
 optional+=(stunnel4 openssl)
+# The screen-reader check: a display server, a session bus, the desktop's
+# accessibility registry and its Python client.
+accessibility=(xvfb xauth dbus at-spi2-core python3-pyatspi)
 
 installed() { dpkg-query -W -f='${Status}' "$1" 2>/dev/null | grep -q 'install ok installed'; }
 
@@ -27,6 +30,7 @@ apt_install() {
 
 missing=()
 for p in "${packages[@]}"; do installed "$p" || missing+=("$p"); done
+for p in "${accessibility[@]}"; do installed "$p" || missing+=("$p"); done
 if ((${#missing[@]})); then
     echo "Installing: ${missing[*]}"
     apt_install "${missing[@]}"

@@ -8,7 +8,9 @@ namespace {
 
 // Coordinates are computed in floating point and rounded half to even when
 // they reach a drawing call.
-int px(double v) { return int(std::nearbyint(v)); }
+int px(double v) {
+    return int(std::nearbyint(v));
+}
 
 // Fills (l, t)-(r, b), right and bottom exclusive, with the brush and
 // outlines it with the one-pixel pen, like the classic Rectangle call.
@@ -51,9 +53,13 @@ void CButton::setTop(double v) {
     m_top = v;
 }
 
-void CButton::setRight(double v) { m_right = v < 1 ? m_left + 10 : v; }
+void CButton::setRight(double v) {
+    m_right = v < 1 ? m_left + 10 : v;
+}
 
-void CButton::setBottom(double v) { m_bottom = v < 1 ? m_top + 10 : v; }
+void CButton::setBottom(double v) {
+    m_bottom = v < 1 ? m_top + 10 : v;
+}
 
 void CButton::init(const QString& caption, double top, double left, qint32 stile, bool attivo,
                    std::optional<WinColor> activeColor, std::optional<double> right,
@@ -127,6 +133,20 @@ void CButton::draw(QPainter& p) const {
     // Left-aligned from the text position, unclipped, breaking only at the
     // caption's own line ends.
     const QRect box(px(tx), px(ty), 10000, 10000);
-    p.drawText(box, Qt::AlignLeft | Qt::AlignTop | Qt::TextDontClip, m_caption);
+    int flags = Qt::AlignLeft | Qt::AlignTop | Qt::TextDontClip;
+    QString caption = m_caption;
+    if (m_mnemonic >= 0 && m_mnemonic < m_caption.size()) {
+        // "&" marks the underlined letter; the caption's own are doubled.
+        caption.clear();
+        for (qsizetype i = 0; i < m_caption.size(); ++i) {
+            if (i == m_mnemonic)
+                caption += QLatin1Char('&');
+            caption += m_caption[i];
+            if (m_caption[i] == QLatin1Char('&'))
+                caption += QLatin1Char('&');
+        }
+        flags |= Qt::TextShowMnemonic;
+    }
+    p.drawText(box, flags, caption);
     p.setRenderHint(QPainter::Antialiasing, oldAa);
 }

@@ -26,6 +26,11 @@ public:
     QString Caption() const { return m_caption; }
     void setCaption(const QString& v);
 
+    // Position in the caption of the letter drawn underlined, the one that
+    // presses the button with Alt; -1 for none.
+    int Mnemonic() const { return m_mnemonic; }
+    void setMnemonic(int index) { m_mnemonic = index; }
+
     double Left() const { return m_left; }
     void setLeft(double v); // throws std::invalid_argument below 1
     double Top() const { return m_top; }
@@ -61,6 +66,7 @@ private:
     QString m_azione;
     bool m_attivo = false;
     QString m_caption = QStringLiteral(" Vuoto ");
+    int m_mnemonic = -1;
     double m_left = 0, m_top = 0, m_right = 0, m_bottom = 0;
     WinColor m_activeColor = winRgb(255, 255, 128);
     WinColor m_disactiveColor = winRgb(192, 192, 192);

@@ -1,9 +1,10 @@
 #include "ui/FrmAbout.h"
 
 #include "ui/Artwork.h"
-#include "ui/ToolWindow.h"
+#include "ui/ClickLabel.h"
 
 #include <QPainter>
+#include <QShortcut>
 
 namespace {
 
@@ -42,6 +43,14 @@ FrmAbout::FrmAbout(QWidget* parent) : QDialog(parent, Qt::Dialog | Qt::Frameless
                        CButton::kStyle2Height);
     label->setAttribute(Qt::WA_TranslucentBackground);
     connect(label, &ClickLabel::clicked, this, &FrmAbout::lblshape_Click);
+    label->setButton([this] { return &m_chiudi; });
+    // Alt+C presses it, and it has the focus: Space or Enter closes the window.
+    m_chiudi.setMnemonic(0);
+    const QKeySequence key(QStringLiteral("Alt+C"));
+    auto* shortcut = new QShortcut(key, this);
+    connect(shortcut, &QShortcut::activated, label, &ClickLabel::press);
+    label->setKeyHint(key.toString(QKeySequence::NativeText));
+    label->setFocus();
     m_lblshape = label;
     update();
 }

@@ -1,24 +1,14 @@
 #include "ui/ToolWindow.h"
 
+#include "ui/CaptionBuddies.h"
 #include "ui/FormRegion.h"
+#include "ui/Mnemonics.h"
 
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainter>
+#include <QShortcut>
 #include <QToolButton>
-
-void ClickLabel::mousePressEvent(QMouseEvent* e) {
-    m_pressed = e->button() == Qt::LeftButton;
-    e->accept();
-}
-
-void ClickLabel::mouseReleaseEvent(QMouseEvent* e) {
-    const bool click = m_pressed && e->button() == Qt::LeftButton && rect().contains(e->pos());
-    m_pressed = false;
-    e->accept();
-    if (click)
-        emit clicked();
-}
 
 class ToolWindow::ClientArea : public QWidget {
 public:
@@ -42,6 +32,7 @@ ToolWindow::ToolWindow(QWidget* parent, Frame frame) : QDialog(parent), m_frame(
         m_close = new QToolButton(this);
         m_close->setObjectName(QStringLiteral("btnClose"));
         m_close->setText(QStringLiteral("×"));
+        m_close->setAccessibleName(QStringLiteral("Chiudi"));
         m_close->setAutoRaise(true);
         m_close->setFocusPolicy(Qt::NoFocus);
         connect(m_close, &QToolButton::clicked, this, &QDialog::reject);
@@ -91,8 +82,11 @@ void ToolWindow::createButtonControls(const QList<QPixmap>& icons) {
         delete l.data();
     for (auto& i : m_icons)
         delete i.data();
+    for (auto& k : m_shortcuts)
+        delete k.data();
     m_labels.clear();
     m_icons.clear();
+    m_shortcuts.clear();
 
     for (int i = 0; i < int(m_buttons.size()); ++i) {
         const CButton& b = m_buttons[size_t(i)];
@@ -106,15 +100,31 @@ void ToolWindow::createButtonControls(const QList<QPixmap>& icons) {
         icon->show();
         m_icons.append(icon);
     }
-    // Labels after the icons, so that they lie on top and take the clicks.
+    QStringList captions;
+    for (const CButton& b : m_buttons)
+        captions.append(b.Caption());
+    const QList<int> letters = chooseMnemonics(captions);
+    // Labels after the icons, so that they lie on top and take the clicks;
+    // after the window's controls in the Tab order.
     for (int i = 0; i < int(m_buttons.size()); ++i) {
-        const CButton& b = m_buttons[size_t(i)];
+        CButton& b = m_buttons[size_t(i)];
         auto* label = new ClickLabel(m_client);
         label->setObjectName(QStringLiteral("lblShape_%1").arg(i));
         label->setGeometry(int(b.Left()), int(b.Top()), CButton::kStyle2Width,
                            CButton::kStyle2Height);
         label->setAttribute(Qt::WA_TranslucentBackground);
+        label->setButton([this, i]() -> const CButton* {
+            return size_t(i) < m_buttons.size() ? &m_buttons[size_t(i)] : nullptr;
+        });
         connect(label, &ClickLabel::clicked, this, [this, i] { lblShape_Click(i); });
+        b.setMnemonic(letters[i]);
+        if (letters[i] >= 0) {
+            const QKeySequence key(QStringLiteral("Alt+") + b.Caption()[letters[i]].toUpper());
+            auto* shortcut = new QShortcut(key, this);
+            connect(shortcut, &QShortcut::activated, label, &ClickLabel::press);
+            label->setKeyHint(key.toString(QKeySequence::NativeText));
+            m_shortcuts.append(shortcut);
+        }
         label->show();
         m_labels.append(label);
     }
@@ -122,6 +132,13 @@ void ToolWindow::createButtonControls(const QList<QPixmap>& icons) {
 
 void ToolWindow::repaintButtons() {
     m_client->update();
+    syncButtonLabels();
+}
+
+void ToolWindow::syncButtonLabels() {
+    for (auto& l : m_labels)
+        if (l)
+            l->syncState();
 }
 
 void ToolWindow::Form_Paint(QPainter& p) {
@@ -184,6 +201,8 @@ void ToolWindow::resizeEvent(QResizeEvent* e) {
 // changed, so no resize event comes.
 void ToolWindow::showEvent(QShowEvent* e) {
     QDialog::showEvent(e);
+    syncButtonLabels();
+    pairCaptionsWithControls(m_client);
     if (isShaped())
         SetFormRegion();
 }

@@ -3,6 +3,11 @@
 // tile, drawn buttons (CButton) each with a 20x20 icon and a transparent click
 // label over it, and optionally a shaped outline.
 //
+// The click labels are the buttons for the keyboard and for screen readers
+// too: Tab reaches the active ones, Space presses them, and Alt with the
+// underlined letter of a caption presses its button from anywhere in the
+// window.
+//
 // Subclasses put their controls on clientArea() in client-area pixels, fill
 // buttons(), then call createButtonControls(). Clicks on a button's label
 // arrive in lblShape_Click(index), whatever the button's state.
@@ -12,6 +17,7 @@
 // ("x"); dragging the tab moves the window. An ordinary window keeps the
 // window manager's frame and no mask.
 #include "ui/CButton.h"
+#include "ui/ClickLabel.h"
 
 #include <QDialog>
 #include <QLabel>
@@ -19,23 +25,8 @@
 #include <QPointer>
 #include <vector>
 
+class QShortcut;
 class QToolButton;
-
-// A label that reports a click (press and release of the left button on it).
-class ClickLabel : public QLabel {
-    Q_OBJECT
-public:
-    explicit ClickLabel(QWidget* parent = nullptr) : QLabel(parent) {}
-signals:
-    void clicked();
-
-protected:
-    void mousePressEvent(QMouseEvent* e) override;
-    void mouseReleaseEvent(QMouseEvent* e) override;
-
-private:
-    bool m_pressed = false;
-};
 
 class ToolWindow : public QDialog {
     Q_OBJECT
@@ -81,7 +72,8 @@ protected:
     // button top + 3, left + 3; the label 100 x 25 over the button.
     // icons[i] is button i's picture; a missing one leaves the icon empty.
     void createButtonControls(const QList<QPixmap>& icons = {});
-    // Repaints the client area (after a button's state changed).
+    // Repaints the client area (after a button's state changed); the labels
+    // follow the buttons' states for the keyboard and readers.
     void repaintButtons();
 
     virtual void lblShape_Click(int index) { Q_UNUSED(index); }
@@ -101,6 +93,7 @@ protected:
 private:
     class ClientArea;
     QRect tabRect() const;
+    void syncButtonLabels();
 
     Frame m_frame;
     ClientArea* m_client = nullptr;
@@ -109,6 +102,7 @@ private:
     std::vector<CButton> m_buttons;
     QList<QPointer<ClickLabel>> m_labels;
     QList<QPointer<QLabel>> m_icons;
+    QList<QPointer<QShortcut>> m_shortcuts;
     bool m_dragging = false;
     QPoint m_dragOffset;
 };

@@ -3,18 +3,18 @@
 #include "commands/MainButtons.h"
 #include "commands/RecordingSink.h"
 
+#include "ui/ClickLabel.h"
+
+#include <QAccessible>
+#include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QDialog>
 #include <QImage>
 #include <QLabel>
 #include <QPainter>
 #include <QTest>
 #include <QTextEdit>
-
-namespace {
-const QRgb kTile = qRgb(20, 30, 90);
-const QRgb kYellow = qRgb(255, 255, 0);
-} // namespace
 
 class TestMainButtons : public QObject {
     Q_OBJECT
@@ -51,11 +51,6 @@ class TestMainButtons : public QObject {
                 EseguiButt(b, display, [this](const QString& s) { written << s; });
             };
             buttons = std::make_unique<MainButtons>(&surface, bar, connect, disconnect, hooks);
-            QPixmap tile(8, 8);
-            tile.fill(QColor(kTile));
-            MainPictures pics;
-            pics.background = tile;
-            buttons->setPictures(pics);
             surface.resize(900, 600);
             surface.show();
         }
@@ -77,10 +72,6 @@ class TestMainButtons : public QObject {
                 on << 10;
             return on;
         }
-        // Yellow shows in the frame just outside a highlighted button's body.
-        bool framed(const QImage& img, const CButton& b) const {
-            return img.pixel(int(b.Left()) - 1, int(b.Top()) + 10) == kYellow;
-        }
     };
 
 private slots:
@@ -92,50 +83,6 @@ private slots:
             QCOMPARE(r.cell(n)->geometry(), QRect(10 + 85 * (n - 1), 40, 80, 20));
         QCOMPARE(r.cell(9)->geometry(), QRect(180, 5, 80, 20));
         QCOMPARE(r.cell(10)->geometry(), QRect(265, 5, 80, 20));
-    }
-
-    void hoverHighlightsOneActiveButton() {
-        Rig r;
-        QVERIFY(QTest::qWaitForWindowExposed(&r.surface));
-        // An unconfigured bar highlights nothing.
-        r.moveOver(1);
-        QVERIFY(r.highlighted().isEmpty());
-
-        r.activate(2, "a");
-        r.activate(3, "b");
-        r.moveOver(2);
-        QCOMPARE(r.highlighted(), QList<int>{2});
-        r.moveOver(3);
-        QCOMPARE(r.highlighted(), QList<int>{3});
-        QImage img = r.surface.grab().toImage();
-        QVERIFY(r.framed(img, r.bar[2]));
-        QVERIFY(!r.framed(img, r.bar[1]));
-        QCOMPARE(img.pixel(5, 100), kTile);
-        // The body stays white inside the frame.
-        QCOMPARE(img.pixel(int(r.bar[2].Left()) + 40, 50), qRgb(255, 255, 255));
-
-        // An inactive button removes every highlight.
-        r.moveOver(4);
-        QVERIFY(r.highlighted().isEmpty());
-        r.moveOver(9);
-        QCOMPARE(r.highlighted(), QList<int>{9});
-        r.moveOver(10);
-        QVERIFY(r.highlighted().isEmpty());
-
-        // Leaving for the surface or a watched display clears it.
-        r.moveOver(2);
-        QTest::mouseMove(&r.surface, QPoint(400, 300));
-        QVERIFY(r.highlighted().isEmpty());
-        img = r.surface.grab().toImage();
-        QVERIFY(!r.framed(img, r.bar[1]));
-
-        QTextEdit text(&r.surface);
-        text.setGeometry(8, 64, 300, 200);
-        text.show();
-        r.buttons->clearHoverOver(text.viewport());
-        r.moveOver(2);
-        QTest::mouseMove(text.viewport(), QPoint(50, 50));
-        QVERIFY(r.highlighted().isEmpty());
     }
 
     void barClicksSendActiveButtons() {
@@ -157,61 +104,48 @@ private slots:
         QCOMPARE(r.written.size(), 4);
     }
 
-    void connectionPair() {
+    void functionKeysPressTheBar() {
         Rig r;
-        // Disconnetti is inactive: ignored.
-        r.click(10);
-        QVERIFY(r.calls.isEmpty());
+        r.buttons->installKeys(&r.surface);
+        QVERIFY(QTest::qWaitForWindowActive(&r.surface));
+        r.activate(2, "nord");
+        r.activate(8, "sud");
+        // As clicks would: empty and inactive buttons send nothing.
+        for (Qt::Key key : {Qt::Key_F1, Qt::Key_F2, Qt::Key_F3, Qt::Key_F8})
+            QTest::keyClick(&r.surface, key);
+        QCOMPARE(r.written, (QStringList{"nord\r\n", "sud\r\n"}));
 
-        // A failed attempt changes nothing.
-        r.click(9);
-        QCOMPARE(r.calls, QStringList{"connetti"});
-        QVERIFY(r.connect.Attivo());
-        QVERIFY(!r.disconnect.Attivo());
-        QVERIFY(r.menus.isEmpty());
-
-        r.connectSucceeds = true;
-        r.click(9);
-        QVERIFY(!r.connect.Attivo());
-        QVERIFY(r.disconnect.Attivo());
-        QCOMPARE(r.menus, QList<bool>{true});
-        // Connetti is inactive now.
-        r.click(9);
-        QCOMPARE(r.calls.size(), 2);
-
-        r.click(10);
-        QCOMPARE(r.calls.last(), QString("disconnetti:1"));
-        QVERIFY(r.connect.Attivo());
-        QVERIFY(!r.disconnect.Attivo());
-        QCOMPARE(r.menus, (QList<bool>{true, false}));
-
-        // The squares show which of the pair is active.
-        const QImage img = r.surface.grab().toImage();
-        QCOMPARE(img.pixel(265 + 10, 15), qRgb(160, 160, 160));
-        QCOMPARE(img.pixel(180 + 10, 15), qRgb(255, 255, 128));
+        // Also from another window of the program that does not block this one...
+        QWidget other;
+        other.show();
+        QVERIFY(QTest::qWaitForWindowActive(&other));
+        QTest::keyClick(&other, Qt::Key_F2);
+        QCOMPARE(r.written.size(), 3);
+        // ...but not while a modal window is open.
+        QDialog modal;
+        modal.setModal(true);
+        modal.show();
+        QVERIFY(QTest::qWaitForWindowActive(&modal));
+        QTest::keyClick(&modal, Qt::Key_F2);
+        QCOMPARE(r.written.size(), 3);
     }
 
-    void resizeLayout() {
+    void cellsAreButtonsForReaders() {
         Rig r;
-        QTextEdit rtbDisplay(&r.surface);
-        QComboBox combo(&r.surface);
-        QCheckBox chkLog("Scrivi Log.txt", &r.surface);
-        combo.setGeometry(8, 0, 100, 21);
-        r.buttons->setLayoutWidgets(&rtbDisplay, &combo, &chkLog);
-
-        r.surface.resize(800, 600);
-        // 12000 x 9000 twips: display 11650 x 6900 from (120, 960).
-        QCOMPARE(rtbDisplay.geometry(), QRect(8, 64, 776, 460));
-        QCOMPARE(combo.geometry(), QRect(8, 526, 776, 21));
-        QCOMPARE(chkLog.pos(), QPoint(595, 15));
-
-        // Too small: the sizes that would be negative are kept.
-        r.surface.resize(20, 100);
-        QCOMPARE(rtbDisplay.geometry(), QRect(8, 64, 776, 460));
-        QCOMPARE(combo.geometry(), QRect(8, 26, 776, 21));
-        r.surface.resize(30, 200);
-        QCOMPARE(rtbDisplay.geometry(), QRect(8, 64, 6, 60));
-        QCOMPARE(chkLog.pos(), QPoint(595, 15));
+        r.activate(1, "guarda");
+        r.buttons->RepaintMain();
+        auto reader = [&](int n) { return QAccessible::queryAccessibleInterface(r.cell(n)); };
+        QCOMPARE(reader(10)->text(QAccessible::Name), QString("Disconnetti"));
+        QCOMPARE(reader(2)->text(QAccessible::Accelerator), QString("F2"));
+        QVERIFY(reader(10)->state().disabled);
+        QCOMPARE(r.cell(10)->focusPolicy(), Qt::NoFocus);
+        QVERIFY(!reader(1)->state().disabled);
+        // Pressed by a reader, Connetti swaps the pair; so do readers' states.
+        r.connectSucceeds = true;
+        reader(9)->actionInterface()->doAction(QAccessibleActionInterface::pressAction());
+        QTRY_COMPARE(r.calls, QStringList{"connetti"});
+        QVERIFY(reader(9)->state().disabled);
+        QCOMPARE(r.cell(10)->focusPolicy(), Qt::TabFocus);
     }
 };
 

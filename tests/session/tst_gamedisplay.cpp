@@ -62,6 +62,7 @@ private slots:
     void frozenHoldsLayoutUntilThawed();
     void accessibleText();
     void accessibleAnnouncements();
+    void shownRangeStaysWhileTextArrives();
 };
 
 void TstGameDisplay::defaults() {
@@ -473,6 +474,32 @@ void TstGameDisplay::accessibleAnnouncements() {
     QAccessible::installUpdateHandler(previous);
     QCOMPARE(events[0], std::make_pair(QAccessible::TextRemoved, QStringLiteral("primo verso\n")));
     QCOMPARE(events[1], std::make_pair(QAccessible::TextInserted, QStringLiteral(" uno due\n")));
+}
+
+void TstGameDisplay::shownRangeStaysWhileTextArrives() {
+    GameDisplay d;
+    d.resize(300, 200);
+    d.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&d));
+    addLines(d, 0, 200);
+    // A range far up is selected and brought to the middle of the view...
+    d.showRange(d.buffer().lineStart(40), d.buffer().lineStart(40) + 7);
+    QCOMPARE(d.selectedText(), QStringLiteral("riga 40"));
+    const QString top = QStringLiteral("riga %1").arg(40 - d.rows() / 2);
+    QCOMPARE(topLineText(d), top);
+    // ...and stays there while text arrives and old lines are trimmed.
+    addLines(d, 200, 150);
+    d.removeLeadingLines(10);
+    QCoreApplication::processEvents();
+    QCOMPARE(topLineText(d), top);
+    QCOMPARE(d.selectedText(), QStringLiteral("riga 40"));
+    // One already on the last screen does not scroll, but stops the following.
+    d.scrollToBottom();
+    const int bottom = d.topRow();
+    d.showRange(d.buffer().lineStart(d.lastLine() - 1), d.textLength());
+    addLines(d, 350, 20);
+    QCoreApplication::processEvents();
+    QCOMPARE(d.topRow(), bottom);
 }
 
 QTEST_MAIN(TstGameDisplay)

@@ -1,8 +1,13 @@
 // The tool-window kit on real widgets: tiled painting, drawn buttons with
 // their icons and click labels, the shaped outline and its tab.
 #include "ui/FormRegion.h"
+#include "ui/Mnemonics.h"
 #include "ui/ToolWindow.h"
 
+#include <QAccessible>
+#include <QApplication>
+#include <QCheckBox>
+#include <QLineEdit>
 #include <QPainter>
 #include <QTest>
 #include <QToolButton>
@@ -23,6 +28,7 @@ public:
     }
     QList<int> clicks;
     using ToolWindow::createButtonControls;
+    using ToolWindow::repaintButtons;
 
 protected:
     void lblShape_Click(int index) override { clicks.append(index); }
@@ -46,6 +52,10 @@ private slots:
     void paintsTileAndEveryButton();
     void shapedWindowOutlineAndTab();
     void ordinaryWindowKeepsItsFrame();
+    void keyboardPressesActiveButtonsOnly();
+    void readersSeePushButtons();
+    void doubleClickIsOneClick();
+    void captionsNameTheirFields();
 };
 
 void TstToolWindow::controlsLieOverButtons() {
@@ -149,6 +159,79 @@ void TstToolWindow::ordinaryWindowKeepsItsFrame() {
     QTest::keyClick(&w, Qt::Key_Escape); // closes only through its buttons
     QVERIFY(w.isVisible());
     QCOMPARE(w.clientArea()->geometry(), QRect(0, 0, 320, 120));
+}
+
+void TstToolWindow::keyboardPressesActiveButtonsOnly() {
+    // The first letter no earlier button took: "Esci" after "Elimina" gets s.
+    QCOMPARE(chooseMnemonics({"Nuovo", "Elimina", "Esci", "E", "1 Vai"}),
+             (QList<int>{0, 0, 1, -1, 2}));
+    KitWindow w(ToolWindow::Frame::Ordinary);
+    w.show();
+    QVERIFY(QTest::qWaitForWindowActive(&w));
+    QTest::keyClick(&w, Qt::Key_T, Qt::AltModifier);
+    QTest::keyClick(&w, Qt::Key_D, Qt::AltModifier); // "Due" is inactive
+    // Tab skips the inactive button; Space and Enter press, Ctrl+Space not.
+    w.lblShape(0)->setFocus();
+    QTest::keyClick(w.lblShape(0), Qt::Key_Tab);
+    QCOMPARE(QApplication::focusWidget(), w.lblShape(2));
+    QTest::keyClick(w.lblShape(2), Qt::Key_Space);
+    QTest::keyClick(w.lblShape(2), Qt::Key_Return);
+    QTest::keyClick(w.lblShape(2), Qt::Key_Space, Qt::ControlModifier);
+    w.lblShape(1)->setFocus();
+    QTest::keyClick(w.lblShape(1), Qt::Key_Space);
+    QCOMPARE(w.clicks, (QList<int>{2, 2, 2}));
+    // Made active, it joins the Tab order.
+    w.buttons()[1].setAttivo(true);
+    w.repaintButtons();
+    QCOMPARE(w.lblShape(1)->focusPolicy(), Qt::TabFocus);
+}
+
+void TstToolWindow::readersSeePushButtons() {
+    KitWindow w(ToolWindow::Frame::Shaped);
+    QAccessibleInterface* uno = QAccessible::queryAccessibleInterface(w.lblShape(0));
+    QAccessibleInterface* due = QAccessible::queryAccessibleInterface(w.lblShape(1));
+    QCOMPARE(uno->role(), QAccessible::PushButton);
+    QCOMPARE(uno->text(QAccessible::Name), QString("Uno"));
+    QCOMPARE(uno->text(QAccessible::Accelerator), QString("Alt+U"));
+    QVERIFY(!uno->state().disabled);
+    QVERIFY(due->state().disabled);
+    // Pressed after the reader's call has returned; an inactive one not at all.
+    const QString press = QAccessibleActionInterface::pressAction();
+    due->actionInterface()->doAction(press);
+    uno->actionInterface()->doAction(press);
+    QVERIFY(w.clicks.isEmpty());
+    QTRY_COMPARE(w.clicks, QList<int>{0});
+}
+
+void TstToolWindow::doubleClickIsOneClick() {
+    KitWindow w(ToolWindow::Frame::Ordinary);
+    w.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&w));
+    // Through the window, as the platform delivers it.
+    const QPoint at = w.lblShape(2)->mapTo(&w, QPoint(50, 12));
+    QTest::mouseDClick(w.windowHandle(), Qt::LeftButton, {}, at);
+    QCOMPARE(w.clicks, QList<int>{2});
+}
+
+void TstToolWindow::captionsNameTheirFields() {
+    KitWindow w(ToolWindow::Frame::Ordinary);
+    QWidget* area = w.clientArea();
+    // "Testo" just above its box, "Attivo" just right of its check box.
+    auto* testo = new QLabel("Testo", area);
+    testo->setGeometry(10, 70, 40, 16);
+    auto* box = new QLineEdit(area);
+    box->setGeometry(10, 88, 120, 22);
+    auto* tick = new QCheckBox(area);
+    tick->setGeometry(200, 70, 13, 13);
+    auto* attivo = new QLabel("Attivo", area);
+    attivo->setGeometry(216, 70, 40, 16);
+    auto* far = new QLabel("Lontano", area);
+    far->setGeometry(280, 10, 40, 16);
+    w.show();
+    QCOMPARE(testo->buddy(), box);
+    QCOMPARE(attivo->buddy(), tick);
+    QVERIFY(!far->buddy());
+    QCOMPARE(QAccessible::queryAccessibleInterface(box)->text(QAccessible::Name), QString("Testo"));
 }
 
 QTEST_MAIN(TstToolWindow)

@@ -1,0 +1,199 @@
+// The whole client with the keyboard alone, against a loopback server: the
+// start-up window, connecting from the menu, playing, the bar's keys, the
+// editors and the note composer, and disconnecting with a drawn button.
+#include "automation/Stores.h"
+#include "client/FrmMain.h"
+#include "client/FrmTasti.h"
+#include "commands/CommandInput.h"
+#include "session/GameDisplay.h"
+#include "support/ScriptedDialogs.h"
+#include "support/ScriptedServer.h"
+#include "ui/ClickLabel.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QDialog>
+#include <QFile>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QMenu>
+#include <QPlainTextEdit>
+#include <QShortcut>
+#include <QTemporaryDir>
+#include <QTest>
+
+namespace {
+
+QWidget* focused() {
+    return QApplication::focusWidget();
+}
+
+void type(const QString& text) {
+    QTest::keyClicks(focused(), text);
+}
+
+void key(Qt::Key k, Qt::KeyboardModifiers mods = {}) {
+    QTest::keyClick(focused(), k, mods);
+}
+
+// Tab (or Shift+Tab) until target has the focus; false if it never comes.
+bool tabTo(QWidget* target, Qt::KeyboardModifiers mods = {}) {
+    for (int i = 0; i < 30 && focused() != target; ++i)
+        key(Qt::Key_Tab, mods);
+    return focused() == target;
+}
+
+// Alt with the menu's letter, then the item's letter, as a player picks it.
+void pickFromMenu(QWidget* window, Qt::Key menu, Qt::Key item) {
+    QTest::keyClick(window, menu, Qt::AltModifier);
+    QTRY_VERIFY(QApplication::activePopupWidget());
+    QTest::keyClick(QApplication::activePopupWidget(), item);
+    // The offscreen platform leaves the closed menu (or window) active, where
+    // a desktop gives the main window back its activation: do it here.
+    window->activateWindow();
+    QTRY_COMPARE(QApplication::activeWindow(), window);
+}
+
+} // namespace
+
+class TestFrmMainKeyboard : public QObject {
+    Q_OBJECT
+
+private slots:
+    void playWithTheKeyboardAlone() {
+        ScriptedServer server;
+        QTemporaryDir dir;
+        {
+            QFile ini(dir.filePath("config.ini"));
+            QVERIFY(ini.open(QIODevice::WriteOnly));
+            ini.write("[SERVER]\r\nHOST=127.0.0.1\r\nPORTA=" + QByteArray::number(server.port()) +
+                      "\r\n[BOTTONE 1]\r\nCAPTION=Guarda\r\nAZIONE=guarda\r\nSTATO=Attivo\r\n");
+        }
+        ScriptedDialogs dialogs;
+        FrmMain window(dir.path());
+        window.endProcess = [] {};
+
+        // The start-up window: "Chiudi" has the focus, Space closes it.
+        dialogs.onModal = [](QDialog* about) {
+            QTRY_COMPARE(QApplication::activeWindow(), about);
+            key(Qt::Key_Space);
+            QVERIFY(!about->isVisible());
+        };
+        window.Form_Load();
+        QVERIFY(QTest::qWaitForWindowActive(&window));
+        QVERIFY(window.commandInput()->hasFocus());
+
+        // Collegamento > Connetti; the server's text arrives and the input
+        // line keeps the focus.
+        dialogs.onModal = nullptr;
+        pickFromMenu(&window, Qt::Key_C, Qt::Key_C);
+        QVERIFY(server.waitForClient());
+        QVERIFY(window.isConnected());
+        server.send("Sei in una piazza.\r\n");
+        QTRY_VERIFY(window.display()->buffer().text().contains("piazza"));
+        QVERIFY(window.commandInput()->hasFocus());
+
+        // A command, and the bar's first button by F1.
+        type("nord");
+        key(Qt::Key_Return);
+        QVERIFY(server.waitForReceived("nord\r\n"));
+        key(Qt::Key_F1);
+        QVERIFY(server.waitForReceived("guarda\r\n"));
+
+        // Configura > Trigger: Nuovo, its text and action, Conferma, Esci.
+        dialogs.onModal = [](QDialog* editor) {
+            QCOMPARE(editor->objectName(), QString("frmTrigger"));
+            QTRY_COMPARE(QApplication::activeWindow(), editor);
+            QTest::keyClick(editor, Qt::Key_N, Qt::AltModifier);
+            type("un drago");
+            key(Qt::Key_Tab);
+            type("fuggi");
+            QTest::keyClick(editor, Qt::Key_C, Qt::AltModifier);
+            QTest::keyClick(editor, Qt::Key_S, Qt::AltModifier);
+            QVERIFY(!editor->isVisible());
+        };
+        pickFromMenu(&window, Qt::Key_O, Qt::Key_T);
+        server.send("Arriva un drago!\r\n");
+        QVERIFY(server.waitForReceived("fuggi\r\n"));
+
+        // Configura > Bottoni: the second button gets a caption, a colour and
+        // an action; Shift+Tab walks back round to the colour box.
+        dialogs.onModal = [](QDialog* editor) {
+            QCOMPARE(editor->objectName(), QString("frmBottoni"));
+            QTRY_COMPARE(QApplication::activeWindow(), editor);
+            auto* list = editor->findChild<QListWidget*>("lstBottoni");
+            list->setFocus();
+            key(Qt::Key_Home);
+            key(Qt::Key_Down);
+            QCOMPARE(list->currentRow(), 1);
+            QTest::keyClick(editor, Qt::Key_M, Qt::AltModifier);
+            QCOMPARE(focused(), editor->findChild<QLineEdit*>("txtTesto"));
+            key(Qt::Key_A, Qt::ControlModifier);
+            type("Sud");
+            QVERIFY(tabTo(editor->findChild<QWidget*>("cmbColore"), Qt::ShiftModifier));
+            key(Qt::Key_Down);
+            QVERIFY(tabTo(editor->findChild<QWidget*>("txtAzione"), Qt::ShiftModifier));
+            type("sud");
+            QTest::keyClick(editor, Qt::Key_C, Qt::AltModifier);
+            QTest::keyClick(editor, Qt::Key_S, Qt::AltModifier);
+        };
+        pickFromMenu(&window, Qt::Key_O, Qt::Key_B);
+        QCOMPARE(window.buttonBar()[1].Caption(), QString("Sud"));
+        key(Qt::Key_F2);
+        QVERIFY(server.waitForReceived("sud\r\n"));
+
+        // Configura > Nota: fields by Tab, a colour by Space, Invia.
+        dialogs.onModal = [](QDialog* composer) {
+            QTRY_COMPARE(QApplication::activeWindow(), composer);
+            QTest::keyClick(composer, Qt::Key_N, Qt::AltModifier);
+            type("tutti");
+            key(Qt::Key_Tab);
+            type("saluti");
+            key(Qt::Key_Tab);
+            type("ciao ");
+            key(Qt::Key_Tab); // the first colour swatch
+            key(Qt::Key_Tab);
+            key(Qt::Key_Tab);
+            key(Qt::Key_Tab);
+            QCOMPARE(qobject_cast<ClickLabel*>(focused())->buttonName(), QString("Rosso"));
+            key(Qt::Key_Space);
+            QTest::keyClick(composer, Qt::Key_I, Qt::AltModifier); // asks, answered yes
+            QTest::keyClick(composer, Qt::Key_E, Qt::AltModifier);
+        };
+        pickFromMenu(&window, Qt::Key_O, Qt::Key_N);
+        QVERIFY(server.waitForReceived("nota + ciao {{R\r\n"));
+
+        // Tab from the input line to "Disconnetti"; Space disconnects.
+        window.commandInput()->setFocus();
+        QVERIFY(tabTo(window.findChild<ClickLabel*>("lblShp_10")));
+        key(Qt::Key_Space);
+        QVERIFY(!window.isConnected());
+        QVERIFY(server.waitForClientGone());
+    }
+
+    void keysListTellsTheKeys() {
+        QTemporaryDir dir;
+        ScriptedDialogs dialogs;
+        FrmMain window(dir.path());
+        window.endProcess = [] {};
+        QString title, shown;
+        dialogs.onModal = [&](QDialog* d) {
+            title = d->windowTitle();
+            if (auto* keys = qobject_cast<FrmTasti*>(d))
+                shown = keys->text()->toPlainText();
+        };
+        window.findChild<QAction*>("mnuTasti")->trigger();
+        QCOMPARE(title, QString("Tasti"));
+        // Every key the main window answers to is in the list.
+        QVERIFY(shown.contains("F1 ... F8"));
+        QCOMPARE(window.findChildren<QShortcut*>().size(), 8);
+        for (const QAction* a : window.findChildren<QAction*>())
+            if (!a->shortcut().isEmpty())
+                QVERIFY2(shown.contains(a->shortcut().toString()), qPrintable(a->text()));
+        for (const char* name : {"Ctrl+G", "Alt+C", "Maiusc+Invio", "Esc"})
+            QVERIFY2(shown.contains(name), name);
+    }
+};
+
+QTEST_MAIN(TestFrmMainKeyboard)
+#include "tst_frmmain_keyboard.moc"

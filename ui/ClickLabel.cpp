@@ -1,0 +1,115 @@
+#include "ui/ClickLabel.h"
+
+#include "ui/CButton.h"
+#include "ui/ClickLabelAccessible.h"
+#include "ui/ColourNames.h"
+
+#include <QAccessible>
+#include <QKeyEvent>
+#include <QMouseEvent>
+#include <QPainter>
+#include <QStyle>
+#include <QStyleOptionFocusRect>
+
+ClickLabel::ClickLabel(QWidget* parent) : QLabel(parent) {
+    ClickLabelAccessible::install();
+    // Tab only: a click must leave the focus where the player is typing.
+    setFocusPolicy(Qt::TabFocus);
+}
+
+void ClickLabel::setButton(std::function<const CButton*()> button) {
+    m_button = std::move(button);
+    syncState();
+}
+
+QString ClickLabel::buttonName() const {
+    if (!accessibleName().isEmpty())
+        return accessibleName();
+    if (const CButton* b = button())
+        return b->Caption().trimmed();
+    if (autoFillBackground())
+        return colourName(palette().color(QPalette::Window));
+    return text();
+}
+
+bool ClickLabel::isActive() const {
+    if (const CButton* b = button())
+        return b->Attivo();
+    return isEnabled();
+}
+
+void ClickLabel::press() {
+    if (isActive())
+        emit clicked();
+}
+
+void ClickLabel::syncState() {
+    const bool active = isActive();
+    setFocusPolicy(active ? Qt::TabFocus : Qt::NoFocus);
+    if (active == m_wasActive)
+        return;
+    m_wasActive = active;
+    if (QAccessible::isActive()) {
+        QAccessible::State changed;
+        changed.disabled = true;
+        changed.focusable = true;
+        QAccessibleStateChangeEvent ev(this, changed);
+        QAccessible::updateAccessibility(&ev);
+    }
+}
+
+void ClickLabel::mousePressEvent(QMouseEvent* e) {
+    m_pressed = e->button() == Qt::LeftButton;
+    e->accept();
+}
+
+void ClickLabel::mouseReleaseEvent(QMouseEvent* e) {
+    const bool click = m_pressed && e->button() == Qt::LeftButton && rect().contains(e->pos());
+    m_pressed = false;
+    e->accept();
+    if (click)
+        emit clicked();
+}
+
+// The second press of a double click comes as a double click: it is part of
+// the click already reported, not a new one.
+void ClickLabel::mouseDoubleClickEvent(QMouseEvent* e) {
+    m_pressed = false;
+    e->accept();
+}
+
+void ClickLabel::keyPressEvent(QKeyEvent* e) {
+    const bool plain = (e->modifiers() & ~Qt::KeypadModifier) == Qt::NoModifier;
+    if (plain && !e->isAutoRepeat() &&
+        (e->key() == Qt::Key_Space || e->key() == Qt::Key_Return || e->key() == Qt::Key_Enter)) {
+        e->accept();
+        press();
+        return;
+    }
+    QLabel::keyPressEvent(e);
+}
+
+void ClickLabel::paintEvent(QPaintEvent* e) {
+    // The owner repaints after it changed its buttons: a state seen drawn is
+    // the state the keyboard and readers get.
+    syncState();
+    QLabel::paintEvent(e);
+    if (!hasFocus())
+        return;
+    // The drawn button shows no focus of its own: a dotted frame inside it.
+    QPainter p(this);
+    QStyleOptionFocusRect option;
+    option.initFrom(this);
+    option.rect = rect().adjusted(2, 2, -2, -2);
+    style()->drawPrimitive(QStyle::PE_FrameFocusRect, &option, &p, this);
+}
+
+void ClickLabel::focusInEvent(QFocusEvent* e) {
+    QLabel::focusInEvent(e);
+    update();
+}
+
+void ClickLabel::focusOutEvent(QFocusEvent* e) {
+    QLabel::focusOutEvent(e);
+    update();
+}
