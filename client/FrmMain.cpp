@@ -12,6 +12,7 @@
 #include "session/SessionLog.h"
 #include "ui/Artwork.h"
 #include "ui/Dialogs.h"
+#include "ui/FileResultBox.h"
 #include "ui/Twips.h"
 
 #include <QApplication>
@@ -20,6 +21,7 @@
 #include <QDir>
 #include <QFont>
 #include <QScreen>
+#include <utility>
 
 namespace {
 const QString kUnableToConnect = QStringLiteral("Unable to connect to remote host");
@@ -62,7 +64,7 @@ void FrmMain::createControls() {
 
     m_renderer = std::make_unique<ColorRenderer>();
     m_log = std::make_unique<SessionLog>(m_api.programFolder);
-    m_renderer->logHook = [this](const QString& piece) { m_log->writePiece(piece); };
+    m_renderer->logHook = [this](const QString& piece) { tellLogResult(m_log->writePiece(piece)); };
     m_incoming = std::make_unique<IncomingText>(
         *m_renderer, *m_display, m_api.TriggerList, [this] { DisconnettiServer(); },
         [this](const QString& text) { writeToServer(text); });
@@ -145,8 +147,8 @@ void FrmMain::Form_Load() {
     show();
     makeFolder(QStringLiteral("Log"));
     makeFolder(QStringLiteral("Note"));
-    LoadTriggers(m_api, nullptr, this);
-    LoadAliases(m_api, nullptr, this);
+    showFileResult(this, LoadTriggers(m_api, nullptr));
+    showFileResult(this, LoadAliases(m_api, nullptr));
     LoadButtons(m_api, m_bar, nullptr);
     m_display->setSelColor(kWhite);
     m_renderer->CurrentColor = ColorRenderer::kPlainColour;
@@ -228,8 +230,22 @@ void FrmMain::onConnectionLost() {
 }
 
 void FrmMain::onLogToggled(bool ticked) {
-    m_log->setEnabled(ticked);
+    tellLogResult(m_log->setEnabled(ticked));
     m_combo->setFocus();
+}
+
+void FrmMain::tellLogResult(const FileResult& result) {
+    // Told once per run of failures; the session goes on either way.
+    if (result.ok()) {
+        m_logFailing = false;
+        return;
+    }
+    if (std::exchange(m_logFailing, true))
+        return;
+    // Shown after the current event: a message box inside the socket's data
+    // event would let the next chunk in before this one is finished.
+    QMetaObject::invokeMethod(
+        this, [result] { showFileResult(nullptr, result); }, Qt::QueuedConnection);
 }
 
 void FrmMain::ClearHover() {

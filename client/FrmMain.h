@@ -11,6 +11,7 @@
 #include <functional>
 #include <memory>
 
+struct FileResult;
 class QAction;
 class QCheckBox;
 class QMenu;
@@ -69,6 +70,7 @@ private:
     void onConnectFailed();
     void onConnectionLost();
     void onLogToggled(bool ticked);
+    void tellLogResult(const FileResult& result);
     void writeToServer(const QString& text);
 
     void mnuConnetti_Click();
@@ -92,6 +94,7 @@ private:
     Connection* m_socket = nullptr;
     std::unique_ptr<ColorRenderer> m_renderer;
     std::unique_ptr<SessionLog> m_log;
+    bool m_logFailing = false; // the player knows the log is failing
     std::unique_ptr<IncomingText> m_incoming;
     std::unique_ptr<MainButtons> m_buttons;
 

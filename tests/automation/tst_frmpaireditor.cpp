@@ -103,6 +103,8 @@ private slots:
     void inactiveButtonsDoNothingAndDoNotRepaint();
     void annullaReadsBackTheFile();
     void readOnlyFolderKeepsThePlayersChange();
+    void unreadableFileIsToldAndTheTableKept();
+    void fullStoreRefusesNewEntriesAndTellsIdleLinesOnce();
     void aliasEditorDifferences();
     void esciClosesAndDropsTheOutline();
 };
@@ -340,6 +342,69 @@ void TstFrmPairEditor::readOnlyFolderKeepsThePlayersChange() {
     b.press(Elimina);
     QCOMPARE(get(b.path()), QByteArray("B<!>b<%>\r\nN<!>n<%>\r\nM<!>m<%>\r\n"));
     QCOMPARE(b.dialogs.messages.size(), 3); // two failures, one question
+}
+
+void TstFrmPairEditor::unreadableFileIsToldAndTheTableKept() {
+    Bench b(Stores::Kind::Aliases, "k<!>kill\r\nn<!>nord\r\n");
+    QVERIFY(QDir().rename(b.folder, b.folder + ".via"));
+    put(b.folder, "not a folder");
+    b.press(Nuovo);
+    b.press(Annulla); // reads the file back
+    QCOMPARE(b.dialogs.messages.size(), 1);
+    QVERIFY(b.dialogs.lastText().contains("alias.txt"));
+    QCOMPARE(b.dialogs.messages[0].flags, int(Msg::Critical));
+    QCOMPARE(b.dialogs.messages[0].title, QStringLiteral("Errore"));
+    QCOMPARE(b.api->AliasCount(), 2);
+    QCOMPARE(b.items(), (QStringList{"k", "n"}));
+}
+
+void TstFrmPairEditor::fullStoreRefusesNewEntriesAndTellsIdleLinesOnce() {
+    QByteArray file;
+    for (int i = 0; i < 32768; ++i)
+        file += "t" + QByteArray::number(i) + "<!>a<%>\r\n";
+    Bench b(Stores::Kind::Triggers, file);
+    // The line beyond the limit is told once, at the open...
+    QCOMPARE(b.dialogs.messages.size(), 1);
+    QVERIFY(b.dialogs.lastText().contains("trigger.txt contiene più di 32767 voci"));
+    QCOMPARE(b.dialogs.messages[0].flags, int(Msg::Exclamation));
+    QCOMPARE(b.dialogs.messages[0].title, QStringLiteral("Attenzione"));
+    // ...and not again when Annulla reads the file back.
+    b.clickEntry(1);
+    b.press(Modifica);
+    b.press(Annulla);
+    QCOMPARE(b.dialogs.messages.size(), 1);
+
+    // No room: Nuovo is refused before anything is typed.
+    const QString full = QStringLiteral("Il file trigger.txt contiene già 32767 voci, il massimo: "
+                                        "una voce in più non sarebbe attiva.\nEliminarne una per "
+                                        "fare posto.");
+    b.press(Nuovo);
+    QCOMPARE(b.dialogs.messages.size(), 2);
+    QCOMPARE(b.dialogs.lastText(), full);
+    QCOMPARE(b.dialogs.messages[1].flags, int(Msg::Exclamation));
+    QCOMPARE(b.w->state(), FrmPairEditor::State::Browsing);
+    QCOMPARE(b.active(), kBrowsing);
+    QVERIFY(!b.testo()->isEnabled());
+
+    // Deleting one lets the idle line in, silently; the store is still full.
+    b.clickEntry(0);
+    b.press(Elimina);
+    QCOMPARE(b.dialogs.messages.size(), 3); // the question
+    QCOMPARE(b.items().last(), QStringLiteral("t32767"));
+    b.press(Nuovo);
+    QCOMPARE(b.dialogs.lastText(), full);
+
+    // With a place free the new entry is saved, listed and active.
+    b.clickEntry(0);
+    b.press(Elimina);
+    b.press(Nuovo);
+    b.type("drago", {"fuggi"});
+    b.press(Conferma);
+    QCOMPARE(b.dialogs.messages.size(), 5);
+    QCOMPARE(b.items().last(), QStringLiteral("drago"));
+    QCOMPARE(b.api->TriggerList.walkEnd(), 32767);
+    QCOMPARE(b.api->TriggerList.texts.at(32766), QStringLiteral("drago"));
+    QVERIFY(get(b.path()).endsWith("t32767<!>a<%>\r\ndrago<!>fuggi<%>\r\n"));
 }
 
 void TstFrmPairEditor::aliasEditorDifferences() {
