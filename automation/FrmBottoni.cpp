@@ -3,6 +3,7 @@
 #include "automation/ButtonConfig.h"
 #include "ui/Artwork.h"
 #include "ui/Dialogs.h"
+#include "ui/TextBoxes.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -209,7 +210,7 @@ void FrmBottoni::conferma() {
         msgBox(this, QStringLiteral("Non è stato inserito alcun testo"), Msg::Critical, kErrore);
         return;
     }
-    if (txtAzione->toPlainText().isEmpty()) {
+    if (typedText(txtAzione).isEmpty()) {
         msgBox(this, QStringLiteral("Non è stato inserita alcuna azione"), Msg::Critical, kErrore);
         return;
     }
@@ -218,12 +219,15 @@ void FrmBottoni::conferma() {
         msgBox(this, QStringLiteral("Non è stato selezionato il colore"), Msg::Critical, kErrore);
         return;
     }
+    const QString file = QStringLiteral("config.ini");
+    if (!fitsCodePage(txtTesto, file, kErrore) || !fitsCodePage(txtAzione, file, kErrore))
+        return;
     const QString c = colour >= 1 && colour <= int(ButtonColours.size())
                           ? QString::fromUtf8(ButtonColours[size_t(colour - 1)].value)
                           : QString();
     const QString s = chkAtt->isChecked() ? QStringLiteral("Attivo") : QStringLiteral("Disattivo");
     // Each line of the action box is one command.
-    QString a = txtAzione->toPlainText();
+    QString a = typedText(txtAzione);
     a.replace(QLatin1String("\r\n"), QLatin1String("<%>"));
     a.replace(QLatin1Char('\r'), QLatin1String("<%>"));
     a.replace(QLatin1Char('\n'), QLatin1String("<%>"));

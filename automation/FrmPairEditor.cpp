@@ -3,6 +3,7 @@
 #include "ui/Artwork.h"
 #include "ui/Dialogs.h"
 #include "ui/FileResultBox.h"
+#include "ui/TextBoxes.h"
 
 #include <QLabel>
 #include <QLineEdit>
@@ -243,7 +244,7 @@ void FrmPairEditor::refuseNewEntry() {
 }
 
 void FrmPairEditor::doConferma() {
-    if (trimSpaces(m_txtAzione->toPlainText()).isEmpty()) {
+    if (trimSpaces(typedText(m_txtAzione)).isEmpty()) {
         msgBox(this, QStringLiteral("non è stato inserito alcuna azione"), Msg::Critical,
                QStringLiteral("Azione mancante"));
         m_txtAzione->setFocus();
@@ -255,7 +256,11 @@ void FrmPairEditor::doConferma() {
         m_txtTesto->setFocus();
         return;
     }
-    const QString action = actionFromBox(m_txtAzione->toPlainText());
+    const QString file = Stores::fileName(m_config.kind);
+    const QString title = QStringLiteral("Carattere non valido");
+    if (!fitsCodePage(m_txtTesto, file, title) || !fitsCodePage(m_txtAzione, file, title))
+        return;
+    const QString action = actionFromBox(typedText(m_txtAzione));
     const QString text = m_txtTesto->text();
     PairTable& table = Stores::tableOf(m_api, m_config.kind);
     if (m_modifyMode) {

@@ -2,6 +2,7 @@
 // the drawn buttons' labels and on the list, typing, answers to message
 // boxes; every change checked in the table, the list and the file.
 #include "automation/FrmPairEditor.h"
+#include "support/Paste.h"
 #include "support/ScriptedDialogs.h"
 #include "support/TestFiles.h"
 
@@ -105,6 +106,7 @@ private slots:
     void readOnlyFolderKeepsThePlayersChange();
     void unreadableFileIsToldAndTheTableKept();
     void fullStoreRefusesNewEntriesAndTellsIdleLinesOnce();
+    void everyCharacterIsKeptOrRefused();
     void aliasEditorDifferences();
     void esciClosesAndDropsTheOutline();
 };
@@ -405,6 +407,43 @@ void TstFrmPairEditor::fullStoreRefusesNewEntriesAndTellsIdleLinesOnce() {
     QCOMPARE(b.api->TriggerList.walkEnd(), 32767);
     QCOMPARE(b.api->TriggerList.texts.at(32766), QStringLiteral("drago"));
     QVERIFY(get(b.path()).endsWith("t32767<!>a<%>\r\ndrago<!>fuggi<%>\r\n"));
+}
+
+void TstFrmPairEditor::everyCharacterIsKeptOrRefused() {
+    Bench b(Stores::Kind::Triggers, "A<!>a<%>\r\n");
+    b.press(Nuovo);
+    b.type(QStringLiteral("vento "), {QStringLiteral("guarda\u00A0nord")});
+    paste(b.testo(), QStringLiteral("ł"));
+    b.press(Conferma);
+    QCOMPARE(b.dialogs.messages.size(), 1);
+    QCOMPARE(b.dialogs.lastText(),
+             QStringLiteral("Il carattere «ł» (U+0142) non può essere salvato nel file "
+                            "trigger.txt, che usa la codifica Windows-1252 (un byte per "
+                            "carattere).\nToglierlo o sostituirlo, poi riprovare."));
+    QCOMPARE(b.dialogs.messages[0].title, QStringLiteral("Carattere non valido"));
+    QCOMPARE(b.dialogs.messages[0].flags, int(Msg::Critical));
+    // Nothing is saved; what was typed stays, with the character selected.
+    QCOMPARE(b.w->state(), FrmPairEditor::State::NewEntry);
+    QCOMPARE(b.testo()->text(), QStringLiteral("vento ł"));
+    QCOMPARE(b.testo()->selectedText(), QStringLiteral("ł"));
+    QCOMPARE(get(b.path()), QByteArray("A<!>a<%>\r\n"));
+    QCOMPARE(b.api->TriggerCount(), 1);
+
+    // One beyond 16 bits, on the action's second line.
+    QTest::keyClick(b.testo(), Qt::Key_Backspace);
+    QTest::keyClick(b.azione(), Qt::Key_Return);
+    paste(b.azione(), QStringLiteral("di \U0001F600"));
+    b.press(Conferma);
+    QCOMPARE(b.dialogs.messages.size(), 2);
+    QVERIFY(b.dialogs.lastText().contains(QStringLiteral("«\U0001F600» (U+1F600)")));
+    QCOMPARE(b.azione()->textCursor().selectedText(), QStringLiteral("\U0001F600"));
+
+    // Taken out, the entry is saved with its no-break space as the byte A0.
+    QTest::keyClick(b.azione(), Qt::Key_Backspace);
+    b.press(Conferma);
+    QCOMPARE(b.dialogs.messages.size(), 2);
+    QCOMPARE(get(b.path()), QByteArray("A<!>a<%>\r\nvento <!>guarda\xA0nord<%>di <%>\r\n"));
+    QCOMPARE(b.api->TriggerList.actions.at(1), QStringLiteral("guarda\u00A0nord<%>di <%>"));
 }
 
 void TstFrmPairEditor::aliasEditorDifferences() {
