@@ -66,14 +66,15 @@ FrmBottoni::FrmBottoni(Api& api, ButtonBar& bar, QWidget* parent)
     txtTesto = place(new QLineEdit(area), "txtTesto", 216, 16, 249, 25);
     txtTesto->setMaxLength(kMaxCaption);
     // A longer caption written by hand is shown whole (see lstBottoni_Click);
-    // once the player shortens it the usual limit applies again.
+    // the player may shorten it but never lengthen it again, and once it is
+    // down to the usual limit that limit applies.
     connect(txtTesto, &QLineEdit::textEdited, this, [this](const QString& text) {
-        if (text.size() <= kMaxCaption)
-            txtTesto->setMaxLength(kMaxCaption);
+        txtTesto->setMaxLength(std::max(kMaxCaption, int(text.size())));
     });
     txtTesto->setEnabled(false);
     txtAzione = place(new QPlainTextEdit(area), "txtAzione", 216, 64, 249, 73);
     txtAzione->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    txtAzione->setTabChangesFocus(true);
     txtAzione->setEnabled(false);
     chkAtt = place(new QCheckBox(area), "chkAtt", 232, 144, 13, 13);
     chkAtt->setChecked(true);
