@@ -8,10 +8,21 @@
 
 namespace {
 
+// The dialog that hides the pattern part names the chosen filter by its
+// description alone: find it by either.
+int indexOfFilter(const QStringList& filters, const QString& chosen) {
+    for (int i = 0; i < int(filters.size()); ++i) {
+        const QString& f = filters.at(i);
+        const qsizetype open = f.lastIndexOf(QLatin1String(" ("));
+        if (f == chosen || (open >= 0 && f.left(open).simplified() == chosen))
+            return i;
+    }
+    return -1;
+}
+
 class QtDialogHost final : public DialogHost {
 public:
-    int messageBox(QWidget* owner, const QString& text, int flags,
-                   const QString& title) override {
+    int messageBox(QWidget* owner, const QString& text, int flags, const QString& title) override {
         QMessageBox box(owner);
         box.setWindowTitle(title.isEmpty() ? QApplication::applicationName() : title);
         box.setText(text);
@@ -54,12 +65,15 @@ public:
         dlg.setFileMode(req.kind == FileDialogRequest::Open && req.mustExist
                             ? QFileDialog::ExistingFile
                             : QFileDialog::AnyFile);
+        // The caller's description already names its patterns: shown once,
+        // as given, while the dialog filters by the pattern part.
+        dlg.setOption(QFileDialog::HideNameFilterDetails);
         dlg.setNameFilters(req.nameFilters);
         if (req.filterIndex >= 0 && req.filterIndex < req.nameFilters.size())
             dlg.selectNameFilter(req.nameFilters.at(req.filterIndex));
         if (dlg.exec() != QDialog::Accepted || dlg.selectedFiles().isEmpty())
             return QString();
-        req.filterIndex = int(req.nameFilters.indexOf(dlg.selectedNameFilter()));
+        req.filterIndex = indexOfFilter(req.nameFilters, dlg.selectedNameFilter());
         return dlg.selectedFiles().constFirst();
     }
 
@@ -71,9 +85,13 @@ DialogHost* g_host = nullptr;
 
 } // namespace
 
-DialogHost& dialogs() { return g_host ? *g_host : g_qtHost; }
+DialogHost& dialogs() {
+    return g_host ? *g_host : g_qtHost;
+}
 
-void setDialogHost(DialogHost* host) { g_host = host; }
+void setDialogHost(DialogHost* host) {
+    g_host = host;
+}
 
 int msgBox(QWidget* owner, const QString& text, int flags, const QString& title) {
     return dialogs().messageBox(owner, text, flags, title);
