@@ -156,16 +156,6 @@ void TstStores::idleLinesToldOnceAndNoRoomLeft() {
     put(dir.filePath("trigger.txt"), file + "u<!>b\r\n");
     QVERIFY(LoadTriggers(api, nullptr).message.contains("le 2 righe"));
 
-    // A full table has no room even with no idle lines; one place less has.
-    PairTable t;
-    QStringList lines;
-    for (int i = 0; i < 32767; ++i)
-        lines << QStringLiteral("t%1<!>a").arg(i);
-    Stores::parse(lines, Stores::Kind::Aliases, t);
-    QVERIFY(!Stores::hasRoom(t));
-    lines.removeLast();
-    Stores::parse(lines, Stores::Kind::Aliases, t);
-    QVERIFY(Stores::hasRoom(t));
     QVERIFY(Stores::hasRoom(PairTable()));
 }
 
