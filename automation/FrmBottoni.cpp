@@ -3,6 +3,7 @@
 #include "automation/ButtonConfig.h"
 #include "ui/Artwork.h"
 #include "ui/Dialogs.h"
+#include "ui/TextBoxes.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -65,14 +66,15 @@ FrmBottoni::FrmBottoni(Api& api, ButtonBar& bar, QWidget* parent)
     txtTesto = place(new QLineEdit(area), "txtTesto", 216, 16, 249, 25);
     txtTesto->setMaxLength(kMaxCaption);
     // A longer caption written by hand is shown whole (see lstBottoni_Click);
-    // once the player shortens it the usual limit applies again.
+    // the player may shorten it but never lengthen it again, and once it is
+    // down to the usual limit that limit applies.
     connect(txtTesto, &QLineEdit::textEdited, this, [this](const QString& text) {
-        if (text.size() <= kMaxCaption)
-            txtTesto->setMaxLength(kMaxCaption);
+        txtTesto->setMaxLength(std::max(kMaxCaption, int(text.size())));
     });
     txtTesto->setEnabled(false);
     txtAzione = place(new QPlainTextEdit(area), "txtAzione", 216, 64, 249, 73);
     txtAzione->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    txtAzione->setTabChangesFocus(true);
     txtAzione->setEnabled(false);
     chkAtt = place(new QCheckBox(area), "chkAtt", 232, 144, 13, 13);
     chkAtt->setChecked(true);
@@ -209,7 +211,7 @@ void FrmBottoni::conferma() {
         msgBox(this, QStringLiteral("Non è stato inserito alcun testo"), Msg::Critical, kErrore);
         return;
     }
-    if (txtAzione->toPlainText().isEmpty()) {
+    if (typedText(txtAzione).isEmpty()) {
         msgBox(this, QStringLiteral("Non è stato inserita alcuna azione"), Msg::Critical, kErrore);
         return;
     }
@@ -218,12 +220,15 @@ void FrmBottoni::conferma() {
         msgBox(this, QStringLiteral("Non è stato selezionato il colore"), Msg::Critical, kErrore);
         return;
     }
+    const QString file = QStringLiteral("config.ini");
+    if (!fitsCodePage(txtTesto, file, kErrore) || !fitsCodePage(txtAzione, file, kErrore))
+        return;
     const QString c = colour >= 1 && colour <= int(ButtonColours.size())
                           ? QString::fromUtf8(ButtonColours[size_t(colour - 1)].value)
                           : QString();
     const QString s = chkAtt->isChecked() ? QStringLiteral("Attivo") : QStringLiteral("Disattivo");
     // Each line of the action box is one command.
-    QString a = txtAzione->toPlainText();
+    QString a = typedText(txtAzione);
     a.replace(QLatin1String("\r\n"), QLatin1String("<%>"));
     a.replace(QLatin1Char('\r'), QLatin1String("<%>"));
     a.replace(QLatin1Char('\n'), QLatin1String("<%>"));

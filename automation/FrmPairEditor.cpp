@@ -2,6 +2,8 @@
 
 #include "ui/Artwork.h"
 #include "ui/Dialogs.h"
+#include "ui/FileResultBox.h"
+#include "ui/TextBoxes.h"
 
 #include <QLabel>
 #include <QLineEdit>
@@ -128,7 +130,9 @@ void FrmPairEditor::Form_Load() {
 }
 
 bool FrmPairEditor::load() {
-    if (Stores::load(m_api, m_config.kind, m_list, this))
+    const FileResult result = Stores::load(m_api, m_config.kind, m_list);
+    showFileResult(this, result);
+    if (result)
         return true;
     // The file could not be read: go on with the table in memory as it is.
     PairTable& table = Stores::tableOf(m_api, m_config.kind);
@@ -138,10 +142,12 @@ bool FrmPairEditor::load() {
 }
 
 void FrmPairEditor::saveAndReload() {
-    if (Stores::save(m_api, m_config.kind, this)) {
+    const FileResult result = Stores::save(m_api, m_config.kind);
+    if (result) {
         load();
         return;
     }
+    showFileResult(this, result);
     // Keep the player's change in memory, counted and shown, rather than
     // reading back the old file; the message box has told what happened.
     PairTable& table = Stores::tableOf(m_api, m_config.kind);
@@ -173,6 +179,10 @@ void FrmPairEditor::lblShape_Click(int index) {
         return;
     switch (index) {
     case Nuovo:
+        if (!Stores::hasRoom(Stores::tableOf(m_api, m_config.kind))) {
+            refuseNewEntry();
+            return;
+        }
         setState(State::NewEntry);
         m_txtTesto->setFocus();
         m_txtTesto->clear();
@@ -222,8 +232,19 @@ void FrmPairEditor::doElimina() {
     m_modifyMode = false;
 }
 
+void FrmPairEditor::refuseNewEntry() {
+    // Said before anything is typed: an entry beyond the limit would be saved
+    // but never fire nor show in the list.
+    msgBox(this,
+           QStringLiteral("Il file %1 contiene già %2 voci, il massimo: una voce in più non "
+                          "sarebbe attiva.\nEliminarne una per fare posto.")
+               .arg(Stores::fileName(m_config.kind))
+               .arg(PairTable::kMaxEntries),
+           Msg::Exclamation, QStringLiteral("Attenzione"));
+}
+
 void FrmPairEditor::doConferma() {
-    if (trimSpaces(m_txtAzione->toPlainText()).isEmpty()) {
+    if (trimSpaces(typedText(m_txtAzione)).isEmpty()) {
         msgBox(this, QStringLiteral("non è stato inserito alcuna azione"), Msg::Critical,
                QStringLiteral("Azione mancante"));
         m_txtAzione->setFocus();
@@ -235,7 +256,11 @@ void FrmPairEditor::doConferma() {
         m_txtTesto->setFocus();
         return;
     }
-    const QString action = actionFromBox(m_txtAzione->toPlainText());
+    const QString file = Stores::fileName(m_config.kind);
+    const QString title = QStringLiteral("Carattere non valido");
+    if (!fitsCodePage(m_txtTesto, file, title) || !fitsCodePage(m_txtAzione, file, title))
+        return;
+    const QString action = actionFromBox(typedText(m_txtAzione));
     const QString text = m_txtTesto->text();
     PairTable& table = Stores::tableOf(m_api, m_config.kind);
     if (m_modifyMode) {

@@ -53,6 +53,7 @@ private:
     void Form_Load();
     void listClick();
     void setState(State s);
+    void refuseNewEntry();
     void doConferma();
     void doElimina();
     // Saves the table and reads it back, so that firing and expansion see the

@@ -1,7 +1,6 @@
 #include "automation/Stores.h"
 
 #include "files/TextFile.h"
-#include "ui/Dialogs.h"
 
 #include <QListWidget>
 
@@ -85,56 +84,56 @@ void fillList(const PairTable& table, QListWidget* list) {
     list->setUpdatesEnabled(true);
 }
 
-bool load(Api& api, Kind kind, QListWidget* list, QWidget* owner) {
+FileResult load(Api& api, Kind kind, QListWidget* list) {
     PairTable& table = tableOf(api, kind);
     QStringList lines;
     QString error;
     if (!TextFile::readLines(api.pathOf(fileName(kind)), lines, &error, true)) {
         fillList(table, list);
-        msgBox(owner, error + QStringLiteral(".\nSi continua con i dati già in memoria."),
-               Msg::Critical, QStringLiteral("Errore"));
-        return false;
+        return FileResult::readFailed(error +
+                                      QStringLiteral(".\nSi continua con i dati già in memoria."));
     }
+    const qsizetype idleBefore = table.beyondLimit.size();
     parse(lines, kind, table);
     fillList(table, list);
-    if (!table.beyondLimit.isEmpty())
-        msgBox(owner,
-               QStringLiteral("Il file %1 contiene più di %2 voci: le %3 righe in più restano nel "
-                              "file ma non sono attive.")
-                   .arg(fileName(kind))
-                   .arg(PairTable::kMaxEntries)
-                   .arg(table.beyondLimit.size()),
-               Msg::Exclamation, QStringLiteral("Attenzione"));
-    return true;
+    if (table.beyondLimit.size() <= idleBefore)
+        return FileResult::done();
+    return FileResult::notice(
+        QStringLiteral("Il file %1 contiene più di %2 voci: le %3 righe in più restano nel "
+                       "file ma non sono attive.")
+            .arg(fileName(kind))
+            .arg(PairTable::kMaxEntries)
+            .arg(table.beyondLimit.size()));
 }
 
-bool save(Api& api, Kind kind, QWidget* owner) {
+FileResult save(Api& api, Kind kind) {
     PairTable& table = tableOf(api, kind);
     // Write first, change the table only once the file is safely replaced.
     const QStringList lines = format(table, kind, false);
     QString error;
-    if (!TextFile::writeLines(api.pathOf(fileName(kind)), lines, &error)) {
-        msgBox(owner,
-               error + QStringLiteral(".\nIl file precedente non è stato modificato; le modifiche "
-                                      "restano valide fino alla chiusura del programma."),
-               Msg::Critical, QStringLiteral("Errore"));
-        return false;
-    }
+    if (!TextFile::writeLines(api.pathOf(fileName(kind)), lines, &error))
+        return FileResult::writeFailed(
+            error + QStringLiteral(".\nIl file precedente non è stato modificato; le modifiche "
+                                   "restano valide fino alla chiusura del programma."));
     format(table, kind, true);
-    return true;
+    return FileResult::done();
+}
+
+bool hasRoom(const PairTable& table) {
+    return table.texts.size() - 1 < PairTable::kMaxEntries && table.beyondLimit.isEmpty();
 }
 
 } // namespace Stores
 
-bool LoadTriggers(Api& api, QListWidget* list, QWidget* owner) {
-    return Stores::load(api, Stores::Kind::Triggers, list, owner);
+FileResult LoadTriggers(Api& api, QListWidget* list) {
+    return Stores::load(api, Stores::Kind::Triggers, list);
 }
-bool SaveTriggers(Api& api, QWidget* owner) {
-    return Stores::save(api, Stores::Kind::Triggers, owner);
+FileResult SaveTriggers(Api& api) {
+    return Stores::save(api, Stores::Kind::Triggers);
 }
-bool LoadAliases(Api& api, QListWidget* list, QWidget* owner) {
-    return Stores::load(api, Stores::Kind::Aliases, list, owner);
+FileResult LoadAliases(Api& api, QListWidget* list) {
+    return Stores::load(api, Stores::Kind::Aliases, list);
 }
-bool SaveAliases(Api& api, QWidget* owner) {
-    return Stores::save(api, Stores::Kind::Aliases, owner);
+FileResult SaveAliases(Api& api) {
+    return Stores::save(api, Stores::Kind::Aliases);
 }

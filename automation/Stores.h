@@ -2,15 +2,16 @@
 // The trigger and alias stores: trigger.txt and alias.txt beside the program,
 // one entry a line, "text<!>action". Loading fills a table (entries plus one
 // empty spare element) and the editor's list; saving rewrites the whole file
-// in one atomic step. Failures are told to the player in a message box and
-// leave the table in memory as it was; the result says whether it worked.
+// in one atomic step. Load and save return what happened, with the sentence
+// for the player; the window that asked decides how to show it. A failure
+// leaves the table in memory as it was.
 #include "automation/Api.h"
+#include "files/FileResult.h"
 
 #include <QString>
 #include <QStringList>
 
 class QListWidget;
-class QWidget;
 
 namespace Stores {
 
@@ -33,13 +34,24 @@ QStringList format(PairTable& table, Kind kind, bool storeBack);
 // Shows the table's entries (all but the spare) in list, replacing its items.
 void fillList(const PairTable& table, QListWidget* list);
 
-// Load and save of one store; owner parents the message box of a failure.
-bool load(Api& api, Kind kind, QListWidget* list, QWidget* owner = nullptr);
-bool save(Api& api, Kind kind, QWidget* owner = nullptr);
+// Reads the store's file into its table and shows the entries in list (when
+// given; on a failure it shows the table as it stays). ReadFailed: nothing
+// read. Notice: this load left more lines beyond the limit, idle, than the
+// table had before, so the player has not yet been told about them; a load
+// that finds the same ones again is Done.
+FileResult load(Api& api, Kind kind, QListWidget* list);
+
+// Writes the table to the store's file. WriteFailed: the file and the table
+// are as they were.
+FileResult save(Api& api, Kind kind);
+
+// Whether an entry added now would be active: the table holds fewer entries
+// than it can, and no line of the file is idle beyond them.
+bool hasRoom(const PairTable& table);
 
 } // namespace Stores
 
-bool LoadTriggers(Api& api, QListWidget* list, QWidget* owner = nullptr);
-bool SaveTriggers(Api& api, QWidget* owner = nullptr);
-bool LoadAliases(Api& api, QListWidget* list, QWidget* owner = nullptr);
-bool SaveAliases(Api& api, QWidget* owner = nullptr);
+FileResult LoadTriggers(Api& api, QListWidget* list);
+FileResult SaveTriggers(Api& api);
+FileResult LoadAliases(Api& api, QListWidget* list);
+FileResult SaveAliases(Api& api);

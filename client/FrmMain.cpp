@@ -14,6 +14,7 @@
 #include "ui/Artwork.h"
 #include "ui/Dialogs.h"
 #include "ui/SavedBackground.h"
+#include "ui/FileResultBox.h"
 #include "ui/Twips.h"
 
 #include <QApplication>
@@ -22,6 +23,7 @@
 #include <QDir>
 #include <QFont>
 #include <QScreen>
+#include <utility>
 
 namespace {
 const QString kUnableToConnect = QStringLiteral("Unable to connect to remote host");
@@ -60,7 +62,8 @@ void FrmMain::createControls() {
 
     m_session = new GameSession(*m_display, m_api.TriggerList, this);
     m_log = std::make_unique<SessionLog>(m_api.programFolder);
-    m_session->textPath().setLogHook([this](QStringView piece) { m_log->writePiece(piece); });
+    m_session->textPath().setLogHook(
+        [this](QStringView piece) { tellLogResult(m_log->writePiece(piece)); });
 
     m_combo->setDisplay(&ownText());
     m_combo->setAliases(&m_api.AliasList);
@@ -156,8 +159,8 @@ void FrmMain::Form_Load() {
         m_background = QPixmap::fromImage(saved.image);
         m_surface->setBackground(m_background);
     }
-    LoadTriggers(m_api, nullptr, this);
-    LoadAliases(m_api, nullptr, this);
+    showFileResult(this, LoadTriggers(m_api, nullptr));
+    showFileResult(this, LoadAliases(m_api, nullptr));
     LoadButtons(m_api, m_bar, nullptr);
     m_display->setSelColor(kWhite);
     m_session->textPath().setCurrentColour(SgrColours::kPlainColour);
@@ -233,8 +236,22 @@ void FrmMain::onConnectFailed(const QString& reason) {
 }
 
 void FrmMain::onLogToggled(bool ticked) {
-    m_log->setEnabled(ticked);
+    tellLogResult(m_log->setEnabled(ticked));
     m_combo->setFocus();
+}
+
+void FrmMain::tellLogResult(const FileResult& result) {
+    // Told once per run of failures; the session goes on either way.
+    if (result.ok()) {
+        m_logFailing = false;
+        return;
+    }
+    if (std::exchange(m_logFailing, true))
+        return;
+    // Shown after the current event: a message box inside the socket's data
+    // event would let the next chunk in before this one is finished.
+    QMetaObject::invokeMethod(
+        this, [result] { showFileResult(nullptr, result); }, Qt::QueuedConnection);
 }
 
 void FrmMain::ClearHover() {

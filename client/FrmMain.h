@@ -12,6 +12,7 @@
 #include <functional>
 #include <memory>
 
+struct FileResult;
 class QAction;
 class QCheckBox;
 class QMenu;
@@ -77,6 +78,7 @@ private:
     void setConnectedState(bool connected);
     void onConnectFailed(const QString& reason);
     void onLogToggled(bool ticked);
+    void tellLogResult(const FileResult& result);
     void writeToServer(const QString& text);
 
     void mnuConnetti_Click();
@@ -101,6 +103,7 @@ private:
     QCheckBox* m_chkLog = nullptr;
     GameSession* m_session = nullptr;
     std::unique_ptr<SessionLog> m_log;
+    bool m_logFailing = false; // the player knows the log is failing
     std::unique_ptr<MainButtons> m_buttons;
 
     QAction* mnuConnetti = nullptr;

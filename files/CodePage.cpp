@@ -64,4 +64,32 @@ QByteArray encode(QStringView text) {
     return out;
 }
 
+std::optional<Misfit> firstMisfit(QStringView text) {
+    const char16_t* src = text.utf16();
+    for (qsizetype i = 0, n = text.size(); i < n; ++i) {
+        const char16_t ch = src[i];
+        if (ch < 0x80 || (ch >= 0xA0 && ch <= 0xFF) || byteFor(ch) >= 0)
+            continue;
+        if (QChar::isHighSurrogate(ch) && i + 1 < n && QChar::isLowSurrogate(src[i + 1]))
+            return Misfit{i, 2, QChar::surrogateToUcs4(ch, src[i + 1])};
+        return Misfit{i, 1, ch};
+    }
+    return std::nullopt;
+}
+
+QString misfitMessage(const Misfit& misfit, const QString& fileName) {
+    // A lone surrogate or a control character shows as nothing: the code names it.
+    const bool printable =
+        QChar::isPrint(misfit.codePoint) && !QChar::isSurrogate(misfit.codePoint);
+    const QString shown = printable ? QString::fromUcs4(&misfit.codePoint, 1) : QString();
+    const QString code =
+        QStringLiteral("U+%1").arg(uint(misfit.codePoint), 4, 16, QLatin1Char('0')).toUpper();
+    const QString what = shown.isEmpty()
+                             ? QStringLiteral("Il carattere %1").arg(code)
+                             : QStringLiteral("Il carattere «%1» (%2)").arg(shown, code);
+    return what + QStringLiteral(" non può essere salvato nel file %1, che usa la codifica "
+                                 "Windows-1252 (un byte per carattere)")
+                      .arg(fileName);
+}
+
 } // namespace CodePage

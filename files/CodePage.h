@@ -5,6 +5,7 @@
 #include <QByteArrayView>
 #include <QString>
 #include <QStringView>
+#include <optional>
 
 namespace CodePage {
 // Every byte becomes one character; the five bytes the code page leaves
@@ -13,8 +14,25 @@ namespace CodePage {
 QString decode(QByteArrayView bytes);
 
 // The exact inverse of decode. A character the code page cannot hold becomes
-// one '?' (a surrogate pair counts as one character).
+// one '?' (a surrogate pair counts as one character): right for the wire,
+// never for a file, which checks with firstMisfit first.
 QByteArray encode(QStringView text);
+
+// A character the code page cannot hold: where it starts in the text, how
+// many UTF-16 units it takes (2 for a surrogate pair) and its code point.
+struct Misfit {
+    qsizetype position = 0;
+    qsizetype length = 1;
+    char32_t codePoint = 0;
+};
+
+// The first character of text the code page cannot hold, if any.
+std::optional<Misfit> firstMisfit(QStringView text);
+
+// Tells the player, in Italian, that the character cannot go into the
+// 8-bit file fileName, naming the character and its code. One sentence
+// without its full stop, like the other file errors, so callers can go on.
+QString misfitMessage(const Misfit& misfit, const QString& fileName);
 
 // The byte for one character, or -1 when the code page has none.
 int byteFor(char16_t ch);

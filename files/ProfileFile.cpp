@@ -250,6 +250,9 @@ bool ProfileFile::writeValue(const QString& path, const QString& section, const 
     if (hasLineBreak(section) || hasLineBreak(key) || hasLineBreak(value) ||
         section.contains(QLatin1Char(']')) || key.contains(QLatin1Char('=')))
         return false;
+    if (CodePage::firstMisfit(section) || CodePage::firstMisfit(key) ||
+        CodePage::firstMisfit(value))
+        return false; // the 8-bit file would hold a '?' instead
     const QString keyName = key.trimmed();
     if (keyName.isEmpty() || keyName.startsWith(QLatin1Char(';')) ||
         keyName.startsWith(QLatin1Char('[')))

@@ -18,7 +18,8 @@ QString readValue(const QString& path, const QString& section, const QString& ke
 // leaves the previous file intact. Returns false when nothing was stored: the
 // file exists but cannot be read, the folder or file cannot be written, or a
 // name or the value would break the file's line structure (line breaks, a "]"
-// in the section name, an "=" in the key, an empty key).
+// in the section name, an "=" in the key, an empty key), or holds a character
+// the code page cannot (see CodePage::firstMisfit).
 bool writeValue(const QString& path, const QString& section, const QString& key,
                 const QString& value);
 

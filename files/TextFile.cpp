@@ -29,6 +29,16 @@ bool fail(QString* error, const QString& what, const QString& path, QFileDevice:
     return false;
 }
 
+// An 8-bit file cannot hold every character: refuse rather than write '?'.
+bool refuseMisfit(QString* error, const QString& path, const QString& text) {
+    const std::optional<CodePage::Misfit> misfit = CodePage::firstMisfit(text);
+    if (!misfit)
+        return false;
+    if (error)
+        *error = CodePage::misfitMessage(*misfit, QFileInfo(path).fileName());
+    return true;
+}
+
 } // namespace
 
 namespace TextFile {
@@ -71,6 +81,8 @@ bool readLines(const QString& path, QStringList& lines, QString* error, bool cre
 }
 
 bool writeAll(const QString& path, const QString& text, QString* error) {
+    if (refuseMisfit(error, path, text))
+        return false;
     QSaveFile f(path);
     if (!f.open(QIODevice::WriteOnly))
         return fail(error, QStringLiteral("Impossibile scrivere il file"), path, f.error());
@@ -99,6 +111,8 @@ bool writeLines(const QString& path, const QStringList& lines, QString* error) {
 }
 
 bool append(const QString& path, const QString& text, QString* error) {
+    if (refuseMisfit(error, path, text))
+        return false;
     QFile f(path);
     if (!f.open(QIODevice::WriteOnly | QIODevice::Append))
         return fail(error, QStringLiteral("Impossibile aprire il file"), path, f.error());

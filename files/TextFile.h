@@ -2,7 +2,8 @@
 // Plain 8-bit text files in the game's code page, lines ended by CR LF.
 // Every operation opens and closes the file around itself and reports
 // failure to the caller (false plus a message in Italian); nothing here
-// talks to the player.
+// talks to the player. Writes refuse, whole, text with a character the code
+// page cannot hold, and the message names it.
 #include <QString>
 #include <QStringList>
 

@@ -1,10 +1,11 @@
 #include "notes/FrmNota.h"
 
 #include "notes/NoteFile.h"
-#include "ui/DisplaySink.h"
 #include "ui/Artwork.h"
 #include "ui/Dialogs.h"
+#include "ui/DisplaySink.h"
 #include "ui/FileDialogs.h"
+#include "ui/TextBoxes.h"
 
 #include <QEvent>
 #include <QFileInfo>
@@ -201,7 +202,7 @@ bool FrmNota::checkFields() {
         missing = "Non e' stato inserito nessun destinatario";
     else if (m_sogg->text().isEmpty())
         missing = "Non e' stato inserito nessun soggetto";
-    else if (m_nota->toPlainText().isEmpty())
+    else if (typedText(m_nota).isEmpty())
         missing = "Non e' stato scritto nulla nella nota";
     if (!missing)
         return true;
@@ -255,7 +256,7 @@ void FrmNota::sphCol_Click(int index) {
 }
 
 void FrmNota::SendNote() {
-    const NoteFile::Note note{m_dest->text(), m_sogg->text(), m_nota->toPlainText()};
+    const NoteFile::Note note{m_dest->text(), m_sogg->text(), typedText(m_nota)};
     for (const QString& line : NoteFile::commands(note)) {
         m_display.setSelColor(kEchoColour);
         m_display.insertText(line);
@@ -292,6 +293,11 @@ void FrmNota::openNote() {
 void FrmNota::saveNote() {
     if (!checkFields())
         return;
+    // Refused before a name is asked for: the file is 8-bit, posting is not.
+    const QString file = QStringLiteral(".not");
+    if (!fitsCodePage(m_dest, file, kErrore) || !fitsCodePage(m_sogg, file, kErrore) ||
+        !fitsCodePage(m_nota, file, kErrore))
+        return;
     QString path =
         ShowSaveDialog(this, kNoteFilter, QStringLiteral("Salva Nota"), DialogFlags::Explorer);
     if (path.isEmpty())
@@ -304,7 +310,7 @@ void FrmNota::saveNote() {
                Msg::YesNo | Msg::Critical, QStringLiteral("Salva Nota")) != Msg::Yes)
         return;
     QString error;
-    if (!NoteFile::save(full, {m_dest->text(), m_sogg->text(), m_nota->toPlainText()}, &error)) {
+    if (!NoteFile::save(full, {m_dest->text(), m_sogg->text(), typedText(m_nota)}, &error)) {
         msgBox(this, error, Msg::OkOnly | Msg::Critical, kErrore);
         return;
     }

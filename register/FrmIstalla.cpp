@@ -3,6 +3,7 @@
 #include "ProcessStart.h"
 
 #include <QFontMetrics>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QPushButton>
 
@@ -78,4 +79,12 @@ void FrmIstalla::Command1_Click() {
 
 void FrmIstalla::Command2_Click() {
     close();
+}
+
+void FrmIstalla::keyPressEvent(QKeyEvent* event) {
+    if (event->matches(QKeySequence::Cancel)) {
+        event->accept();
+        return;
+    }
+    QDialog::keyPressEvent(event);
 }

@@ -20,6 +20,10 @@ public:
     void Command1_Click();
     void Command2_Click();
 
+protected:
+    // Escape does not close the window: only ESCI and the close box do.
+    void keyPressEvent(QKeyEvent* event) override;
+
 private:
     QString m_folder;
     QLabel* m_stato = nullptr;

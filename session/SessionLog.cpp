@@ -1,12 +1,9 @@
 #include "session/SessionLog.h"
 
 #include "files/CodePage.h"
-#include "ui/Dialogs.h"
 
-#include <QCoreApplication>
 #include <QDir>
 #include <QFile>
-#include <QMetaObject>
 
 SessionLog::SessionLog(QString programFolder)
     : m_folder(std::move(programFolder)), m_clock([] { return QDateTime::currentDateTime(); }) {}
@@ -31,39 +28,29 @@ QString SessionLog::endBanner() {
     return QStringLiteral("\r\n********************[ fine log ]********************\r\n\r\n");
 }
 
-void SessionLog::setEnabled(bool ticked) {
+FileResult SessionLog::setEnabled(bool ticked) {
     m_enabled = ticked;
     const QDateTime now = m_clock();
-    append(ticked ? startBanner(now) : endBanner(), now);
+    return append(ticked ? startBanner(now) : endBanner(), now);
 }
 
-void SessionLog::writePiece(QStringView piece) {
-    if (m_enabled && !piece.isEmpty())
-        append(piece, m_clock());
+FileResult SessionLog::writePiece(QStringView piece) {
+    if (!m_enabled || piece.isEmpty())
+        return FileResult::done();
+    return append(piece, m_clock());
 }
 
-void SessionLog::append(QStringView text, const QDateTime& now) {
+FileResult SessionLog::append(QStringView text, const QDateTime& now) {
     const QString path = pathFor(now);
     QFile file(path);
+    // A record of what came, not a file the player edits: a character the
+    // code page lacks is written as '?' rather than the piece being lost.
     const QByteArray bytes = CodePage::encode(text);
     const bool ok = file.open(QIODevice::WriteOnly | QIODevice::Append) &&
                     file.write(bytes) == bytes.size() && file.flush();
     file.close();
-    if (ok) {
-        m_failing = false;
-        return;
-    }
-    if (m_failing)
-        return; // told already; the session goes on
-    m_failing = true;
-    // Shown after the current event: a message box inside the socket's data
-    // event would let the next chunk in before this one is finished.
-    const QString message =
-        QStringLiteral("Impossibile scrivere nel file di log ") + QDir::toNativeSeparators(path);
-    if (!QCoreApplication::instance())
-        return;
-    QMetaObject::invokeMethod(
-        QCoreApplication::instance(),
-        [message] { msgBox(nullptr, message, Msg::Critical, QStringLiteral("Errore")); },
-        Qt::QueuedConnection);
+    if (ok)
+        return FileResult::done();
+    return FileResult::writeFailed(QStringLiteral("Impossibile scrivere nel file di log ") +
+                                   QDir::toNativeSeparators(path));
 }

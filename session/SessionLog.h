@@ -1,6 +1,10 @@
 #pragma once
 // The player's record of the game's output: one file per day in the Log
 // folder, opened, appended to and closed for every banner and every piece.
+// Every write returns what became of it; the window decides what the player
+// is told, and when.
+#include "files/FileResult.h"
+
 #include <QDateTime>
 #include <QString>
 #include <functional>
@@ -15,12 +19,13 @@ public:
 
     // The log switch: writes the start banner when ticked, the end banner
     // when unticked. The switch changes even when the file cannot be written.
-    void setEnabled(bool ticked);
+    FileResult setEnabled(bool ticked);
     bool isEnabled() const { return m_enabled; }
 
-    // Appends one piece of server text, as written into the display.
-    void writePiece(QStringView piece);
-    void writePiece(const QString& piece) { writePiece(QStringView(piece)); }
+    // Appends one piece of server text, as written into the display. Done
+    // when the switch is off.
+    FileResult writePiece(QStringView piece);
+    FileResult writePiece(const QString& piece) { return writePiece(QStringView(piece)); }
 
     // The file a write made now would go to.
     QString currentPath() const;
@@ -29,11 +34,10 @@ public:
     static QString endBanner();
 
 private:
-    void append(QStringView text, const QDateTime& now);
+    FileResult append(QStringView text, const QDateTime& now);
     QString pathFor(const QDateTime& now) const;
 
     QString m_folder;
     std::function<QDateTime()> m_clock;
     bool m_enabled = false;
-    bool m_failing = false; // the player has been told about the current failures
 };

@@ -9,6 +9,18 @@
 
 namespace {
 
+// The dialog that hides the pattern part names the chosen filter by its
+// description alone: find it by either.
+int indexOfFilter(const QStringList& filters, const QString& chosen) {
+    for (int i = 0; i < int(filters.size()); ++i) {
+        const QString& f = filters.at(i);
+        const qsizetype open = f.lastIndexOf(QLatin1String(" ("));
+        if (f == chosen || (open >= 0 && f.left(open).simplified() == chosen))
+            return i;
+    }
+    return -1;
+}
+
 void setIcon(QMessageBox& box, int flags) {
     switch (flags & 0x70) {
     case Msg::Critical:
@@ -76,12 +88,15 @@ public:
         dlg.setFileMode(req.kind == FileDialogRequest::Open && req.mustExist
                             ? QFileDialog::ExistingFile
                             : QFileDialog::AnyFile);
+        // The caller's description already names its patterns: shown once,
+        // as given, while the dialog filters by the pattern part.
+        dlg.setOption(QFileDialog::HideNameFilterDetails);
         dlg.setNameFilters(req.nameFilters);
         if (req.filterIndex >= 0 && req.filterIndex < req.nameFilters.size())
             dlg.selectNameFilter(req.nameFilters.at(req.filterIndex));
         if (dlg.exec() != QDialog::Accepted || dlg.selectedFiles().isEmpty())
             return QString();
-        req.filterIndex = int(req.nameFilters.indexOf(dlg.selectedNameFilter()));
+        req.filterIndex = indexOfFilter(req.nameFilters, dlg.selectedNameFilter());
         return dlg.selectedFiles().constFirst();
     }
 

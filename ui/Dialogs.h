@@ -26,9 +26,11 @@ struct FileDialogRequest {
     Kind kind = Open;
     QWidget* owner = nullptr;
     QString title;
-    QStringList nameFilters; // Qt name filters, e.g. "Varendor Nota(*.not) (*.not)"
-    int filterIndex = 0;     // in: filter offered first; out: the one chosen
-    bool mustExist = false;  // open dialogs refuse names of missing files
+    // Qt name filters, e.g. "Varendor Nota(*.not) (*.not)"; the dialog shows
+    // each as its description alone ("Varendor Nota(*.not)").
+    QStringList nameFilters;
+    int filterIndex = 0;    // in: filter offered first; out: the one chosen
+    bool mustExist = false; // open dialogs refuse names of missing files
 };
 
 class DialogHost {

@@ -25,5 +25,6 @@ QString TrimAtNull(const QString& s);
 
 // The Qt name filters for a NUL-separated filter list: "Desc(*.x)" NUL "*.x"
 // becomes "Desc(*.x) (*.x)"; several patterns split by ';' become one list.
-// A description without its pattern is dropped.
+// A description without its pattern is dropped. The dialogs show the
+// description alone, as the caller wrote it.
 QStringList nameFiltersFrom(const QString& filter);

@@ -1,6 +1,7 @@
-#include "support/ReadOnlyFolder.h"
 #include "automation/ButtonConfig.h"
 #include "automation/FrmBottoni.h"
+#include "support/Paste.h"
+#include "support/ReadOnlyFolder.h"
 #include "support/ScriptedDialogs.h"
 
 #include <QCheckBox>
@@ -279,12 +280,55 @@ private slots:
         QTest::keyClicks(e.testo(), "!"); // no room to grow
         e.click(FrmBottoni::Conferma);
         QCOMPARE(ReadConfigValue(api, "BOTTONE 7", "CAPTION"), QString("Un titolo scritto a mano"));
+        // Shortened by one, it cannot be typed back to the hand-written length.
+        e.clickLine(6);
+        e.click(FrmBottoni::Modifica);
+        QTest::keyClick(e.testo(), Qt::Key_End);
+        QTest::keyClick(e.testo(), Qt::Key_Backspace);
+        QTest::keyClicks(e.testo(), "o!");
+        QCOMPARE(e.testo()->text(), QString("Un titolo scritto a man"));
         // Shortened by the player, the box takes 12 characters again.
         e.clickLine(6);
         e.click(FrmBottoni::Modifica);
         e.type("Breve", {"x"});
         QTest::keyClicks(e.testo(), " ma non troppo");
         QCOMPARE(e.testo()->text(), QString("Breve ma non"));
+    }
+
+    void actionBoxTabsOnAndKeepsEveryCharacter() {
+        ScriptedDialogs dlg;
+        Api api(m_dir.path());
+        ButtonBar bar;
+        Editor e(api, bar);
+        e.clickLine(0);
+        e.click(FrmBottoni::Modifica);
+        e.type("Guarda", {"guarda"});
+        e.colore()->setCurrentIndex(1);
+        // Tab leaves the action box, as in the other editors.
+        e.azione()->setFocus();
+        QTest::keyClick(e.azione(), Qt::Key_Tab);
+        QVERIFY(!e.azione()->hasFocus());
+        QTest::keyClicks(e.azione(), QString("\u00A0nord"));
+
+        // A character config.ini cannot hold is refused, and left where it is.
+        paste(e.testo(), QStringLiteral("→"));
+        e.click(FrmBottoni::Conferma);
+        QCOMPARE(dlg.messages.size(), 1);
+        QCOMPARE(dlg.lastText(),
+                 QStringLiteral("Il carattere «→» (U+2192) non può essere salvato nel file "
+                                "config.ini, che usa la codifica Windows-1252 (un byte per "
+                                "carattere).\nToglierlo o sostituirlo, poi riprovare."));
+        QCOMPARE(dlg.messages.last().title, QString("Errore"));
+        QCOMPARE(dlg.messages.last().flags, 16);
+        QCOMPARE(e.testo()->selectedText(), QStringLiteral("→"));
+        QCOMPARE(e.active(), QString("00111"));
+        QVERIFY(!QFile::exists(path()));
+
+        QTest::keyClick(e.testo(), Qt::Key_Backspace);
+        e.click(FrmBottoni::Conferma);
+        QCOMPARE(dlg.messages.size(), 1);
+        QCOMPARE(bytes(), QByteArray("[BOTTONE 1]\r\nCAPTION=Guarda\r\nAZIONE=guarda\xA0nord\r\n"
+                                     "COLORE=&H80C0FF\r\nSTATO=Attivo\r\n"));
     }
 
     void noSelectedLineWritesNoBarButton() {

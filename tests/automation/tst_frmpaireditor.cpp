@@ -2,6 +2,7 @@
 // the drawn buttons' labels and on the list, typing, answers to message
 // boxes; every change checked in the table, the list and the file.
 #include "automation/FrmPairEditor.h"
+#include "support/Paste.h"
 #include "support/ScriptedDialogs.h"
 #include "support/TestFiles.h"
 
@@ -103,6 +104,9 @@ private slots:
     void inactiveButtonsDoNothingAndDoNotRepaint();
     void annullaReadsBackTheFile();
     void readOnlyFolderKeepsThePlayersChange();
+    void unreadableFileIsToldAndTheTableKept();
+    void fullStoreRefusesNewEntriesAndTellsIdleLinesOnce();
+    void everyCharacterIsKeptOrRefused();
     void aliasEditorDifferences();
     void esciClosesAndDropsTheOutline();
 };
@@ -340,6 +344,106 @@ void TstFrmPairEditor::readOnlyFolderKeepsThePlayersChange() {
     b.press(Elimina);
     QCOMPARE(get(b.path()), QByteArray("B<!>b<%>\r\nN<!>n<%>\r\nM<!>m<%>\r\n"));
     QCOMPARE(b.dialogs.messages.size(), 3); // two failures, one question
+}
+
+void TstFrmPairEditor::unreadableFileIsToldAndTheTableKept() {
+    Bench b(Stores::Kind::Aliases, "k<!>kill\r\nn<!>nord\r\n");
+    QVERIFY(QDir().rename(b.folder, b.folder + ".via"));
+    put(b.folder, "not a folder");
+    b.press(Nuovo);
+    b.press(Annulla); // reads the file back
+    QCOMPARE(b.dialogs.messages.size(), 1);
+    QVERIFY(b.dialogs.lastText().contains("alias.txt"));
+    QCOMPARE(b.dialogs.messages[0].flags, int(Msg::Critical));
+    QCOMPARE(b.dialogs.messages[0].title, QStringLiteral("Errore"));
+    QCOMPARE(b.api->AliasCount(), 2);
+    QCOMPARE(b.items(), (QStringList{"k", "n"}));
+}
+
+void TstFrmPairEditor::fullStoreRefusesNewEntriesAndTellsIdleLinesOnce() {
+    QByteArray file;
+    for (int i = 0; i < 32768; ++i)
+        file += "t" + QByteArray::number(i) + "<!>a<%>\r\n";
+    Bench b(Stores::Kind::Triggers, file);
+    // The line beyond the limit is told once, at the open...
+    QCOMPARE(b.dialogs.messages.size(), 1);
+    QVERIFY(b.dialogs.lastText().contains("trigger.txt contiene più di 32767 voci"));
+    QCOMPARE(b.dialogs.messages[0].flags, int(Msg::Exclamation));
+    QCOMPARE(b.dialogs.messages[0].title, QStringLiteral("Attenzione"));
+    // ...and not again when Annulla reads the file back.
+    b.clickEntry(1);
+    b.press(Modifica);
+    b.press(Annulla);
+    QCOMPARE(b.dialogs.messages.size(), 1);
+
+    // No room: Nuovo is refused before anything is typed.
+    const QString full = QStringLiteral("Il file trigger.txt contiene già 32767 voci, il massimo: "
+                                        "una voce in più non sarebbe attiva.\nEliminarne una per "
+                                        "fare posto.");
+    b.press(Nuovo);
+    QCOMPARE(b.dialogs.messages.size(), 2);
+    QCOMPARE(b.dialogs.lastText(), full);
+    QCOMPARE(b.dialogs.messages[1].flags, int(Msg::Exclamation));
+    QCOMPARE(b.w->state(), FrmPairEditor::State::Browsing);
+    QCOMPARE(b.active(), kBrowsing);
+    QVERIFY(!b.testo()->isEnabled());
+
+    // Deleting one lets the idle line in, silently; the store is still full.
+    b.clickEntry(0);
+    b.press(Elimina);
+    QCOMPARE(b.dialogs.messages.size(), 3); // the question
+    QCOMPARE(b.items().last(), QStringLiteral("t32767"));
+    b.press(Nuovo);
+    QCOMPARE(b.dialogs.lastText(), full);
+
+    // With a place free the new entry is saved, listed and active.
+    b.clickEntry(0);
+    b.press(Elimina);
+    b.press(Nuovo);
+    b.type("drago", {"fuggi"});
+    b.press(Conferma);
+    QCOMPARE(b.dialogs.messages.size(), 5);
+    QCOMPARE(b.items().last(), QStringLiteral("drago"));
+    QCOMPARE(b.api->TriggerList.walkEnd(), 32767);
+    QCOMPARE(b.api->TriggerList.texts.at(32766), QStringLiteral("drago"));
+    QVERIFY(get(b.path()).endsWith("t32767<!>a<%>\r\ndrago<!>fuggi<%>\r\n"));
+}
+
+void TstFrmPairEditor::everyCharacterIsKeptOrRefused() {
+    Bench b(Stores::Kind::Triggers, "A<!>a<%>\r\n");
+    b.press(Nuovo);
+    b.type(QStringLiteral("vento "), {QStringLiteral("guarda\u00A0nord")});
+    paste(b.testo(), QStringLiteral("ł"));
+    b.press(Conferma);
+    QCOMPARE(b.dialogs.messages.size(), 1);
+    QCOMPARE(b.dialogs.lastText(),
+             QStringLiteral("Il carattere «ł» (U+0142) non può essere salvato nel file "
+                            "trigger.txt, che usa la codifica Windows-1252 (un byte per "
+                            "carattere).\nToglierlo o sostituirlo, poi riprovare."));
+    QCOMPARE(b.dialogs.messages[0].title, QStringLiteral("Carattere non valido"));
+    QCOMPARE(b.dialogs.messages[0].flags, int(Msg::Critical));
+    // Nothing is saved; what was typed stays, with the character selected.
+    QCOMPARE(b.w->state(), FrmPairEditor::State::NewEntry);
+    QCOMPARE(b.testo()->text(), QStringLiteral("vento ł"));
+    QCOMPARE(b.testo()->selectedText(), QStringLiteral("ł"));
+    QCOMPARE(get(b.path()), QByteArray("A<!>a<%>\r\n"));
+    QCOMPARE(b.api->TriggerCount(), 1);
+
+    // One beyond 16 bits, on the action's second line.
+    QTest::keyClick(b.testo(), Qt::Key_Backspace);
+    QTest::keyClick(b.azione(), Qt::Key_Return);
+    paste(b.azione(), QStringLiteral("di \U0001F600"));
+    b.press(Conferma);
+    QCOMPARE(b.dialogs.messages.size(), 2);
+    QVERIFY(b.dialogs.lastText().contains(QStringLiteral("«\U0001F600» (U+1F600)")));
+    QCOMPARE(b.azione()->textCursor().selectedText(), QStringLiteral("\U0001F600"));
+
+    // Taken out, the entry is saved with its no-break space as the byte A0.
+    QTest::keyClick(b.azione(), Qt::Key_Backspace);
+    b.press(Conferma);
+    QCOMPARE(b.dialogs.messages.size(), 2);
+    QCOMPARE(get(b.path()), QByteArray("A<!>a<%>\r\nvento <!>guarda\xA0nord<%>di <%>\r\n"));
+    QCOMPARE(b.api->TriggerList.actions.at(1), QStringLiteral("guarda\u00A0nord<%>di <%>"));
 }
 
 void TstFrmPairEditor::aliasEditorDifferences() {

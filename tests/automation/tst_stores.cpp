@@ -33,6 +33,7 @@ private slots:
     void skipsMalformedLinesAndGoesOn();
     void aliasKeepsLinesTriggerSkips();
     void countStopsAt32767();
+    void idleLinesToldOnceAndNoRoomLeft();
     void triggerSaveAppendsAndCollapsesOnce();
     void aliasSaveWritesUnchanged();
     void emptyFileClearsStaleEntries();
@@ -135,6 +136,29 @@ void TstStores::countStopsAt32767() {
     QCOMPARE(t.texts.first(), QStringLiteral("t0"));
 }
 
+void TstStores::idleLinesToldOnceAndNoRoomLeft() {
+    QTemporaryDir dir;
+    QByteArray file;
+    for (int i = 0; i < 32768; ++i)
+        file += "t" + QByteArray::number(i) + "<!>a\r\n";
+    put(dir.filePath("trigger.txt"), file);
+    Api api(dir.path());
+    const FileResult first = LoadTriggers(api, nullptr);
+    QCOMPARE(first.kind, FileResult::Kind::Notice);
+    QVERIFY(first);
+    QCOMPARE(first.message, QStringLiteral("Il file trigger.txt contiene più di 32767 voci: le 1 "
+                                           "righe in più restano nel file ma non sono attive."));
+    QVERIFY(!Stores::hasRoom(api.TriggerList));
+    // The same idle lines again (a save and the read after it): nothing new.
+    QCOMPARE(SaveTriggers(api).kind, FileResult::Kind::Done);
+    QCOMPARE(LoadTriggers(api, nullptr).kind, FileResult::Kind::Done);
+    // More of them: the player hears of it again.
+    put(dir.filePath("trigger.txt"), file + "u<!>b\r\n");
+    QVERIFY(LoadTriggers(api, nullptr).message.contains("le 2 righe"));
+
+    QVERIFY(Stores::hasRoom(PairTable()));
+}
+
 void TstStores::triggerSaveAppendsAndCollapsesOnce() {
     QTemporaryDir dir;
     Api api(dir.path());
@@ -199,17 +223,18 @@ void TstStores::failedSaveReportsAndKeepsTable() {
 
     breakFolder(folder);
     ScriptedDialogs dialogs;
-    QVERIFY(!SaveTriggers(api));
-    QCOMPARE(dialogs.messages.size(), 1);
-    QVERIFY(dialogs.lastText().contains("trigger.txt"));
-    QVERIFY(dialogs.lastText().contains(QStringLiteral("Impossibile scrivere")));
-    QCOMPARE(dialogs.messages.first().flags, int(Msg::Critical));
+    const FileResult saved = SaveTriggers(api);
+    QVERIFY(!saved);
+    QCOMPARE(saved.kind, FileResult::Kind::WriteFailed);
+    QVERIFY(saved.message.contains("trigger.txt"));
+    QVERIFY(saved.message.contains(QStringLiteral("Impossibile scrivere")));
+    // The window that asked tells the player; the store shows nothing.
+    QVERIFY(dialogs.messages.isEmpty());
     // Nothing half-done: the action was not turned into "X<%>".
     QCOMPARE(api.TriggerList.actions.first(), QStringLiteral("X"));
     QCOMPARE(api.TriggerCount(), 1);
     QCOMPARE(get(folder + ".via/trigger.txt"), QByteArray("A<!>X\r\n"));
-    QVERIFY(!SaveAliases(api));
-    QCOMPARE(dialogs.messages.size(), 2);
+    QCOMPARE(SaveAliases(api).kind, FileResult::Kind::WriteFailed);
 }
 
 void TstStores::failedLoadReportsAndKeepsTable() {
@@ -224,9 +249,11 @@ void TstStores::failedLoadReportsAndKeepsTable() {
     breakFolder(folder);
     ScriptedDialogs dialogs;
     list.addItem("da togliere");
-    QVERIFY(!LoadAliases(api, &list));
-    QCOMPARE(dialogs.messages.size(), 1);
-    QVERIFY(dialogs.lastText().contains("alias.txt"));
+    const FileResult loaded = LoadAliases(api, &list);
+    QCOMPARE(loaded.kind, FileResult::Kind::ReadFailed);
+    QVERIFY(loaded.message.contains("alias.txt"));
+    QVERIFY(loaded.message.endsWith(QStringLiteral("Si continua con i dati già in memoria.")));
+    QVERIFY(dialogs.messages.isEmpty());
     QCOMPARE(api.AliasCount(), 2);
     QCOMPARE(api.AliasList.texts, (QStringList{"k", "n", ""}));
     QCOMPARE(items(list), (QStringList{"k", "n"}));

@@ -8,6 +8,7 @@
 
 #include <QAction>
 #include <QCheckBox>
+#include <QDate>
 #include <QDialog>
 #include <QFile>
 #include <QImage>
@@ -415,6 +416,47 @@ private slots:
         const QByteArray text = f.readAll();
         QVERIFY(text.contains("[ inizio log ]"));
         QVERIFY(text.contains("[ fine log ]"));
+    }
+
+    // The log cannot be written: the window tells the player once per run of
+    // failures, after the event that failed, and the session goes on.
+    void unwritableLogToldOncePerStreak() {
+        ScriptedServer server;
+        Client c(server.port());
+        c.load();
+        c.action("mnuConnetti")->trigger();
+        QVERIFY(server.waitForClient());
+        auto receive = [&](const QByteArray& line) {
+            server.send(line + "\r\n");
+            QVERIFY(QTest::qWaitFor([&] { return c.shown().contains(QString(line)); }));
+        };
+        QVERIFY(QDir(c.dir.filePath("Log")).removeRecursively()); // nowhere to write
+        auto& dialogs = c.dialogs;
+        c.window->logSwitch()->click();
+        // Told after the event that failed, not in the middle of it.
+        QCOMPARE(dialogs.messages.size(), 0);
+        QTRY_COMPARE(dialogs.messages.size(), 1);
+        QCOMPARE(dialogs.lastText(), "Impossibile scrivere nel file di log " +
+                                         QDir::toNativeSeparators(
+                                             c.dir.filePath("Log/") +
+                                             QDate::currentDate().toString("dd-MM-yyyy") + ".txt"));
+        QCOMPARE(dialogs.messages.last().flags, int(Msg::Critical));
+        QCOMPARE(dialogs.messages.last().title, QString("Errore"));
+        receive("a");
+        receive("b");
+        c.window->logSwitch()->click(); // the switch still works
+        QVERIFY(!c.window->logSwitch()->isChecked());
+
+        QVERIFY(QDir(c.dir.path()).mkpath("Log"));
+        c.window->logSwitch()->click();
+        receive("c");
+        QVERIFY(QDir(c.dir.filePath("Log")).removeRecursively()); // a new streak
+        receive("d");
+        receive("e");
+        QTRY_COMPARE(dialogs.messages.size(), 2);
+        QCoreApplication::processEvents();
+        QCOMPARE(dialogs.messages.size(), 2);
+        c.action("mnuDisconnetti")->trigger();
     }
 };
 

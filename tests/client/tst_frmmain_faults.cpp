@@ -1,12 +1,12 @@
 #include "automation/FrmBottoni.h"
 #include "automation/FrmPairEditor.h"
-#include "support/ReadOnlyFolder.h"
 #include "automation/Stores.h"
+#include "client/FrmMain.h"
 #include "commands/CommandInput.h"
 #include "notes/FrmNota.h"
 #include "session/Connection.h"
-#include "client/FrmMain.h"
 #include "session/GameDisplay.h"
+#include "support/ReadOnlyFolder.h"
 #include "support/ScriptedDialogs.h"
 #include "support/ScriptedServer.h"
 
@@ -332,6 +332,7 @@ private slots:
         c.open("mnuTrigger", [&](QDialog* d) {
             QCOMPARE(d->findChild<QListWidget*>("lstTrigger")->count(), 32767);
         });
+        QCOMPARE(c.dialogs.messages.size(), 2); // the editor does not tell it again
         // Saving keeps every line of the file, also those beyond the limit.
         QVERIFY(SaveTriggers(c.window->api()));
         QVERIFY(SaveAliases(c.window->api()));

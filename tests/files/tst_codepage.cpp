@@ -53,6 +53,36 @@ private slots:
         QCOMPARE(CodePage::encode(QStringView(u"\xD800x")), QByteArray("?x"));
         QVERIFY(CodePage::encode(u"").isEmpty());
     }
+
+    void misfitsAreFoundAndNamed() {
+        // Everything a byte stands for fits, the undefined five and A0 included.
+        QByteArray all(256, Qt::Uninitialized);
+        for (int i = 0; i < 256; ++i)
+            all[i] = char(i);
+        QVERIFY(!CodePage::firstMisfit(CodePage::decode(all)));
+        QVERIFY(!CodePage::firstMisfit(u""));
+
+        auto misfit = CodePage::firstMisfit(u"città → ł");
+        QVERIFY(misfit);
+        QCOMPARE(misfit->position, 6);
+        QCOMPARE(misfit->length, 1);
+        QCOMPARE(misfit->codePoint, char32_t(0x2192));
+        QCOMPARE(CodePage::misfitMessage(*misfit, "trigger.txt"),
+                 QStringLiteral("Il carattere «→» (U+2192) non può essere salvato nel file "
+                                "trigger.txt, che usa la codifica Windows-1252 (un byte per "
+                                "carattere)"));
+        // A control that the code page turned into a typographic character.
+        QCOMPARE(CodePage::firstMisfit(u"ab\u0080")->position, 2);
+        // A character beyond 16 bits is one, named by its code point.
+        misfit = CodePage::firstMisfit(u"x\U0001F600");
+        QCOMPARE(misfit->position, 1);
+        QCOMPARE(misfit->length, 2);
+        QVERIFY(CodePage::misfitMessage(*misfit, "f").contains(QStringLiteral("U+1F600")));
+        // A lone surrogate has no face: only its code is shown.
+        misfit = CodePage::firstMisfit(QStringView(u"\xDC00"));
+        QCOMPARE(misfit->codePoint, char32_t(0xDC00));
+        QVERIFY(CodePage::misfitMessage(*misfit, "f").startsWith("Il carattere U+DC00 non"));
+    }
 };
 
 QTEST_MAIN(TstCodePage)

@@ -1,5 +1,5 @@
-#include "support/ReadOnlyFolder.h"
 #include "files/ProfileFile.h"
+#include "support/ReadOnlyFolder.h"
 #include "support/TestFiles.h"
 
 #include <QFile>
@@ -125,6 +125,9 @@ private slots:
         QVERIFY(!writeValue(m_path, "S", "k=", "1"));
         QVERIFY(!writeValue(m_path, "S", "  ", "1"));
         QVERIFY(!writeValue(m_path, "S", "[k", "1"));
+        // A character the 8-bit file cannot hold would be stored as '?'.
+        QVERIFY(!writeValue(m_path, "S", "k", QStringLiteral("nord→sud")));
+        QVERIFY(!writeValue(m_path, QStringLiteral("Ł"), "k", "1"));
         QCOMPARE(bytes(), QByteArray("[S]\r\nk=1\r\n"));
     }
 

@@ -109,6 +109,15 @@ void TstTextFile::appendsAndReportsFailures() {
     QVERIFY(!TextFile::append(dir.filePath("manca/log.txt"), "x", &error));
     QVERIFY(!error.isEmpty());
     QVERIFY(!TextFile::writeAll(dir.filePath("manca/y.txt"), "x", &error));
+
+    // Text the code page cannot hold is refused whole, never written as '?'.
+    const QString store = dir.filePath("alias.txt");
+    put(store, "a<!>b\r\n");
+    QVERIFY(!TextFile::writeAll(store, QStringLiteral("a<!>\u00A0ok\r\nb<!>\u0142\r\n"), &error));
+    QVERIFY(error.contains(QStringLiteral("«ł» (U+0142)")) && error.contains("alias.txt"));
+    QCOMPARE(get(store), QByteArray("a<!>b\r\n"));
+    QVERIFY(!TextFile::append(p, QStringLiteral("\U0001F600"), &error));
+    QCOMPARE(get(p), QByteArray("uno\xe8\r\n"));
 }
 
 QTEST_MAIN(TstTextFile)

@@ -2,6 +2,7 @@
 #include "notes/FrmNota.h"
 #include "session/GameDisplay.h"
 #include "session/GameSession.h"
+#include "support/Paste.h"
 #include "support/ScriptedDialogs.h"
 #include "support/ScriptedServer.h"
 #include "ui/DisplaySink.h"
@@ -335,6 +336,40 @@ private slots:
             QCOMPARE(states(), QString("100110"));
             QVERIFY(!dest()->isEnabled());
         }
+    }
+
+    // The file is 8-bit, the game need not be: a character the code page
+    // lacks stops Salva, not Invia; a no-break space survives both.
+    void everyCharacterPostedAndSavedOrRefused() {
+        QTemporaryDir dir;
+        click(FrmNota::Nuovo);
+        dest()->setText("TUTTI");
+        sogg()->setText("prova");
+        QTest::keyClicks(nota(), QString("a\u00A0b"));
+        QTest::keyClick(nota(), Qt::Key_Return);
+        paste(nota(), QStringLiteral("→ ok"));
+        click(FrmNota::Salva);
+        QCOMPARE(dlg->messages.size(), 1);
+        QVERIFY(dlg->lastText().startsWith(QStringLiteral("Il carattere «→» (U+2192)")));
+        QVERIFY(dlg->lastText().contains(QStringLiteral("nel file .not")));
+        QCOMPARE(dlg->messages[0].title, QString("Errore"));
+        QVERIFY(dlg->fileRequests.isEmpty()); // refused before a name is asked for
+        QCOMPARE(nota()->textCursor().selectedText(), QStringLiteral("→"));
+        QCOMPARE(states(), QString("011101"));
+
+        click(FrmNota::Invia);
+        QCOMPARE(written.mid(2, 2), (QStringList{QStringLiteral("nota + a\u00A0b\r\n"),
+                                                 QStringLiteral("nota + → ok\r\n")}));
+
+        compose("TUTTI", "prova", QStringLiteral("x"));
+        nota()->moveCursor(QTextCursor::End);
+        QTest::keyClicks(nota(), QString("\u00A0y"));
+        dlg->filePaths << dir.filePath("spazi");
+        click(FrmNota::Salva);
+        QCOMPARE(dlg->messages.size(), 2); // Invia's question only
+        QFile f(dir.filePath("spazi.not"));
+        QVERIFY(f.open(QIODevice::ReadOnly));
+        QCOMPARE(f.readAll(), QByteArray("<DEST>TUTTI</DEST>\r\n<SOGG>prova</SOGG>\r\nx\xA0y\r\n"));
     }
 
     void saveAsksBeforeReplacingAnotherFile() {

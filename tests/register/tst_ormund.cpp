@@ -57,7 +57,14 @@ private slots:
 
         w.show();
         QVERIFY(QTest::qWaitForWindowExposed(&w));
+        // Only ESCI and the close box close the window; Escape does not.
+        QTest::keyClick(&w, Qt::Key_Escape);
+        QTest::keyClick(esci, Qt::Key_Escape);
+        QVERIFY(w.isVisible());
         QTest::mouseClick(esci, Qt::LeftButton);
+        QVERIFY(!w.isVisible());
+        w.show();
+        QVERIFY(w.close());
         QVERIFY(!w.isVisible());
     }
 

@@ -1,9 +1,14 @@
 #include "support/ScriptedDialogs.h"
 #include "ui/FileDialogs.h"
 
+#include <QApplication>
+#include <QComboBox>
 #include <QFile>
+#include <QFileDialog>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTimer>
+#include <functional>
 
 namespace {
 const QString kNoteFilter = QStringLiteral("Varendor Nota(*.not)") + QChar(0) +
@@ -44,6 +49,53 @@ private slots:
                             QChar(0) + QStringLiteral("Orfana");
         QCOMPARE(nameFiltersFrom(two), (QStringList{"Immagini (*.bmp *.gif)", "Tutti (*.*)"}));
         QVERIFY(nameFiltersFrom(QString()).isEmpty());
+    }
+
+    // The real dialog, driven while it is open: each description is shown
+    // once, as the caller wrote it, and the filter chosen is remembered.
+    void theDialogShowsEachDescriptionOnce() {
+        QTemporaryDir dir;
+        const QString picture = dir.filePath("sfondo.bmp");
+        QFile file(picture);
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.close();
+        const QString filters = QStringLiteral("File grafico(bmp, gif, jpg)(*.*)") + QChar(0) +
+                                QStringLiteral("*.*") + QChar(0) + QStringLiteral("Immagini") +
+                                QChar(0) + QStringLiteral("*.bmp;*.gif") + QChar(0) + QChar(0);
+        QStringList shown;
+        int offered = -1;
+        std::function<void(QFileDialog*)> act;
+        QTimer poll;
+        connect(&poll, &QTimer::timeout, this, [&] {
+            for (QWidget* w : QApplication::topLevelWidgets()) {
+                auto* d = qobject_cast<QFileDialog*>(w);
+                if (!d || !d->isVisible())
+                    continue;
+                auto* combo = d->findChild<QComboBox*>("fileTypeCombo");
+                QVERIFY(combo);
+                shown.clear();
+                for (int i = 0; i < combo->count(); ++i)
+                    shown << combo->itemText(i);
+                offered = combo->currentIndex();
+                act(d);
+                return;
+            }
+        });
+        poll.start(10);
+
+        act = [&](QFileDialog* d) {
+            d->findChild<QComboBox*>("fileTypeCombo")->setCurrentIndex(1);
+            d->selectFile(picture);
+            static_cast<QDialog*>(d)->accept(); // as the Open button does
+        };
+        QCOMPARE(ShowOpenDialog(nullptr, filters, "Carica Sfondo", 0x81000), picture);
+        QCOMPARE(shown, (QStringList{"File grafico(bmp, gif, jpg)(*.*)", "Immagini"}));
+
+        act = [](QFileDialog* d) { d->reject(); };
+        QCOMPARE(ShowOpenDialog(nullptr, filters, "Carica Sfondo", 0x81000), QString());
+        QCOMPARE(offered, 1);
+        QCOMPARE(ShowSaveDialog(nullptr, kNoteFilter, "Salva Nota", 0x80000), QString());
+        QCOMPARE(shown, QStringList{"Varendor Nota(*.not)"});
     }
 
     void trimAtNull() {
