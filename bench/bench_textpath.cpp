@@ -1,9 +1,14 @@
 // Throughput of received text: a session replayed in 2048-byte reads through
 // the client's text path (telnet, code page, line breaks, colours, triggers;
 // replies go to a loopback socket), first into a display that does nothing,
-// then into the real game display on the offscreen platform.
+// then into the real game display on the offscreen platform. Each row runs
+// twice on the same text: encoded in Windows-1252 and, with the session begun
+// in UTF-8, encoded in UTF-8; "utf8/cp" is the UTF-8 run's throughput as a
+// share of the Windows-1252 run's (CPU time on the same text).
 //
 //   bench_textpath [--input FILE --triggers FILE] [--megabytes N]
+//                  [--path text|display|both] [--counts 0,100,1000]
+//                  [--encoding cp1252|utf8|both]
 #include "automation/PairTable.h"
 #include "bench/SessionGenerator.h"
 #include "files/CodePage.h"
@@ -20,6 +25,9 @@
 #include <algorithm>
 #include <cstdio>
 #include <ctime>
+#ifdef __GLIBC__
+#include <malloc.h>
+#endif
 #include <memory>
 #include <vector>
 
@@ -114,6 +122,7 @@ QList<QPair<QString, QString>> readTriggerFile(const QString& path) {
 struct Result {
     double mbPerSecond = 0; // wall clock
     double cpuMbPerSecond = 0;
+    double cpuSeconds = 0;
     double p50us = 0; // CPU time per read
     double p99us = 0;
     long peakKiB = 0;
@@ -122,7 +131,7 @@ struct Result {
 };
 
 Result run(const QByteArray& session, const QList<QPair<QString, QString>>& triggerEntries,
-           bool realDisplay) {
+           bool realDisplay, bool utf8) {
     resetPeak();
     Loopback loop;
     if (!loop.open()) {
@@ -140,8 +149,13 @@ Result run(const QByteArray& session, const QList<QPair<QString, QString>>& trig
     }
     DisplaySink& sink = realDisplay ? static_cast<DisplaySink&>(*display) : nullSink;
     TextPath path(sink, triggers);
-    path.setSendHook(
-        [&loop](QByteArrayView bytes) { loop.client.write(bytes.data(), bytes.size()); });
+    if (utf8)
+        path.beginSession({Codifica::Utf8, false});
+    qint64 sent = 0; // counted here: the loopback may not have taken them all yet
+    path.setSendHook([&loop, &sent](QByteArrayView bytes) {
+        sent += bytes.size();
+        loop.client.write(bytes.data(), bytes.size());
+    });
 
     std::vector<qint64> latencies;
     latencies.reserve(size_t(session.size() / kReadSize + 1));
@@ -178,10 +192,28 @@ Result run(const QByteArray& session, const QList<QPair<QString, QString>>& trig
         r.p50us = double(latencies[latencies.size() / 2]) / 1000.0;
         r.p99us = double(latencies[latencies.size() * 99 / 100]) / 1000.0;
     }
+    r.cpuSeconds = cpuSeconds;
     r.peakKiB = peakKiB();
-    r.triggerBytes = loop.client.bytesToWrite() + loop.received;
+    r.triggerBytes = sent;
     r.repaints = repaints;
     return r;
+}
+
+// The same text in the other encoding; one session is held at a time, so
+// the peak memory of a run is that of its own session.
+void reencode(QByteArray& session, bool toUtf8) {
+    session =
+        toUtf8 ? CodePage::decode(session).toUtf8() : CodePage::encode(QString::fromUtf8(session));
+#ifdef __GLIBC__
+    malloc_trim(0); // the conversion's big blocks go back, not into the next run's peak
+#endif
+}
+
+QList<int> countsOf(const QString& list) {
+    QList<int> out;
+    for (const QString& n : list.split(u',', Qt::SkipEmptyParts))
+        out << std::max(0, n.toInt());
+    return out;
 }
 
 } // namespace
@@ -192,6 +224,8 @@ int main(int argc, char** argv) {
     QApplication app(argc, argv);
     const QStringList args = app.arguments();
     QString inputPath, triggersPath;
+    QString paths = "both", encodings = "both";
+    QList<int> counts = {0, 100, 1000};
     int megabytes = 20;
     for (int i = 1; i + 1 < args.size(); ++i) {
         if (args[i] == "--input")
@@ -200,6 +234,12 @@ int main(int argc, char** argv) {
             triggersPath = args[++i];
         else if (args[i] == "--megabytes")
             megabytes = std::max(1, args[++i].toInt());
+        else if (args[i] == "--path")
+            paths = args[++i];
+        else if (args[i] == "--counts")
+            counts = countsOf(args[++i]);
+        else if (args[i] == "--encoding")
+            encodings = args[++i];
     }
 
     QByteArray session;
@@ -209,7 +249,7 @@ int main(int argc, char** argv) {
             std::fprintf(stderr, "cannot read %s\n", qPrintable(inputPath));
             return 1;
         }
-        session = f.readAll();
+        session = f.readAll(); // taken as Windows-1252
     } else {
         session = SessionGenerator::session(qsizetype(megabytes) << 20, 20261207);
     }
@@ -218,23 +258,56 @@ int main(int argc, char** argv) {
     if (!triggersPath.isEmpty()) {
         triggerSets << readTriggerFile(triggersPath);
     } else {
-        const auto all = SessionGenerator::triggers(1000, 7);
-        triggerSets << QList<QPair<QString, QString>>() << all.mid(0, 100) << all;
+        int most = 0;
+        for (int n : counts)
+            most = std::max(most, n);
+        const auto all = SessionGenerator::triggers(most, 7);
+        for (int n : counts)
+            triggerSets << all.mid(0, n);
     }
+    QList<bool> displays;
+    if (paths != "display")
+        displays << false;
+    if (paths != "text")
+        displays << true;
+    QList<bool> utf8Runs;
+    if (encodings != "utf8")
+        utf8Runs << false;
+    if (encodings != "cp1252")
+        utf8Runs << true;
 
-    std::printf("session: %.1f MB in %lld-byte reads\n", double(session.size()) / (1 << 20),
-                qlonglong(kReadSize));
+    qsizetype utf8Extra = 0; // a byte more for every character beyond ASCII
+    for (char c : session)
+        utf8Extra += (c & 0xE0) == 0x80 ? 2 : (c & 0x80) ? 1 : 0; // 0x80-0x9F: 3 bytes
+    std::printf("session: %.1f MB in %lld-byte reads (%.1f MB as UTF-8)\n",
+                double(session.size()) / (1 << 20), qlonglong(kReadSize),
+                double(session.size() + utf8Extra) / (1 << 20));
     std::printf("MB/s by wall clock and by this thread's CPU time; read latency in CPU time\n");
-    std::printf("%-12s %8s %9s %9s %9s %9s %10s %12s %9s\n", "path", "triggers", "MB/s wall",
-                "MB/s cpu", "p50 us", "p99 us", "VmHWM MB", "sent bytes", "repaints");
-    for (bool realDisplay : {false, true}) {
+    std::printf("%-12s %8s %-7s %9s %9s %9s %9s %10s %12s %9s %8s\n", "path", "triggers", "coding",
+                "MB/s wall", "MB/s cpu", "p50 us", "p99 us", "VmHWM MB", "sent bytes", "repaints",
+                "utf8/cp");
+    bool inUtf8 = false;
+    for (bool realDisplay : displays) {
         for (const auto& set : triggerSets) {
-            const Result r = run(session, set, realDisplay);
-            std::printf("%-12s %8lld %9.1f %9.1f %9.1f %9.1f %10.1f %12lld %9d\n",
-                        realDisplay ? "end-to-end" : "text path", qlonglong(set.size()),
-                        r.mbPerSecond, r.cpuMbPerSecond, r.p50us, r.p99us,
-                        double(r.peakKiB) / 1024.0, qlonglong(r.triggerBytes), r.repaints);
-            std::fflush(stdout);
+            double cpSeconds = 0;
+            for (bool utf8 : utf8Runs) {
+                if (utf8 != inUtf8) {
+                    reencode(session, utf8);
+                    inUtf8 = utf8;
+                }
+                const Result r = run(session, set, realDisplay, utf8);
+                QString ratio;
+                if (!utf8)
+                    cpSeconds = r.cpuSeconds;
+                else if (cpSeconds > 0)
+                    ratio = QString::number(100.0 * cpSeconds / r.cpuSeconds, 'f', 0) + '%';
+                std::printf("%-12s %8lld %-7s %9.1f %9.1f %9.1f %9.1f %10.1f %12lld %9d %8s\n",
+                            realDisplay ? "end-to-end" : "text path", qlonglong(set.size()),
+                            utf8 ? "utf-8" : "cp1252", r.mbPerSecond, r.cpuMbPerSecond, r.p50us,
+                            r.p99us, double(r.peakKiB) / 1024.0, qlonglong(r.triggerBytes),
+                            r.repaints, qPrintable(ratio));
+                std::fflush(stdout);
+            }
         }
     }
     return 0;
