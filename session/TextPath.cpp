@@ -96,7 +96,7 @@ void TextPath::processChunk(QStringView chunk, Outcome& outcome) {
 
 void TextPath::fireTriggers(QStringView written, Outcome& outcome) {
     m_matcher.sync(m_triggers);
-    const QList<int> fired = m_matcher.findAll(TriggerMatcher::lowered(written));
+    const QList<int> fired = m_matcher.findAll(written);
     for (int i : fired) {
         if (i >= m_triggers.actions.size())
             continue;

@@ -4,16 +4,19 @@
 #include <deque>
 #include <utility>
 
+namespace {
+inline char16_t fold(char16_t u) {
+    if (u < 0x80)
+        return u >= u'A' && u <= u'Z' ? char16_t(u | 0x20) : u;
+    return char16_t(QChar::toLower(u)); // one unit for one unit
+}
+} // namespace
+
 QString TriggerMatcher::lowered(QStringView text) {
     QString out(text.size(), Qt::Uninitialized);
     QChar* d = out.data();
-    for (QChar c : text) {
-        const char16_t u = c.unicode();
-        if (u < 0x80)
-            *d++ = QChar(u >= u'A' && u <= u'Z' ? char16_t(u | 0x20) : u);
-        else
-            *d++ = QChar(QChar::toLower(u)); // never changes the length
-    }
+    for (QChar c : text)
+        *d++ = QChar(fold(c.unicode()));
     return out;
 }
 
@@ -106,32 +109,47 @@ void TriggerMatcher::build(const QStringList& texts, int end) {
     }
     m_nodes[0].dictLink = -1;
 
-    // Alphabet of the patterns; every other character is symbol 0.
-    m_symbolOf.assign(0x10000, 0);
-    m_symbols = 1;
-    for (char16_t c : m_edgeChar)
-        if (m_symbolOf[c] == 0)
-            m_symbolOf[c] = quint16(m_symbols++);
-    const size_t cells = m_nodes.size() * size_t(m_symbols);
-    if (m_symbols < 0xFFFF && cells <= m_maxDenseCells) {
-        m_dense.assign(cells, 0);
-        for (int u : order) {
-            const Node& un = m_nodes[u];
-            int* row = &m_dense[size_t(u) * m_symbols];
-            if (u != 0) {
-                const int* failRow = &m_dense[size_t(un.fail) * m_symbols];
-                std::copy(failRow, failRow + m_symbols, row);
-            }
-            for (int e = un.childBegin; e < un.childBegin + un.childCount; ++e)
-                row[m_symbolOf[m_edgeChar[e]]] = m_edgeTo[e];
-            row[0] = 0;
-        }
-    }
-
+    buildDense(order);
     m_seen.assign(m_nodes.size(), 0);
     m_fired.assign(size_t(std::max(end, 0)), 0);
     m_stamp = 0;
     m_built = true;
+}
+
+void TriggerMatcher::buildDense(const std::vector<int>& order) {
+    // Alphabet of the patterns (lower case already); every other character is
+    // symbol 0. Each unit then takes the symbol of its lower case, which is
+    // how the text's case is ignored without lowering it.
+    std::vector<quint16> own(0x10000, 0);
+    m_symbols = 1;
+    for (char16_t c : m_edgeChar)
+        if (own[c] == 0)
+            own[c] = quint16(m_symbols++);
+    m_symbolOf.resize(0x10000);
+    for (int u = 0; u < 0x10000; ++u)
+        m_symbolOf[size_t(u)] = own[fold(char16_t(u))];
+
+    const size_t cells = m_nodes.size() * size_t(m_symbols);
+    if (m_symbols >= 0xFFFF || cells > m_maxDenseCells || cells >= kReports)
+        return;
+    m_dense.assign(cells, 0);
+    auto reports = [this](int node) {
+        return m_nodes[size_t(node)].firstOut >= 0 || m_nodes[size_t(node)].dictLink >= 0;
+    };
+    for (int u : order) {
+        const Node& un = m_nodes[size_t(u)];
+        quint32* row = &m_dense[size_t(u) * size_t(m_symbols)];
+        if (u != 0) {
+            const quint32* failRow = &m_dense[size_t(un.fail) * size_t(m_symbols)];
+            std::copy(failRow, failRow + m_symbols, row);
+        }
+        for (int e = un.childBegin; e < un.childBegin + un.childCount; ++e) {
+            const int to = m_edgeTo[size_t(e)];
+            row[own[m_edgeChar[size_t(e)]]] =
+                quint32(to) * quint32(m_symbols) | (reports(to) ? kReports : 0);
+        }
+        row[0] = 0;
+    }
 }
 
 int TriggerMatcher::step(int state, char16_t c) const {
@@ -148,6 +166,21 @@ int TriggerMatcher::step(int state, char16_t c) const {
     }
 }
 
+void TriggerMatcher::report(int state, QList<int>& found) {
+    int n = m_nodes[size_t(state)].firstOut >= 0 ? state : m_nodes[size_t(state)].dictLink;
+    while (n >= 0 && m_seen[size_t(n)] != m_stamp) {
+        m_seen[size_t(n)] = m_stamp;
+        for (int o = m_nodes[size_t(n)].firstOut; o >= 0; o = m_outNext[size_t(o)]) {
+            const int id = m_outIds[size_t(o)];
+            if (m_fired[size_t(id)] != m_stamp) {
+                m_fired[size_t(id)] = m_stamp;
+                found.append(id);
+            }
+        }
+        n = m_nodes[size_t(n)].dictLink;
+    }
+}
+
 QList<int> TriggerMatcher::findAll(QStringView text) {
     QList<int> found;
     if (m_patterns == 0 || text.isEmpty())
@@ -157,38 +190,28 @@ QList<int> TriggerMatcher::findAll(QStringView text) {
         std::fill(m_fired.begin(), m_fired.end(), 0);
         m_stamp = 1;
     }
-    auto report = [&](int state) {
-        int n = m_nodes[state].firstOut >= 0 ? state : m_nodes[state].dictLink;
-        while (n >= 0 && m_seen[n] != m_stamp) {
-            m_seen[n] = m_stamp;
-            for (int o = m_nodes[n].firstOut; o >= 0; o = m_outNext[o]) {
-                const int id = m_outIds[o];
-                if (m_fired[id] != m_stamp) {
-                    m_fired[id] = m_stamp;
-                    found.append(id);
-                }
-            }
-            n = m_nodes[n].dictLink;
-        }
-    };
 
-    int state = 0;
+    const char16_t* p = text.utf16();
+    const char16_t* const end = p + text.size();
     if (!m_dense.empty()) {
-        const int* dense = m_dense.data();
+        const quint32* dense = m_dense.data();
         const quint16* symbol = m_symbolOf.data();
-        const Node* nodes = m_nodes.data();
-        for (QChar ch : text) {
-            state = dense[size_t(state) * m_symbols + symbol[ch.unicode()]];
-            if (nodes[state].firstOut >= 0 || nodes[state].dictLink >= 0)
-                report(state);
+        quint32 row = 0;
+        for (; p != end; ++p) {
+            const quint32 next = dense[row + symbol[*p]];
+            row = next & ~kReports;
+            if (next & kReports)
+                report(int(row / quint32(m_symbols)), found);
         }
     } else {
-        for (QChar ch : text) {
-            state = step(state, ch.unicode());
-            if (m_nodes[state].firstOut >= 0 || m_nodes[state].dictLink >= 0)
-                report(state);
+        int state = 0;
+        for (; p != end; ++p) {
+            state = step(state, fold(*p));
+            if (m_nodes[size_t(state)].firstOut >= 0 || m_nodes[size_t(state)].dictLink >= 0)
+                report(state, found);
         }
     }
-    std::sort(found.begin(), found.end());
+    if (found.size() > 1)
+        std::sort(found.begin(), found.end());
     return found;
 }

@@ -1,8 +1,9 @@
 #pragma once
-// Finds, in one pass over a text, every trigger whose match text occurs in it
-// (case-insensitive; the caller lower-cases the text once with lowered()). An
-// automaton over all match texts is built from the TriggerList and rebuilt
-// only when the table's match texts change.
+// Finds, in one pass over a text, every trigger whose match text occurs in it,
+// ignoring case as lowered() does: one UTF-16 unit at a time, so positions
+// agree. An automaton over all match texts is built from the TriggerList and
+// rebuilt only when the table's match texts change; case is folded into its
+// table of symbols, so the text is read as it stands, never copied.
 #include "automation/PairTable.h"
 
 #include <QList>
@@ -18,9 +19,9 @@ public:
     // Brings the automaton up to date with the entries that firing walks.
     void sync(const PairTable& table);
 
-    // Indices of the entries whose match text occurs in loweredText, in list
-    // order, each once. An empty match text never matches.
-    QList<int> findAll(QStringView loweredText);
+    // Indices of the entries whose match text occurs in text, case ignored,
+    // in list order, each once. An empty match text never matches.
+    QList<int> findAll(QStringView text);
 
     int patternCount() const { return m_patterns; }
     // Above this many cells the automaton follows fail links instead of
@@ -33,7 +34,9 @@ public:
 
 private:
     void build(const QStringList& texts, int end);
+    void buildDense(const std::vector<int>& order);
     int step(int state, char16_t c) const;
+    void report(int node, QList<int>& found);
 
     struct Node {
         int fail = 0;
@@ -50,10 +53,13 @@ private:
     std::vector<int> m_outNext; // next output of the same node, -1 at the end
 
     // Dense transition table over the characters the match texts use (symbol
-    // 0 is any other character); left empty when it would be too large.
-    std::vector<quint16> m_symbolOf; // by character, for characters < 65536
+    // 0 is any other character); left empty when it would be too large. A
+    // cell holds the next state's row offset (state * m_symbols), with
+    // kReports set when that state ends a match text.
+    static constexpr quint32 kReports = 0x80000000u;
+    std::vector<quint16> m_symbolOf; // by UTF-16 unit, its lower case's symbol
     int m_symbols = 0;
-    std::vector<int> m_dense;
+    std::vector<quint32> m_dense;
 
     std::vector<quint32> m_seen; // per node / per trigger stamps of the last pass
     std::vector<quint32> m_fired;

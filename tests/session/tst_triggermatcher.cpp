@@ -43,6 +43,38 @@ private slots:
         QCOMPARE(TriggerMatcher::lowered(u"ÀÉÌ AbZ").size(), 7);
     }
 
+    void caseIsFoldedOneUnitAtATime_data() {
+        QTest::addColumn<bool>("dense");
+        QTest::newRow("full table") << true;
+        QTest::newRow("fail links") << false;
+    }
+    void caseIsFoldedOneUnitAtATime() {
+        QFETCH(bool, dense);
+        const QString upperDeseret = QString::fromUcs4(U"\U00010400");
+        const QString lowerDeseret = QString::fromUcs4(U"\U00010428");
+        const PairTable t =
+            tableOf({"zàσ", "ΣΟΦΊΑ", lowerDeseret, upperDeseret + "x", "σ", "z", "à"});
+        TriggerMatcher m;
+        if (!dense)
+            m.setMaxDenseCells(0);
+        m.sync(t);
+        QCOMPARE(m.findAll(u"ZÀΣ"), QList<int>({0, 4, 5, 6}));
+        QCOMPARE(m.findAll(u"σοφία"), QList<int>({1, 4}));
+        QCOMPARE(m.findAll(u"ς"), QList<int>()); // the final sigma is a letter of its own
+        // A surrogate half has no case: the pair matches only itself.
+        QCOMPARE(m.findAll(upperDeseret + "X"), QList<int>({3}));
+        QCOMPARE(m.findAll(upperDeseret), QList<int>());
+        QCOMPARE(m.findAll(lowerDeseret), QList<int>({2}));
+        // Every UTF-16 unit is folded as QChar::toLower folds it.
+        for (char32_t u = 0; u < 0x10000; ++u) {
+            const char16_t unit = char16_t(u);
+            const char16_t lower = char16_t(QChar::toLower(u));
+            const bool expected = lower == u'z' || lower == u'à' || lower == u'σ';
+            if (m.findAll(QStringView(&unit, 1)).isEmpty() == expected)
+                QFAIL(qPrintable(QStringLiteral("U+%1").arg(uint(u), 4, 16, QChar(u'0'))));
+        }
+    }
+
     void agreesWithPlainSearch_data() {
         QTest::addColumn<bool>("dense");
         QTest::newRow("full table") << true;
