@@ -7,7 +7,8 @@
 namespace {
 
 constexpr int kNotANumber = -1;
-constexpr int kMaxFields = 32; // a sequence is at most 32 characters long
+constexpr int kMaxFields = SgrColours::Params::kMaxFields;
+constexpr int kSaturated = 100000; // past any meaningful value, stays out of range
 
 // A field counts only when it is a whole number: digits and nothing else.
 int wholeNumber(QStringView field) {
@@ -17,60 +18,95 @@ int wholeNumber(QStringView field) {
     for (QChar ch : field) {
         if (ch < u'0' || ch > u'9')
             return kNotANumber;
-        v = qMin(v * 10 + (ch.unicode() - u'0'), 100000); // saturate, stays out of range
+        v = qMin(v * 10 + (ch.unicode() - u'0'), kSaturated);
     }
     return v;
 }
 
-struct Fields {
+// The sub-fields of one "38:2:r:g:b" field: rare, so split the plain way.
+struct SubFields {
     std::array<QStringView, kMaxFields> at;
-    int size = 0;
+    int count = 0;
+    int size() const { return count; }
+    int number(int i) const { return wholeNumber(at[size_t(i)]); }
 };
 
-Fields split(QStringView text, char16_t separator) {
-    Fields out;
-    for (QStringView field : text.tokenize(QChar(separator))) {
-        if (out.size == kMaxFields)
+SubFields subFields(QStringView text) {
+    SubFields out;
+    for (QStringView field : text.tokenize(u':')) {
+        if (out.count == kMaxFields)
             break;
-        out.at[size_t(out.size++)] = field;
+        out.at[size_t(out.count++)] = field;
     }
     return out;
 }
 
-int component(const Fields& f, int i) {
-    const int v = i < f.size ? wholeNumber(f.at[size_t(i)]) : kNotANumber;
+template <typename Fields> int component(const Fields& f, int i) {
+    const int v = i < f.size() ? f.number(i) : kNotANumber;
     return v >= 0 && v <= 255 ? v : kNotANumber;
 }
 
 // An xterm colour form after its 38 or 48: "5", n or "2", r, g, b. Returns
 // how many fields after `first` belong to it; colour is set when it is whole.
+template <typename Fields>
 int extendedForm(const Fields& f, int first, bool colon, bool& valid, QRgb& colour) {
     valid = false;
-    const int kind = first < f.size ? wholeNumber(f.at[size_t(first)]) : kNotANumber;
+    const int kind = first < f.size() ? f.number(first) : kNotANumber;
     if (kind == 5) {
         const int n = component(f, first + 1);
         if (n != kNotANumber) {
             valid = true;
             colour = SgrColours::xterm256(n);
         }
-        return qMin(2, f.size - first);
+        return qMin(2, f.size() - first);
     }
     if (kind == 2) {
         // The colon form may name a colour space first: 38:2:[id]:r:g:b.
         int rgb = first + 1;
-        if (colon && f.size - first >= 5)
+        if (colon && f.size() - first >= 5)
             ++rgb;
         const int r = component(f, rgb), g = component(f, rgb + 1), b = component(f, rgb + 2);
         if (r != kNotANumber && g != kNotANumber && b != kNotANumber) {
             valid = true;
             colour = qRgb(r, g, b);
         }
-        return colon ? f.size - first : qMin(4, f.size - first);
+        return colon ? f.size() - first : qMin(4, f.size() - first);
     }
     return 0;
 }
 
 } // namespace
+
+SgrColours::Params::Params(QStringView text) : m_text(text) {
+    // The same fields as splitting at every ";", empty ones included.
+    const char16_t* const s = text.utf16();
+    const qsizetype n = text.size();
+    qsizetype start = 0;
+    int v = 0;
+    bool digits = true, colon = false;
+    for (qsizetype i = 0;; ++i) {
+        if (i == n || s[i] == u';') {
+            m_start[m_size] = start;
+            m_length[m_size] = i - start;
+            m_number[m_size] = i > start && digits ? v : kNotANumber;
+            m_colon[m_size] = colon;
+            if (++m_size == kMaxFields || i == n)
+                break;
+            start = i + 1;
+            v = 0;
+            digits = true;
+            colon = false;
+            continue;
+        }
+        const char16_t c = s[i];
+        if (c >= u'0' && c <= u'9') {
+            v = qMin(v * 10 + (c - u'0'), kSaturated);
+        } else {
+            digits = false;
+            colon = colon || c == u':';
+        }
+    }
+}
 
 void SgrColours::setRules(Rules rules) {
     if (rules == m_rules)
@@ -140,13 +176,11 @@ QRgb SgrColours::xterm256(int n) {
     return qRgb(grey, grey, grey);
 }
 
-bool SgrColours::boldOffFirst(QStringView params) const {
-    if (params == u"0")
+bool SgrColours::boldOffFirst(const Params& f) const {
+    if (f.isPlainReset())
         return false; // the plain reset leaves the attribute alone
-    const Fields f = split(params, u';');
-    for (int i = 0; i < f.size; ++i) {
-        const QStringView field = f.at[size_t(i)];
-        const int v = wholeNumber(field);
+    for (int i = 0; i < f.size(); ++i) {
+        const int v = f.number(i);
         if (v == 0)
             return true;
         if (v == 38 || v == 48) {
@@ -158,34 +192,32 @@ bool SgrColours::boldOffFirst(QStringView params) const {
     return false;
 }
 
-void SgrColours::apply(QStringView params) {
+void SgrColours::apply(const Params& params) {
     if (m_rules == Rules::Classic)
         applyClassic(params);
     else
         applyTerminal(params);
 }
 
-void SgrColours::applyClassic(QStringView params) {
-    if (params == u"0") { // the plain reset
+void SgrColours::applyClassic(const Params& f) {
+    if (f.isPlainReset()) {
         m_current = kPlainColour;
         return;
     }
-    const Fields f = split(params, u';');
-    for (int i = 0; i < f.size; ++i) {
-        const QStringView field = f.at[size_t(i)];
+    for (int i = 0; i < f.size(); ++i) {
         bool valid = false;
         QRgb colour = 0;
-        if (field.contains(u':')) {
-            const Fields sub = split(field, u':');
-            const int v = wholeNumber(sub.at[0]);
-            if ((v == 38 || v == 48) && sub.size > 1) {
+        if (f.hasColon(i)) {
+            const SubFields sub = subFields(f.field(i));
+            const int v = sub.number(0);
+            if ((v == 38 || v == 48) && sub.size() > 1) {
                 extendedForm(sub, 1, true, valid, colour);
                 if (valid && v == 38)
                     m_lastExtended = {true, colour};
             }
             continue;
         }
-        const int v = wholeNumber(field);
+        const int v = f.number(i);
         if (v == 38 || v == 48) {
             const int used = extendedForm(f, i + 1, false, valid, colour);
             if (used > 0) {
@@ -207,24 +239,18 @@ void SgrColours::applyClassic(QStringView params) {
     m_current = m_lastExtended.valid ? m_lastExtended.colour : palette(m_code, m_current);
 }
 
-void SgrColours::applyTerminal(QStringView params) {
-    const Fields f = split(params, u';');
-    if (f.size == 0) { // ESC[m
-        m_kind = Kind::Default;
-        m_bold = false;
-    }
-    for (int i = 0; i < f.size; ++i) {
-        const QStringView field = f.at[size_t(i)];
+void SgrColours::applyTerminal(const Params& f) {
+    for (int i = 0; i < f.size(); ++i) {
         bool valid = false;
         QRgb colour = 0;
         int v = kNotANumber;
-        if (field.contains(u':')) {
-            const Fields sub = split(field, u':');
-            v = wholeNumber(sub.at[0]);
-            if ((v == 38 || v == 48) && sub.size > 1)
+        if (f.hasColon(i)) {
+            const SubFields sub = subFields(f.field(i));
+            v = sub.number(0);
+            if ((v == 38 || v == 48) && sub.size() > 1)
                 extendedForm(sub, 1, true, valid, colour);
         } else {
-            v = field.isEmpty() ? 0 : wholeNumber(field);
+            v = f.isEmpty(i) ? 0 : f.number(i); // ESC[m is a reset
             if (v == 38 || v == 48)
                 i += extendedForm(f, i + 1, false, valid, colour);
         }

@@ -31,11 +31,37 @@ public:
     // A new chunk: the classic per-chunk state starts over.
     void beginChunk();
 
-    // Applies the parameters of one sequence (the text between "[" and "m").
+    // The parameters of one sequence (the text between "[" and "m"), split at
+    // ";" once and read as numbers, for boldOffFirst and apply. At most
+    // kMaxFields fields count; the view must outlive the object.
+    class Params {
+    public:
+        static constexpr int kMaxFields = 32;
+        explicit Params(QStringView text);
+        int size() const { return m_size; }
+        // The field as a whole number, -1 when it is empty or not all digits.
+        int number(int i) const { return m_number[i]; }
+        bool isEmpty(int i) const { return m_length[i] == 0; }
+        bool hasColon(int i) const { return m_colon[i]; }
+        QStringView field(int i) const { return m_text.sliced(m_start[i], m_length[i]); }
+        bool isPlainReset() const { return m_text == u"0"; }
+
+    private:
+        QStringView m_text;
+        int m_size = 0;
+        int m_number[kMaxFields];
+        qsizetype m_start[kMaxFields];
+        qsizetype m_length[kMaxFields];
+        bool m_colon[kMaxFields];
+    };
+
     // Returns true when a "0" field asks for the bold attribute to go off
     // before the text in front of the sequence is written.
-    bool boldOffFirst(QStringView params) const;
-    void apply(QStringView params);
+    bool boldOffFirst(const Params& params) const;
+    bool boldOffFirst(QStringView params) const { return boldOffFirst(Params(params)); }
+    // Applies the parameters of one sequence.
+    void apply(const Params& params);
+    void apply(QStringView params) { apply(Params(params)); }
 
     // The palette colour of a classic colour code, or fallback when the
     // code has none (anything outside 30-47).
@@ -49,8 +75,8 @@ private:
         bool valid = false;
         QRgb colour = 0;
     };
-    void applyClassic(QStringView params);
-    void applyTerminal(QStringView params);
+    void applyClassic(const Params& params);
+    void applyTerminal(const Params& params);
     QRgb terminalColour() const;
 
     Rules m_rules = Rules::Classic;
