@@ -1,5 +1,6 @@
 #include "session/ColourRenderer.h"
 
+#include "session/CharScan.h"
 #include "ui/DisplaySink.h"
 
 namespace {
@@ -33,6 +34,23 @@ Scan scanSequence(QStringView text, qsizetype p, qsizetype& end) {
                : Scan::NotASequence;
 }
 
+// Whether the marker "$0$" starts at text[i], text[i] being a '$'.
+inline bool markerAt(QStringView text, qsizetype i) {
+    return i + 2 < text.size() && text[i + 1] == u'0' && text[i + 2] == u'$';
+}
+
+// The first marker in text from `from`, -1 when there is none.
+qsizetype findMarker(QStringView text, qsizetype from) {
+    const char16_t* const base = text.utf16();
+    const char16_t* const end = base + text.size();
+    for (const char16_t* p = base + from; (p = CharScan::findEither(p, end, u'$', u'$')) != end;
+         ++p) {
+        if (markerAt(text, p - base))
+            return p - base;
+    }
+    return -1;
+}
+
 } // namespace
 
 QStringView ColourRenderer::render(QStringView text) {
@@ -44,7 +62,7 @@ QStringView ColourRenderer::render(QStringView text) {
     m_joined.resize(0);
     m_joined.append(m_kept);
     m_joined.append(text);
-    m_kept.clear();
+    m_kept.resize(0);
     m_colours.beginChunk();
     const QStringView joined(m_joined);
     return joined.first(renderText(joined));
@@ -65,10 +83,10 @@ void ColourRenderer::flushKept() {
     }
 }
 
-void ColourRenderer::writePiece(QStringView piece) {
+void ColourRenderer::writePiece(QStringView piece, qsizetype marker) {
     if (piece.isEmpty())
         return;
-    if (!piece.contains(kMarker)) {
+    if (marker < 0) {
         m_display.insertText(piece);
         if (m_log)
             m_log(piece);
@@ -76,7 +94,7 @@ void ColourRenderer::writePiece(QStringView piece) {
     }
     m_scratch.resize(0);
     qsizetype from = 0;
-    for (qsizetype at = piece.indexOf(kMarker); at >= 0; at = piece.indexOf(kMarker, from)) {
+    for (qsizetype at = marker; at >= 0; at = findMarker(piece, from)) {
         m_scratch.append(piece.sliced(from, at - from));
         m_scratch.append(u"\r\n");
         from = at + kMarker.size();
@@ -87,58 +105,73 @@ void ColourRenderer::writePiece(QStringView piece) {
         m_log(m_scratch);
 }
 
-void ColourRenderer::keep(QStringView text, qsizetype start, qsizetype p) {
+void ColourRenderer::keep(QStringView text, qsizetype start, qsizetype p, qsizetype marker) {
     // The text before a cut sequence waits with it, unless there is so much
     // that chunk after chunk ending in a cut sequence would hold it for ever.
     if (p - start > kMaxHeldText) {
         m_display.setSelColor(m_colours.current());
-        writePiece(text.sliced(start, p - start));
+        writePiece(text.sliced(start, p - start), marker < 0 ? -1 : marker - start);
         start = p;
     }
-    m_kept = text.sliced(start).toString();
+    m_kept.resize(0);
+    m_kept.append(text.sliced(start));
 }
 
 qsizetype ColourRenderer::renderText(QStringView text) {
-    qsizetype start = 0;  // first character not yet written
-    qsizetype search = 0; // where to look for the next ESC
-    for (;;) {
-        const qsizetype p = text.indexOf(QChar(kEsc), search);
-        if (p < 0)
-            break;
+    // One scan finds the escapes and, on the way, whether the piece in front
+    // of each holds a marker, so pieces without one are written as they are.
+    const char16_t* const base = text.utf16();
+    const char16_t* const end = base + text.size();
+    qsizetype start = 0;   // first character not yet written
+    qsizetype marker = -1; // first marker at or after start
+    bool kept = false;
+    for (const char16_t* at = base; (at = CharScan::findEither(at, end, kEsc, u'$')) != end;) {
+        const qsizetype p = at - base;
+        if (*at == u'$') {
+            if (marker < 0 && markerAt(text, p))
+                marker = p;
+            ++at;
+            continue;
+        }
         if (p + 1 == text.size()) { // ESC alone at the end: wait for the rest
-            keep(text, start, p);
+            keep(text, start, p, marker);
+            kept = true;
             break;
         }
         if (text[p + 1] != u'[') { // not a sequence: shown as it stands
-            search = p + 1;
+            ++at;
             continue;
         }
         qsizetype q = 0;
         const Scan scan = scanSequence(text, p, q);
         if (scan == Scan::Incomplete) {
-            keep(text, start, p);
+            keep(text, start, p, marker);
+            kept = true;
             break;
         }
         if (scan == Scan::NotASequence) {
-            search = p + 1;
+            ++at;
             continue;
         }
 
-        const QStringView params = text.sliced(p + 2, q - p - 2);
-        if (text[q] == u'm' && m_colours.boldOffFirst(params))
+        const bool sgr = text[q] == u'm';
+        const SgrColours::Params params(text.sliced(p + 2, q - p - 2));
+        if (sgr && m_colours.boldOffFirst(params))
             m_display.setSelBold(false);
         m_display.setSelColor(m_colours.current());
-        writePiece(text.sliced(start, p - start));
+        writePiece(text.sliced(start, p - start), marker < 0 ? -1 : marker - start);
         // Other control sequences (clear screen, cursor moves) mean nothing
         // to a scrolling display: dropped whole, colour unchanged.
-        if (text[q] == u'm')
+        if (sgr)
             m_colours.apply(params);
-        start = search = q + 1;
+        start = q + 1;
+        marker = -1;
+        at = base + start;
     }
 
-    if (!m_kept.isEmpty())
+    if (kept)
         return text.size() - m_kept.size();
     m_display.setSelColor(m_colours.current());
-    writePiece(text.sliced(start));
+    writePiece(text.sliced(start), marker < 0 ? -1 : marker - start);
     return text.size();
 }

@@ -47,8 +47,9 @@ public:
 
 private:
     qsizetype renderText(QStringView text);
-    void writePiece(QStringView piece);
-    void keep(QStringView text, qsizetype start, qsizetype p);
+    // marker: where the piece's first marker starts, -1 when it has none.
+    void writePiece(QStringView piece, qsizetype marker);
+    void keep(QStringView text, qsizetype start, qsizetype p, qsizetype marker);
 
     DisplaySink& m_display;
     std::function<void(QStringView)> m_log;

@@ -3,11 +3,18 @@
 #include "automation/ActionText.h"
 #include "automation/PairTable.h"
 
+#include <QStringMatcher>
+
 namespace {
 const QString kWillEcho = QString::fromLatin1("\xFF\xFB\x01", 3);
 const QString kWontEcho = QString::fromLatin1("\xFF\xFC\x01", 3);
 const QString kOddEcho = QString::fromLatin1("\x01\x20\x5B", 3);
 constexpr QRgb kWhite = qRgb(255, 255, 255);
+
+bool holdsFarewell(QStringView text) {
+    static const QStringMatcher farewell(TextPath::kFarewell);
+    return farewell.indexIn(text) >= 0;
+}
 } // namespace
 
 TextPath::TextPath(DisplaySink& display, PairTable& triggers)
@@ -83,7 +90,7 @@ void TextPath::processChunk(QStringView chunk, Outcome& outcome) {
     // Text held back is searched when it is written, with the next chunk, so
     // the phrase and the triggers are seen once per occurrence.
     QString keptForTriggers;
-    if (written.contains(kFarewell)) {
+    if (holdsFarewell(written)) {
         outcome.farewell = true;
         keptForTriggers = written.toString(); // ending the session writes more
         written = keptForTriggers;

@@ -1,0 +1,34 @@
+#pragma once
+// Finds the next of two characters in UTF-16 text, eight units at a time where
+// the processor has SSE2 (every x86-64 one), one at a time elsewhere. The text
+// path looks for escapes, line breaks and markers in every chunk it reads.
+#include <bit>
+#include <cstddef>
+
+#if defined(__SSE2__) || defined(_M_X64) || defined(_M_AMD64)
+#include <emmintrin.h>
+#define VARENDOR_CHARSCAN_SSE2 1
+#endif
+
+namespace CharScan {
+
+// The first unit in [p, end) that is a or b; end when there is none.
+inline const char16_t* findEither(const char16_t* p, const char16_t* end, char16_t a, char16_t b) {
+#ifdef VARENDOR_CHARSCAN_SSE2
+    const __m128i va = _mm_set1_epi16(short(a));
+    const __m128i vb = _mm_set1_epi16(short(b));
+    for (; end - p >= 8; p += 8) {
+        const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
+        const __m128i hit = _mm_or_si128(_mm_cmpeq_epi16(v, va), _mm_cmpeq_epi16(v, vb));
+        const unsigned mask = unsigned(_mm_movemask_epi8(hit));
+        if (mask)
+            return p + std::countr_zero(mask) / 2;
+    }
+#endif
+    for (; p != end; ++p)
+        if (*p == a || *p == b)
+            return p;
+    return end;
+}
+
+} // namespace CharScan
