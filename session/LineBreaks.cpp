@@ -1,8 +1,19 @@
 #include "session/LineBreaks.h"
 
+#include "session/CharScan.h"
+
+#include <cstring>
+
 namespace {
 const QString kMarker = QStringLiteral("$0$");
+
+// In one pass, the same result as replacing every LF CR pair first and then
+// every CR LF pair: a CR LF whose LF starts an LF CR pair leaves the CR alone.
+// next and after are the two characters that follow c, 0 past the end.
+inline bool pairs(char16_t c, char16_t next, char16_t after) {
+    return (c == u'\n' && next == u'\r') || (c == u'\r' && next == u'\n' && after != u'\r');
 }
+} // namespace
 
 void LineBreaks::mark(QStringView text, QString& out) {
     if (m_drop && !text.isEmpty()) {
@@ -10,69 +21,66 @@ void LineBreaks::mark(QStringView text, QString& out) {
             text = text.sliced(1);
         m_drop = 0;
     }
-    const qsizetype held = m_held.size();
-    out.reserve(out.size() + held + text.size());
-    auto at = [&](qsizetype i) -> char16_t {
-        return i < held ? m_held[i].unicode() : text[i - held].unicode();
+    if (m_held && text.isEmpty())
+        return; // still waiting for its partner
+
+    const char16_t* p = text.utf16();
+    const char16_t* const end = p + text.size();
+    auto at = [end](const char16_t* q) -> char16_t { return q < end ? *q : 0; };
+    // Written in place: a pair of two characters becomes a marker of three,
+    // so the text grows by half at most, and by two for the held break.
+    const qsizetype oldSize = out.size();
+    out.resize(oldSize + text.size() + text.size() / 2 + 2);
+    char16_t* const begin = reinterpret_cast<char16_t*>(out.data());
+    char16_t* d = begin + oldSize;
+    auto putMarker = [&d] {
+        d[0] = u'$';
+        d[1] = u'0';
+        d[2] = u'$';
+        d += 3;
     };
-    const qsizetype n = held + text.size();
-    qsizetype i = 0;
-    qsizetype plainFrom = held; // start of text not yet copied, when past the held part
-    auto copyPlain = [&](qsizetype upTo) {
-        if (upTo > plainFrom)
-            out.append(text.sliced(plainFrom - held, upTo - plainFrom));
-    };
-    // In one pass, the same result as replacing every LF CR pair first and
-    // then every CR LF pair: a CR LF whose LF starts an LF CR pair leaves the
-    // CR alone.
-    while (i < n) {
-        const char16_t c = at(i);
-        if (c != u'\r' && c != u'\n') {
-            ++i;
-            continue;
+
+    if (m_held) { // leads the text, which is not empty
+        const char16_t c = m_held;
+        m_held = 0;
+        if (pairs(c, *p, at(p + 1))) {
+            putMarker();
+            ++p;
+        } else {
+            *d++ = c;
         }
-        const char16_t next = i + 1 < n ? at(i + 1) : 0;
-        const char16_t after = i + 2 < n ? at(i + 2) : 0;
-        qsizetype width = 1;
-        QStringView piece;
-        if (c == u'\n' && next == u'\r') {
-            width = 2;
-            piece = kMarker;
-        } else if (c == u'\r' && next == u'\n' && after != u'\r') {
-            width = 2;
-            piece = kMarker;
-        } else if (i + 1 == n) {
-            break; // a break that ends the read waits for its partner
+    }
+    while (p != end) {
+        const char16_t* const brk = CharScan::findEither(p, end, u'\r', u'\n');
+        std::memcpy(d, p, size_t(brk - p) * sizeof(char16_t));
+        d += brk - p;
+        p = brk;
+        if (p == end)
+            break;
+        const char16_t c = *p;
+        if (pairs(c, at(p + 1), at(p + 2))) {
+            putMarker();
+            p += 2;
+        } else if (p + 1 == end) {
+            m_held = c; // a break that ends the read waits for its partner
+            ++p;
+        } else {
+            *d++ = c;
+            ++p;
         }
-        if (i >= held)
-            copyPlain(i);
-        if (piece.isEmpty())
-            out.append(QChar(c));
-        else
-            out.append(piece);
-        i += width;
-        plainFrom = qMax(i, held);
     }
-    if (i < n) { // the held break
-        if (i >= held)
-            copyPlain(i);
-        const QChar last(at(i));
-        m_held = QString(last);
-        return;
-    }
-    copyPlain(n);
-    m_held.clear();
+    out.resize(d - begin);
 }
 
 QStringView LineBreaks::release() {
-    if (m_held.isEmpty())
+    if (!m_held)
         return {};
-    m_drop = m_held == u"\r" ? u'\n' : u'\r';
-    m_held.clear();
+    m_drop = m_held == u'\r' ? u'\n' : u'\r';
+    m_held = 0;
     return kMarker;
 }
 
 void LineBreaks::clear() {
-    m_held.clear();
+    m_held = 0;
     m_drop = 0;
 }

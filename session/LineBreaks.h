@@ -22,11 +22,11 @@ public:
     QStringView release();
 
     // The break waiting for its partner ("\r", "\n" or empty).
-    QStringView held() const { return m_held; }
+    QStringView held() const { return QStringView(&m_held, m_held ? 1 : 0); }
     // A new connection: nothing held, nothing to drop.
     void clear();
 
 private:
-    QString m_held;
+    char16_t m_held = 0; // CR, LF or 0 for none
     char16_t m_drop = 0; // completes a released break when it starts the next read
 };
