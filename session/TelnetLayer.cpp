@@ -63,6 +63,21 @@ QList<QByteArrayView> charsetNames(QByteArrayView list) {
     return names;
 }
 
+// Where the first IAC SE starts in bytes, -1 when there is none. Found from
+// IAC to IAC: outside a subnegotiation text holds none at all.
+qsizetype findIacSe(QByteArrayView bytes) {
+    const char* const begin = bytes.data();
+    const char* const end = begin + bytes.size();
+    for (const char* p = begin; p != end; ++p) {
+        p = static_cast<const char*>(std::memchr(p, 0xFF, size_t(end - p)));
+        if (!p)
+            break;
+        if (end - p > 1 && p[1] == '\xF0')
+            return p - begin;
+    }
+    return -1;
+}
+
 bool sameName(QByteArrayView a, const char* b) {
     return QByteArrayView(a).compare(QByteArrayView(b), Qt::CaseInsensitive) == 0;
 }
@@ -126,10 +141,16 @@ void TelnetLayer::setSettings(const TelnetSettings& settings) {
 void TelnetLayer::feed(const char* data, qsizetype size) {
     if (size <= 0 || !data)
         return;
-    m_input.append(data, size);
-    if (m_busy)
-        return; // the running feed picks these bytes up after its callbacks
+    if (m_busy) {
+        m_input.append(data, size); // the running feed picks these up after its callbacks
+        return;
+    }
     m_busy = true;
+    // The events keep copies of what they need: the caller's bytes are read
+    // where they are.
+    parse(QByteArrayView(data, size));
+    if (!deliverQueued())
+        return; // destroyed or reset by a callback
     while (!m_input.isEmpty()) {
         QByteArray chunk;
         chunk.swap(m_input);
@@ -149,7 +170,7 @@ void TelnetLayer::parse(QByteArrayView chunk) {
     while (!chunk.isEmpty() && m_telnet && !m_failed) {
         qsizetype n = 1;
         if (!m_compressed) {
-            const qsizetype se = chunk.indexOf(QByteArrayView("\xFF\xF0", 2));
+            const qsizetype se = findIacSe(chunk);
             n = se < 0 ? chunk.size() : se + 2;
         }
         telnet_recv(m_telnet, chunk.data(), size_t(n));
