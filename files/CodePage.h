@@ -12,6 +12,8 @@ namespace CodePage {
 // undefined (0x81, 0x8D, 0x8F, 0x90, 0x9D) become the control character of
 // the same number, so all 256 bytes survive a round trip.
 QString decode(QByteArrayView bytes);
+// The same into out, which has room for bytes.size() characters.
+void decode(QByteArrayView bytes, char16_t* out);
 
 // The exact inverse of decode. A character the code page cannot hold becomes
 // one '?' (a surrogate pair counts as one character): right for the wire,

@@ -5,8 +5,8 @@
 TelnetStream::TelnetStream(std::function<void(QByteArrayView)> send) {
     m_telnet.onSend = std::move(send);
     m_telnet.onData = [this](QByteArrayView bytes) {
-        if (m_read)
-            m_read->text += m_codec.decode(bytes);
+        if (m_text)
+            m_codec.decode(bytes, *m_text);
     };
     // Delivered in order with the data: the bytes before it are decoded
     // already, those after it in the new encoding.
@@ -27,12 +27,14 @@ TelnetStream::TelnetStream(std::function<void(QByteArrayView)> send) {
     };
 }
 
-TelnetStream::Read TelnetStream::read(QByteArrayView bytes) {
+TelnetStream::Read TelnetStream::read(QByteArrayView bytes, QString& text) {
     Read result;
     const bool echoed = m_telnet.serverEchoes();
     m_read = &result;
+    m_text = &text;
     m_telnet.feed(bytes);
     m_read = nullptr;
+    m_text = nullptr;
     result.echoChanged = m_telnet.serverEchoes() != echoed;
     return result;
 }

@@ -15,12 +15,11 @@
 
 class TelnetStream {
 public:
-    // What one read of the server's bytes amounted to.
+    // What one read of the server's bytes amounted to, besides its text.
     struct Read {
-        QString text;             // decoded, telnet commands removed; may be empty
         bool echoChanged = false; // serverEchoes() differs from before the read
         int promptMarks = 0;      // GA / EOR after a prompt
-        // The compressed stream cannot be read on: text holds what came
+        // The compressed stream cannot be read on: the text holds what came
         // before the fault, and nothing more is read until reset().
         bool broken = false;
         QString error;
@@ -32,7 +31,9 @@ public:
     // Bytes for the server (negotiation answers and our text) go to send.
     explicit TelnetStream(std::function<void(QByteArrayView)> send);
 
-    Read read(QByteArrayView bytes);
+    // Appends the read's text (decoded, telnet commands removed; possibly
+    // nothing) to text.
+    Read read(QByteArrayView bytes, QString& text);
     // Our text for the server in the session's encoding, 0xFF doubled.
     void sendText(QStringView text);
 
@@ -50,5 +51,6 @@ public:
 private:
     TelnetLayer m_telnet;
     TextCodec m_codec;
-    Read* m_read = nullptr; // the read being collected
+    Read* m_read = nullptr;    // the read being collected
+    QString* m_text = nullptr; // and its text
 };

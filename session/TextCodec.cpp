@@ -5,6 +5,11 @@
 #include <cstdint>
 #include <cstring>
 
+#if defined(__SSE2__) || defined(_M_X64) || defined(_M_AMD64)
+#include <emmintrin.h>
+#define VARENDOR_TEXTCODEC_SSE2 1
+#endif
+
 namespace {
 constexpr char16_t kReplacement = 0xFFFD;
 
@@ -80,14 +85,24 @@ void TextCodec::reset(TextEncoding encoding) {
 }
 
 QString TextCodec::decode(QByteArrayView bytes) {
-    if (m_encoding == TextEncoding::Utf8)
-        return decodeUtf8Stream(bytes);
-    QString text = CodePage::decode(bytes);
-    if (m_brokenCut) {
-        m_brokenCut = false;
-        text.prepend(QChar(kReplacement));
-    }
+    QString text;
+    decode(bytes, text);
     return text;
+}
+
+void TextCodec::decode(QByteArrayView bytes, QString& out) {
+    if (m_encoding == TextEncoding::Utf8) {
+        decodeUtf8Stream(bytes, out);
+        return;
+    }
+    const qsizetype at = out.size();
+    const qsizetype broken = m_brokenCut ? 1 : 0;
+    m_brokenCut = false;
+    out.resize(at + broken + bytes.size());
+    char16_t* d = reinterpret_cast<char16_t*>(out.data()) + at;
+    if (broken)
+        *d++ = kReplacement;
+    CodePage::decode(bytes, d);
 }
 
 QString TextCodec::flush() {
@@ -97,13 +112,14 @@ QString TextCodec::flush() {
     return broken ? QString(QChar(kReplacement)) : QString();
 }
 
-QString TextCodec::decodeUtf8Stream(QByteArrayView bytes) {
+void TextCodec::decodeUtf8Stream(QByteArrayView bytes, QString& out) {
     const auto* s = reinterpret_cast<const unsigned char*>(bytes.data());
     const qsizetype n = bytes.size();
     // Every byte gives at most one UTF-16 unit (four bytes give two); one
     // more for an abandoned cut character.
-    QString out(n + m_cutSize + 1, Qt::Uninitialized);
-    char16_t* const begin = reinterpret_cast<char16_t*>(out.data());
+    const qsizetype at = out.size();
+    out.resize(at + n + m_cutSize + 1);
+    char16_t* const begin = reinterpret_cast<char16_t*>(out.data()) + at;
     char16_t* d = begin;
     if (m_brokenCut) {
         *d++ = kReplacement;
@@ -120,8 +136,8 @@ QString TextCodec::decodeUtf8Stream(QByteArrayView bytes) {
             d = put(d, m_cut, length);
             m_cutSize = 0;
         } else if (i == n) {
-            out.truncate(d - begin); // still cut: wait for more
-            return out;
+            out.resize(at + (d - begin)); // still cut: wait for more
+            return;
         } else {
             *d++ = kReplacement; // s[i] is read again as a start
             m_cutSize = 0;
@@ -129,7 +145,19 @@ QString TextCodec::decodeUtf8Stream(QByteArrayView bytes) {
     }
 
     while (i < n) {
-        // Game text is mostly ASCII: eight bytes at a time while it lasts.
+        // Game text is mostly ASCII: sixteen or eight bytes at a time while it lasts.
+#ifdef VARENDOR_TEXTCODEC_SSE2
+        const __m128i zero = _mm_setzero_si128();
+        while (i + 16 <= n) {
+            const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(s + i));
+            if (_mm_movemask_epi8(v))
+                break;
+            _mm_storeu_si128(reinterpret_cast<__m128i*>(d), _mm_unpacklo_epi8(v, zero));
+            _mm_storeu_si128(reinterpret_cast<__m128i*>(d + 8), _mm_unpackhi_epi8(v, zero));
+            d += 16;
+            i += 16;
+        }
+#endif
         while (i + 8 <= n) {
             std::uint64_t word;
             std::memcpy(&word, s + i, 8);
@@ -171,8 +199,7 @@ QString TextCodec::decodeUtf8Stream(QByteArrayView bytes) {
             i += k;
         }
     }
-    out.truncate(d - begin);
-    return out;
+    out.resize(at + (d - begin));
 }
 
 QByteArray TextCodec::encode(QStringView text) const {

@@ -25,6 +25,8 @@ public:
     // The text of the next bytes of the stream; may be empty when they only
     // begin a character.
     QString decode(QByteArrayView bytes);
+    // The same, appended to out (whose capacity is reused).
+    void decode(QByteArrayView bytes, QString& out);
     // End of the stream: a character still cut comes out as U+FFFD.
     QString flush();
     // A new stream in the given encoding; a cut character is dropped.
@@ -38,7 +40,7 @@ public:
     static const char* name(TextEncoding encoding);  // "WINDOWS-1252", "UTF-8"
 
 private:
-    QString decodeUtf8Stream(QByteArrayView bytes);
+    void decodeUtf8Stream(QByteArrayView bytes, QString& out);
 
     TextEncoding m_encoding;
     unsigned char m_cut[4] = {}; // the first bytes of a cut UTF-8 character

@@ -54,14 +54,19 @@ TextPath::Outcome TextPath::receive(QByteArrayView bytes) {
     Outcome outcome;
     if (!m_open)
         return outcome;
-    TelnetStream::Read read = m_stream.read(bytes);
+    // Taken for this read, so that a read started from within it (by a
+    // callback) cannot change the text under it; handed back with its room.
+    QString readText;
+    readText.swap(m_readText);
+    readText.resize(0);
+    const TelnetStream::Read read = m_stream.read(bytes, readText);
     outcome.echoChanged = read.echoChanged;
     outcome.promptMarks = read.promptMarks;
     outcome.broken = read.broken;
     outcome.error = read.error;
     if (read.todaysServer && m_colourChoice == Colori::Automatico)
         m_renderer.colours().setRules(SgrColours::Rules::Terminal);
-    const QStringView text(read.text);
+    const QStringView text(readText);
     for (qsizetype at = 0; at < text.size() && m_open;) {
         qsizetype n = qMin(kChunkSize, text.size() - at);
         // An inflated read is cut into chunks, never inside a surrogate pair.
@@ -70,6 +75,7 @@ TextPath::Outcome TextPath::receive(QByteArrayView bytes) {
         processChunk(text.sliced(at, n), outcome);
         at += n;
     }
+    m_readText.swap(readText);
     return outcome;
 }
 

@@ -126,7 +126,8 @@ private:
     ColourRenderer m_renderer;
     TriggerMatcher m_matcher;
     OwnText m_own{*this};
-    QString m_work; // the chunk being handled, breaks marked
+    QString m_work;     // the chunk being handled, breaks marked
+    QString m_readText; // the text of the last read, its room reused
     bool m_open = true;
     Colori m_colourChoice = Colori::Automatico;
 };

@@ -23,6 +23,28 @@ QString decodeInPieces(const QByteArray& bytes, const QList<qsizetype>& cuts) {
 class TstTextCodec : public QObject {
     Q_OBJECT
 private slots:
+    void decodingAppendsToText() {
+        TextCodec codec(TextEncoding::Utf8);
+        QString out = QStringLiteral("ab");
+        codec.decode("c\xE2\x82", out);
+        QCOMPARE(out, QStringLiteral("abc"));
+        // The cut character is abandoned by the switch and shows first.
+        codec.setEncoding(TextEncoding::Cp1252);
+        codec.decode("\x80", out);
+        QCOMPARE(out, QStringLiteral("abc") + R + QStringLiteral("€"));
+        // Long plain runs are decoded in blocks; a character in the middle
+        // of one or at its edges is still read on its own.
+        for (const TextEncoding encoding : {TextEncoding::Utf8, TextEncoding::Cp1252}) {
+            codec.reset(encoding);
+            for (int at = 0; at < 40; ++at) {
+                const QString text = QString(at, u'x') + QStringLiteral("è“") + QString(40, u'y');
+                out = QStringLiteral("-");
+                codec.decode(codec.encode(text), out);
+                QCOMPARE(out, "-" + text);
+            }
+        }
+    }
+
     void characterCutBetweenReadsIsJoined() {
         const QString text = QStringLiteral("Città, perché € costa più: 𝄞 ok");
         const QByteArray bytes = text.toUtf8();
