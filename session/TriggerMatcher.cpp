@@ -1,6 +1,7 @@
 #include "session/TriggerMatcher.h"
 
 #include <algorithm>
+#include <climits>
 #include <deque>
 #include <utility>
 
@@ -41,6 +42,7 @@ void TriggerMatcher::build(const QStringList& texts, int end) {
     m_outNext.clear();
     m_dense.clear();
     m_patterns = 0;
+    m_longest = 0;
 
     std::vector<std::vector<std::pair<char16_t, int>>> children(1);
     std::vector<int> lastOut(1, -1);
@@ -49,6 +51,7 @@ void TriggerMatcher::build(const QStringList& texts, int end) {
         if (pattern.isEmpty())
             continue; // an empty match text would fire on every chunk
         ++m_patterns;
+        m_longest = std::max(m_longest, int(std::min<qsizetype>(pattern.size(), INT_MAX)));
         int node = 0;
         for (QChar ch : pattern) {
             auto& kids = children[node];
@@ -130,24 +133,39 @@ void TriggerMatcher::buildDense(const std::vector<int>& order) {
         m_symbolOf[size_t(u)] = own[fold(char16_t(u))];
 
     const size_t cells = m_nodes.size() * size_t(m_symbols);
-    if (m_symbols >= 0xFFFF || cells > m_maxDenseCells || cells >= kReports)
+    if (m_symbols >= 0xFFFF || cells > m_maxDenseCells || cells > 0x7FFFFFFF)
         return;
-    m_dense.assign(cells, 0);
     auto reports = [this](int node) {
         return m_nodes[size_t(node)].firstOut >= 0 || m_nodes[size_t(node)].dictLink >= 0;
     };
-    for (int u : order) {
+    // Rows: the states that report after all others; the root stays row 0.
+    std::vector<quint32> rowOf(m_nodes.size());
+    m_nodeOfRow.assign(m_nodes.size(), 0);
+    quint32 rows = 0;
+    for (int pass = 0; pass < 2; ++pass) {
+        if (pass == 1)
+            m_firstReportingCell = rows * quint32(m_symbols);
+        for (int u : order) {
+            if (reports(u) == (pass == 1)) {
+                m_nodeOfRow[rows] = u;
+                rowOf[size_t(u)] = rows++;
+            }
+        }
+    }
+    m_dense.assign(cells, 0);
+    auto rowAt = [&](int node) {
+        return &m_dense[size_t(rowOf[size_t(node)]) * size_t(m_symbols)];
+    };
+    for (int u : order) { // fail rows are filled before the rows that copy them
         const Node& un = m_nodes[size_t(u)];
-        quint32* row = &m_dense[size_t(u) * size_t(m_symbols)];
+        quint32* row = rowAt(u);
         if (u != 0) {
-            const quint32* failRow = &m_dense[size_t(un.fail) * size_t(m_symbols)];
+            const quint32* failRow = rowAt(un.fail);
             std::copy(failRow, failRow + m_symbols, row);
         }
-        for (int e = un.childBegin; e < un.childBegin + un.childCount; ++e) {
-            const int to = m_edgeTo[size_t(e)];
+        for (int e = un.childBegin; e < un.childBegin + un.childCount; ++e)
             row[own[m_edgeChar[size_t(e)]]] =
-                quint32(to) * quint32(m_symbols) | (reports(to) ? kReports : 0);
-        }
+                rowOf[size_t(m_edgeTo[size_t(e)])] * quint32(m_symbols);
         row[0] = 0;
     }
 }
@@ -181,6 +199,40 @@ void TriggerMatcher::report(int state, QList<int>& found) {
     }
 }
 
+void TriggerMatcher::walkDense(const char16_t* a, qsizetype n, QList<int>& found) {
+    const quint32* const dense = m_dense.data();
+    const quint16* const symbol = m_symbolOf.data();
+    const quint32 reporting = m_firstReportingCell;
+    auto reportCell = [&](quint32 cell) { report(m_nodeOfRow[cell / quint32(m_symbols)], found); };
+    // Each step waits for the one before; two walks at once hide that wait.
+    // The second starts, from the root, far enough back that every match
+    // ending in its part starts within what it reads.
+    const qsizetype overlap = m_longest - 1;
+    const qsizetype half = n / 2;
+    quint32 cellA = 0, cellB = 0;
+    qsizetype i = 0;
+    if (half > overlap + 32) {
+        const char16_t* b = a + half - overlap;
+        const qsizetype lengthB = n - (half - overlap); // longer than half
+        for (; i < half; ++i) {
+            cellA = dense[cellA + symbol[a[i]]];
+            cellB = dense[cellB + symbol[b[i]]];
+            if (cellA >= reporting) [[unlikely]]
+                reportCell(cellA);
+            if (cellB >= reporting) [[unlikely]]
+                reportCell(cellB);
+        }
+        a = b;
+        n = lengthB;
+        cellA = cellB;
+    }
+    for (; i < n; ++i) {
+        cellA = dense[cellA + symbol[a[i]]];
+        if (cellA >= reporting) [[unlikely]]
+            reportCell(cellA);
+    }
+}
+
 QList<int> TriggerMatcher::findAll(QStringView text) {
     QList<int> found;
     if (m_patterns == 0 || text.isEmpty())
@@ -191,22 +243,12 @@ QList<int> TriggerMatcher::findAll(QStringView text) {
         m_stamp = 1;
     }
 
-    const char16_t* p = text.utf16();
-    const char16_t* const end = p + text.size();
     if (!m_dense.empty()) {
-        const quint32* dense = m_dense.data();
-        const quint16* symbol = m_symbolOf.data();
-        quint32 row = 0;
-        for (; p != end; ++p) {
-            const quint32 next = dense[row + symbol[*p]];
-            row = next & ~kReports;
-            if (next & kReports)
-                report(int(row / quint32(m_symbols)), found);
-        }
+        walkDense(text.utf16(), text.size(), found);
     } else {
         int state = 0;
-        for (; p != end; ++p) {
-            state = step(state, fold(*p));
+        for (const QChar c : text) {
+            state = step(state, fold(c.unicode()));
             if (m_nodes[size_t(state)].firstOut >= 0 || m_nodes[size_t(state)].dictLink >= 0)
                 report(state, found);
         }

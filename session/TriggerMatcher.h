@@ -37,6 +37,7 @@ private:
     void buildDense(const std::vector<int>& order);
     int step(int state, char16_t c) const;
     void report(int node, QList<int>& found);
+    void walkDense(const char16_t* a, qsizetype n, QList<int>& found);
 
     struct Node {
         int fail = 0;
@@ -53,13 +54,16 @@ private:
     std::vector<int> m_outNext; // next output of the same node, -1 at the end
 
     // Dense transition table over the characters the match texts use (symbol
-    // 0 is any other character); left empty when it would be too large. A
-    // cell holds the next state's row offset (state * m_symbols), with
-    // kReports set when that state ends a match text.
-    static constexpr quint32 kReports = 0x80000000u;
+    // 0 is any other character); left empty when it would be too large. Its
+    // rows are numbered apart from the nodes: the states that end a match
+    // text come last, so a step is one load and the test for a match is off
+    // its path. A cell holds the next state's row offset (row * m_symbols).
     std::vector<quint16> m_symbolOf; // by UTF-16 unit, its lower case's symbol
     int m_symbols = 0;
     std::vector<quint32> m_dense;
+    std::vector<int> m_nodeOfRow;
+    quint32 m_firstReportingCell = 0; // row offsets from here on report
+    int m_longest = 0;                // units in the longest match text
 
     std::vector<quint32> m_seen; // per node / per trigger stamps of the last pass
     std::vector<quint32> m_fired;

@@ -75,6 +75,21 @@ private slots:
         }
     }
 
+    void findsAMatchAnywhereInALongText() {
+        // Long texts are walked in two halves at once; a match may fall at
+        // any place across the middle.
+        const PairTable t = tableOf({"abcdef", "x", "ef"});
+        TriggerMatcher m;
+        m.sync(t);
+        for (int length : {100, 101, 300}) {
+            for (int at = 0; at + 6 <= length; ++at) {
+                QString text(length, u'.');
+                text.replace(at, 6, QStringLiteral("AbCdEf"));
+                QCOMPARE(m.findAll(text), QList<int>({0, 2}));
+            }
+        }
+    }
+
     void agreesWithPlainSearch_data() {
         QTest::addColumn<bool>("dense");
         QTest::newRow("full table") << true;
