@@ -3,6 +3,8 @@
 #include "session/CharScan.h"
 #include "ui/DisplaySink.h"
 
+#include <cstring>
+
 namespace {
 
 constexpr char16_t kEsc = 0x1B;
@@ -92,14 +94,22 @@ void ColourRenderer::writePiece(QStringView piece, qsizetype marker) {
             m_log(piece);
         return;
     }
-    m_scratch.resize(0);
+    // Each marker of three characters becomes CR LF: never longer than piece.
+    m_scratch.resize(piece.size());
+    const char16_t* const src = piece.utf16();
+    char16_t* const begin = reinterpret_cast<char16_t*>(m_scratch.data());
+    char16_t* d = begin;
     qsizetype from = 0;
     for (qsizetype at = marker; at >= 0; at = findMarker(piece, from)) {
-        m_scratch.append(piece.sliced(from, at - from));
-        m_scratch.append(u"\r\n");
+        std::memcpy(d, src + from, size_t(at - from) * sizeof(char16_t));
+        d += at - from;
+        *d++ = u'\r';
+        *d++ = u'\n';
         from = at + kMarker.size();
     }
-    m_scratch.append(piece.sliced(from));
+    std::memcpy(d, src + from, size_t(piece.size() - from) * sizeof(char16_t));
+    d += piece.size() - from;
+    m_scratch.resize(d - begin);
     m_display.insertText(m_scratch);
     if (m_log)
         m_log(m_scratch);

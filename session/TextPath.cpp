@@ -2,6 +2,7 @@
 
 #include "automation/ActionText.h"
 #include "automation/PairTable.h"
+#include "session/CharScan.h"
 
 #include <QStringMatcher>
 
@@ -89,7 +90,9 @@ TextPath::Outcome TextPath::receiveText(QStringView text) {
 void TextPath::processChunk(QStringView chunk, Outcome& outcome) {
     m_work.resize(0);
     m_breaks.mark(chunk, m_work);
-    if (m_work.contains(QChar(0x01)))
+    const char16_t* const work = reinterpret_cast<const char16_t*>(m_work.constData());
+    const char16_t* const workEnd = work + m_work.size();
+    if (CharScan::findEither(work, workEnd, 0x01, 0x01) != workEnd) // every sequence holds a 1
         m_work = removeEchoNegotiation(m_work);
     QStringView written = m_renderer.render(m_work);
 
