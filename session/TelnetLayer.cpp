@@ -130,6 +130,8 @@ void TelnetLayer::reset() {
     m_terminalTypesSent = 0;
     m_skippingSub = false;
     m_skipped = 0;
+    m_parser = Parser::Data;
+    m_subnegotiationLength = 0;
     start();
 }
 
@@ -162,12 +164,29 @@ void TelnetLayer::feed(const char* data, qsizetype size) {
 }
 
 void TelnetLayer::parse(QByteArrayView chunk) {
-    // The library drops whatever follows the end of a compressed stream in the
-    // same call, so while inflating it gets one byte at a time (still far faster
-    // than any game sends), and a chunk is cut after every IAC SE, where
-    // compression may start. Cutting the stream anywhere is otherwise harmless.
     m_parsing = true;
     while (!chunk.isEmpty() && m_telnet && !m_failed) {
+        if (m_parser != Parser::Lost) {
+            if (m_parser == Parser::Data) {
+                const void* iac = std::memchr(chunk.data(), 0xFF, size_t(chunk.size()));
+                const qsizetype plain =
+                    iac ? static_cast<const char*>(iac) - chunk.data() : chunk.size();
+                if (plain > 0) {
+                    received(chunk.first(plain)); // what the parser would pass on
+                    chunk = chunk.sliced(plain);
+                    continue;
+                }
+            }
+            const qsizetype n = commandLength(chunk);
+            telnet_recv(m_telnet, chunk.data(), size_t(n));
+            chunk = chunk.sliced(n);
+            continue;
+        }
+        // The library drops whatever follows the end of a compressed stream in
+        // the same call, so while inflating it gets one byte at a time (still
+        // far faster than any game sends), and a chunk is cut after every IAC
+        // SE, where compression may start. Cutting the stream anywhere is
+        // otherwise harmless.
         qsizetype n = 1;
         if (!m_compressed) {
             const qsizetype se = findIacSe(chunk);
@@ -177,6 +196,65 @@ void TelnetLayer::parse(QByteArrayView chunk) {
         chunk = chunk.sliced(n);
     }
     m_parsing = false;
+}
+
+qsizetype TelnetLayer::commandLength(QByteArrayView bytes) {
+    // The parser's own steps, byte by byte, up to where it reads data again.
+    const auto* b = reinterpret_cast<const unsigned char*>(bytes.data());
+    for (qsizetype i = 0; i < bytes.size(); ++i) {
+        const unsigned char c = b[i];
+        switch (m_parser) {
+        case Parser::Data:
+            if (c != TELNET_IAC)
+                return i;
+            m_parser = Parser::Iac;
+            break;
+        case Parser::Iac:
+            if (c == TELNET_SB) {
+                m_parser = Parser::SbOption;
+            } else if (c == TELNET_WILL || c == TELNET_WONT || c == TELNET_DO || c == TELNET_DONT) {
+                m_parser = Parser::Negotiation;
+            } else {
+                m_parser = Parser::Data; // IAC IAC (a data byte) or a command of its own
+                return i + 1;
+            }
+            break;
+        case Parser::Negotiation:
+            m_parser = Parser::Data;
+            return i + 1;
+        case Parser::SbOption:
+            m_parser = Parser::SbData;
+            m_subnegotiationLength = 0;
+            break;
+        case Parser::SbData:
+            if (c == TELNET_IAC) {
+                m_parser = Parser::SbDataIac;
+            } else if (++m_subnegotiationLength > kFollowedSubnegotiation) {
+                m_parser = Parser::Lost;
+                return i + 1;
+            }
+            break;
+        case Parser::SbDataIac:
+            if (c == TELNET_SE) {
+                m_parser = Parser::Data;
+                return i + 1;
+            }
+            if (c != TELNET_IAC || ++m_subnegotiationLength > kFollowedSubnegotiation) {
+                m_parser = Parser::Lost; // a broken subnegotiation
+                return i + 1;
+            }
+            m_parser = Parser::SbData;
+            break;
+        case Parser::Lost:
+            return i;
+        }
+    }
+    return bytes.size();
+}
+
+void TelnetLayer::received(QByteArrayView data) {
+    if (!skipping(data))
+        post(Event::Data, data);
 }
 
 void TelnetLayer::send(QByteArrayView bytes) {
@@ -231,8 +309,7 @@ void TelnetLayer::handler(telnet_t*, telnet_event_t* ev, void* self) {
 void TelnetLayer::handle(telnet_event_t* ev) {
     switch (ev->type) {
     case TELNET_EV_DATA:
-        if (!skipping(QByteArrayView(ev->data.buffer, qsizetype(ev->data.size))))
-            post(Event::Data, QByteArrayView(ev->data.buffer, qsizetype(ev->data.size)));
+        received(QByteArrayView(ev->data.buffer, qsizetype(ev->data.size)));
         break;
     case TELNET_EV_SEND:
         post(Event::Send, QByteArrayView(ev->data.buffer, qsizetype(ev->data.size)));
@@ -282,6 +359,7 @@ void TelnetLayer::handle(telnet_event_t* ev) {
             handleCharset(QByteArrayView(ev->sub.buffer, qsizetype(ev->sub.size)));
         break;
     case TELNET_EV_WARNING:
+        m_parser = Parser::Lost; // it may have changed its state on its own
         // The parser gave up holding an overlong subnegotiation and would
         // read the rest of it as text: skip that up to its IAC SE. (Debian's
         // libtelnet 0.21 leaves the code of this warning at 0: the message
@@ -293,12 +371,14 @@ void TelnetLayer::handle(telnet_event_t* ev) {
         }
         break;
     case TELNET_EV_COMPRESS:
+        m_parser = Parser::Lost; // what it inflates is not seen here
         m_compressed = ev->compress.state != 0;
         break;
     case TELNET_EV_ERROR:
         // Only a broken compressed stream or a lack of memory get here: what
         // follows cannot be read any more.
         m_failed = true;
+        m_parser = Parser::Lost;
         m_compressed = false;
         post(Event::Error, QByteArrayView(ev->error.msg ? ev->error.msg : "telnet error"));
         break;

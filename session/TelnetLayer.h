@@ -102,9 +102,19 @@ private:
         TextEncoding encoding = TextEncoding::Cp1252;
     };
 
+    // Where the protocol parser stands, followed from the bytes it was given:
+    // while it reads plain data, the bytes up to the next IAC are data, so
+    // they go out as such and only commands go through the parser. Lost (for
+    // the rest of the connection) where the parser may part from this: an
+    // overlong or broken subnegotiation, a warning, compression.
+    enum class Parser : quint8 { Data, Iac, Negotiation, SbOption, SbData, SbDataIac, Lost };
+    static constexpr qsizetype kFollowedSubnegotiation = 8192; // the parser holds 16384
+
     static void handler(telnet_t* telnet, telnet_event_t* ev, void* self);
     void handle(telnet_event_t* ev);
     void parse(QByteArrayView chunk);
+    qsizetype commandLength(QByteArrayView bytes);
+    void received(QByteArrayView data);
     void post(Event::Kind kind, QByteArrayView bytes = {}, bool on = false);
     void deliver(const Event& e);
     bool deliverQueued(); // false when a callback reset or destroyed the layer
@@ -137,4 +147,6 @@ private:
     int m_terminalTypesSent = 0;
     bool m_skippingSub = false; // inside a subnegotiation too long to hold
     qsizetype m_skipped = 0;
+    Parser m_parser = Parser::Data;
+    qsizetype m_subnegotiationLength = 0;
 };

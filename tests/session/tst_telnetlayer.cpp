@@ -172,6 +172,23 @@ private slots:
         QCOMPARE(split.data, QByteArray("ab\xFF") + "cpwde\xFF");
     }
 
+    void dataBetweenEveryKindOfCommand() {
+        // Text between commands bypasses the protocol parser; each command
+        // must end where the parser ends it, wherever the reads are cut.
+        const char NOP = char(241);
+        const QByteArray stream = "a" + bytes({IAC, DONT, NAWS}) + "b" + bytes({IAC, NOP}) + "c" +
+                                  bytes({IAC, SB, TTYPE, 'x', IAC, IAC, 'y', IAC, SE}) + "d" +
+                                  bytes({IAC, SB, TTYPE, 'z', IAC, 'q'}) + "e" +
+                                  bytes({IAC, WILL, ECHO}) + "f" + bytes({IAC, IAC}) + "g";
+        for (qsizetype cut = 0; cut <= stream.size(); ++cut) {
+            Recorder r;
+            r.layer.feed(stream.first(cut));
+            r.layer.feed(stream.sliced(cut));
+            QCOMPARE(r.data, QByteArray("abcdef\xFFg"));
+            QCOMPARE(r.echoes, QList<bool>{true});
+        }
+    }
+
     void serverEchoOnAndOff() {
         Recorder r;
         r.layer.feed("Password: " + bytes({IAC, WILL, ECHO}));
