@@ -1,7 +1,8 @@
 #pragma once
-// Finds the next of two characters in UTF-16 text, eight units at a time where
-// the processor has SSE2 (every x86-64 one), one at a time elsewhere. The text
-// path looks for escapes, line breaks and markers in every chunk it reads.
+// Finds the next of two characters, or the next control character, in UTF-16
+// text: eight units at a time where the processor has SSE2 (every x86-64
+// one), one at a time elsewhere. The text path looks for escapes, line breaks
+// and markers in every chunk it reads, the display for breaks and tabs.
 #include <bit>
 #include <cstddef>
 
@@ -27,6 +28,28 @@ inline const char16_t* findEither(const char16_t* p, const char16_t* end, char16
 #endif
     for (; p != end; ++p)
         if (*p == a || *p == b)
+            return p;
+    return end;
+}
+
+// The first unit in [p, end) below bound; end when there is none.
+inline const char16_t* findBelow(const char16_t* p, const char16_t* end, char16_t bound) {
+#ifdef VARENDOR_CHARSCAN_SSE2
+    if (bound == 0)
+        return end;
+    // Unsigned: a unit is below bound when taking bound - 1 from it leaves 0.
+    const __m128i limit = _mm_set1_epi16(short(bound - 1));
+    const __m128i zero = _mm_setzero_si128();
+    for (; end - p >= 8; p += 8) {
+        const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
+        const __m128i hit = _mm_cmpeq_epi16(_mm_subs_epu16(v, limit), zero);
+        const unsigned mask = unsigned(_mm_movemask_epi8(hit));
+        if (mask)
+            return p + std::countr_zero(mask) / 2;
+    }
+#endif
+    for (; p != end; ++p)
+        if (*p < bound)
             return p;
     return end;
 }

@@ -1,5 +1,7 @@
 #include "session/DisplayBuffer.h"
 
+#include "session/CharScan.h"
+
 #include <algorithm>
 
 namespace {
@@ -56,17 +58,26 @@ void DisplayBuffer::newLine() {
     Line next;
     next.start = prev.start + prev.text.size() + 1;
     next.rowStart = prev.rowStart + rowsFor(prev.text.size());
+    if (m_lent < m_head) { // a line gone from the front lends its storage
+        Line& dead = m_lines[m_lent++];
+        next.text.swap(dead.text);
+        next.text.resize(0); // keeps the room it had
+        next.runs.swap(dead.runs);
+        next.runs.clear();
+    }
     m_lines.push_back(std::move(next));
     m_length += 1;
 }
 
 void DisplayBuffer::append(QStringView text, QRgb colour, bool bold) {
     qsizetype from = 0;
-    const qsizetype n = text.size();
-    for (qsizetype i = 0; i < n; ++i) {
-        const QChar c = text[i];
-        if (c > u'\r' || (c != u'\r' && c != u'\n' && c != u'\t'))
+    const char16_t* const base = text.utf16();
+    const char16_t* const end = base + text.size();
+    for (const char16_t* at = base; (at = CharScan::findBelow(at, end, u'\r' + 1)) != end; ++at) {
+        const char16_t c = *at;
+        if (c != u'\r' && c != u'\n' && c != u'\t')
             continue;
+        const qsizetype i = at - base;
         appendToLast(text.mid(from, i - from), colour, bold);
         from = i + 1;
         if (c == u'\t') {
@@ -171,6 +182,7 @@ void DisplayBuffer::dropHead(size_t n) {
     if (m_head > 64 && m_head * 2 > m_lines.size()) {
         m_lines.erase(m_lines.begin(), m_lines.begin() + qsizetype(m_head));
         m_head = 0;
+        m_lent = 0;
     }
 }
 

@@ -95,6 +95,9 @@ private:
 
     std::vector<Line> m_lines; // live lines are m_head .. end
     size_t m_head = 0;
+    // Lines before this, among the dead ones before m_head, have lent their
+    // storage to new lines: text and runs then need no allocation.
+    size_t m_lent = 0;
     qint64 m_origin = 0; // absolute start of the first live line
     qint64 m_length = 0;
     int m_columns = 80;

@@ -82,8 +82,14 @@ void GameDisplay::insertText(QStringView text) {
         removeFront(m_selLength, false);
     m_selLength = 0;
     if (!text.isEmpty()) {
-        if (m_accessiblePending < 0 && QAccessible::isActive())
-            m_accessiblePending = m_buffer.removedChars() + m_buffer.length();
+        // A screen reader is switched on from the event loop, so one look per
+        // batch of inserts (up to the next refresh) sees what a look per
+        // insert would.
+        if (m_accessiblePending < 0 && !m_accessibleLooked) {
+            m_accessibleLooked = !m_frozen;
+            if (QAccessible::isActive())
+                m_accessiblePending = m_buffer.removedChars() + m_buffer.length();
+        }
         m_buffer.append(text, m_colour, m_bold);
         contentChanged();
     }
@@ -135,6 +141,7 @@ bool GameDisplay::event(QEvent* e) {
 }
 
 void GameDisplay::refresh() {
+    m_accessibleLooked = false;
     syncLayout();
     notifyAccessibleInsert();
     if (!m_frozen)

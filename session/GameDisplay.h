@@ -135,4 +135,5 @@ private:
     bool m_dragging = false;
 
     qint64 m_accessiblePending = -1; // absolute start of text not yet announced
+    bool m_accessibleLooked = false; // whether a reader was looked for since the last refresh
 };

@@ -1,5 +1,5 @@
-// The eight-at-a-time search must find what a plain loop finds, wherever the
-// hit falls: in a full block, in the tail, at either end, or nowhere.
+// The eight-at-a-time searches must find what a plain loop finds, wherever
+// the hit falls: in a full block, in the tail, at either end, or nowhere.
 #include "session/CharScan.h"
 
 #include <QRandomGenerator>
@@ -26,6 +26,15 @@ private slots:
                     while (expected < n && s[expected] != a && s[expected] != b)
                         ++expected;
                     QCOMPARE(int(CharScan::findEither(s + from, s + n, a, b) - s), expected);
+                }
+            }
+            // Units are unsigned: 0xFFFF is not below a bound, 0x1B is.
+            for (const char16_t bound : {char16_t(0x0E), char16_t(0x1C), char16_t(0x8000)}) {
+                for (int from = 0; from <= n; ++from) {
+                    int expected = from;
+                    while (expected < n && s[expected] >= bound)
+                        ++expected;
+                    QCOMPARE(int(CharScan::findBelow(s + from, s + n, bound) - s), expected);
                 }
             }
         }
