@@ -18,12 +18,20 @@ inline const char16_t* findEither(const char16_t* p, const char16_t* end, char16
 #ifdef VARENDOR_CHARSCAN_SSE2
     const __m128i va = _mm_set1_epi16(short(a));
     const __m128i vb = _mm_set1_epi16(short(b));
-    for (; end - p >= 8; p += 8) {
-        const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
-        const __m128i hit = _mm_or_si128(_mm_cmpeq_epi16(v, va), _mm_cmpeq_epi16(v, vb));
-        const unsigned mask = unsigned(_mm_movemask_epi8(hit));
-        if (mask)
-            return p + std::countr_zero(mask) / 2;
+    auto hits = [&](const char16_t* at) {
+        const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(at));
+        return unsigned(
+            _mm_movemask_epi8(_mm_or_si128(_mm_cmpeq_epi16(v, va), _mm_cmpeq_epi16(v, vb))));
+    };
+    if (end - p >= 8) {
+        for (; end - p >= 8; p += 8)
+            if (const unsigned mask = hits(p))
+                return p + std::countr_zero(mask) / 2;
+        if (p == end)
+            return end;
+        // The last block overlaps the one before, whose hits are masked off.
+        const unsigned mask = hits(end - 8) >> (2 * (8 - (end - p)));
+        return mask ? p + std::countr_zero(mask) / 2 : end;
     }
 #endif
     for (; p != end; ++p)
@@ -40,12 +48,18 @@ inline const char16_t* findBelow(const char16_t* p, const char16_t* end, char16_
     // Unsigned: a unit is below bound when taking bound - 1 from it leaves 0.
     const __m128i limit = _mm_set1_epi16(short(bound - 1));
     const __m128i zero = _mm_setzero_si128();
-    for (; end - p >= 8; p += 8) {
-        const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
-        const __m128i hit = _mm_cmpeq_epi16(_mm_subs_epu16(v, limit), zero);
-        const unsigned mask = unsigned(_mm_movemask_epi8(hit));
-        if (mask)
-            return p + std::countr_zero(mask) / 2;
+    auto hits = [&](const char16_t* at) {
+        const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(at));
+        return unsigned(_mm_movemask_epi8(_mm_cmpeq_epi16(_mm_subs_epu16(v, limit), zero)));
+    };
+    if (end - p >= 8) {
+        for (; end - p >= 8; p += 8)
+            if (const unsigned mask = hits(p))
+                return p + std::countr_zero(mask) / 2;
+        if (p == end)
+            return end;
+        const unsigned mask = hits(end - 8) >> (2 * (8 - (end - p)));
+        return mask ? p + std::countr_zero(mask) / 2 : end;
     }
 #endif
     for (; p != end; ++p)

@@ -97,7 +97,7 @@ void ColourRenderer::writePiece(QStringView piece, qsizetype marker) {
     // Each marker of three characters becomes CR LF: never longer than piece.
     m_scratch.resize(piece.size());
     const char16_t* const src = piece.utf16();
-    char16_t* const begin = reinterpret_cast<char16_t*>(m_scratch.data());
+    char16_t* const begin = m_scratch.data();
     char16_t* d = begin;
     qsizetype from = 0;
     for (qsizetype at = marker; at >= 0; at = findMarker(piece, from)) {
@@ -109,10 +109,10 @@ void ColourRenderer::writePiece(QStringView piece, qsizetype marker) {
     }
     std::memcpy(d, src + from, size_t(piece.size() - from) * sizeof(char16_t));
     d += piece.size() - from;
-    m_scratch.resize(d - begin);
-    m_display.insertText(m_scratch);
+    const QStringView written(begin, d - begin);
+    m_display.insertText(written);
     if (m_log)
-        m_log(m_scratch);
+        m_log(written);
 }
 
 void ColourRenderer::keep(QStringView text, qsizetype start, qsizetype p, qsizetype marker) {

@@ -13,6 +13,7 @@
 
 #include <QString>
 #include <QStringView>
+#include <QVarLengthArray>
 #include <functional>
 
 class DisplaySink;
@@ -55,6 +56,8 @@ private:
     std::function<void(QStringView)> m_log;
     SgrColours m_colours;
     QString m_kept;
-    QString m_joined;  // kept text + new text, when something was kept
-    QString m_scratch; // a piece with its markers turned into CR LF
+    QString m_joined; // kept text + new text, when something was kept
+    // A piece with its markers turned into CR LF: its room is kept, and most
+    // pieces fit in the part that needs no allocation at all.
+    QVarLengthArray<char16_t, 512> m_scratch;
 };

@@ -3,6 +3,7 @@
 #include "session/CharScan.h"
 
 #include <algorithm>
+#include <cstring>
 
 namespace {
 constexpr QRgb kEmptyColour = 0xFFFFFFFF;
@@ -24,6 +25,12 @@ int DisplayBuffer::rowCount() const {
 }
 
 void DisplayBuffer::appendToLast(QStringView text, QRgb colour, bool bold) {
+    if (text.isEmpty())
+        return;
+    if (text.size() <= kMaxLineLength - m_lines.back().text.size()) {
+        appendRun(text, colour, bold);
+        return;
+    }
     // A line without end would grow without bound; past the limit it goes on
     // on the next display line, so the line limit also bounds memory.
     while (!text.isEmpty()) {
@@ -32,16 +39,18 @@ void DisplayBuffer::appendToLast(QStringView text, QRgb colour, bool bold) {
             newLine();
             continue;
         }
-        const QStringView part = text.left(room);
+        const QStringView part = room < text.size() ? text.first(room) : text;
         appendRun(part, colour, bold);
-        text = text.mid(part.size());
+        text = text.sliced(part.size());
     }
 }
 
 void DisplayBuffer::appendRun(QStringView text, QRgb colour, bool bold) {
     Line& line = m_lines.back();
     const int start = int(line.text.size());
-    line.text.append(text);
+    // Grown in place (the room a recycled line brings usually suffices).
+    line.text.resize(start + text.size());
+    std::memcpy(line.text.data() + start, text.data(), size_t(text.size()) * sizeof(QChar));
     m_length += text.size();
     if (!line.runs.empty()) {
         Run& last = line.runs.back();
@@ -78,7 +87,7 @@ void DisplayBuffer::append(QStringView text, QRgb colour, bool bold) {
         if (c != u'\r' && c != u'\n' && c != u'\t')
             continue;
         const qsizetype i = at - base;
-        appendToLast(text.mid(from, i - from), colour, bold);
+        appendToLast(text.sliced(from, i - from), colour, bold);
         from = i + 1;
         if (c == u'\t') {
             // Tab stops every eight columns, so tables keep their columns.
@@ -93,7 +102,7 @@ void DisplayBuffer::append(QStringView text, QRgb colour, bool bold) {
         if (c == u'\n')
             newLine();
     }
-    appendToLast(text.mid(from), colour, bold);
+    appendToLast(text.sliced(from), colour, bold);
 }
 
 int DisplayBuffer::lineFromChar(int pos) const {

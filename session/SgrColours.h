@@ -44,7 +44,7 @@ public:
         bool isEmpty(int i) const { return m_length[i] == 0; }
         bool hasColon(int i) const { return m_colon[i]; }
         QStringView field(int i) const { return m_text.sliced(m_start[i], m_length[i]); }
-        bool isPlainReset() const { return m_text == u"0"; }
+        bool isPlainReset() const { return m_text.size() == 1 && m_text.front() == u'0'; }
 
     private:
         QStringView m_text;
