@@ -2,6 +2,7 @@
 
 #include "files/CodePage.h"
 
+#include <bit>
 #include <cstdint>
 #include <cstring>
 
@@ -145,17 +146,21 @@ void TextCodec::decodeUtf8Stream(QByteArrayView bytes, QString& out) {
     }
 
     while (i < n) {
-        // Game text is mostly ASCII: sixteen or eight bytes at a time while it lasts.
+        // Game text is mostly ASCII: sixteen or eight bytes at a time while it
+        // lasts. A block is widened whole (the room is there: never more units
+        // than bytes) and kept up to its first byte beyond ASCII.
 #ifdef VARENDOR_TEXTCODEC_SSE2
         const __m128i zero = _mm_setzero_si128();
         while (i + 16 <= n) {
             const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(s + i));
-            if (_mm_movemask_epi8(v))
-                break;
             _mm_storeu_si128(reinterpret_cast<__m128i*>(d), _mm_unpacklo_epi8(v, zero));
             _mm_storeu_si128(reinterpret_cast<__m128i*>(d + 8), _mm_unpackhi_epi8(v, zero));
-            d += 16;
-            i += 16;
+            const unsigned high = unsigned(_mm_movemask_epi8(v));
+            const int plain = high ? std::countr_zero(high) : 16;
+            d += plain;
+            i += plain;
+            if (high)
+                break;
         }
 #endif
         while (i + 8 <= n) {
@@ -174,6 +179,11 @@ void TextCodec::decodeUtf8Stream(QByteArrayView bytes, QString& out) {
         if (lead < 0x80) {
             *d++ = lead;
             ++i;
+            continue;
+        }
+        if (lead >= 0xC2 && lead <= 0xDF && i + 1 < n && (s[i + 1] & 0xC0) == 0x80) {
+            *d++ = char16_t((lead & 0x1F) << 6 | (s[i + 1] & 0x3F)); // the accented letters
+            i += 2;
             continue;
         }
         const int length = sequenceLength(lead);
