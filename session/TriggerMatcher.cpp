@@ -199,38 +199,45 @@ void TriggerMatcher::report(int state, QList<int>& found) {
     }
 }
 
-void TriggerMatcher::walkDense(const char16_t* a, qsizetype n, QList<int>& found) {
+void TriggerMatcher::walkDense(const char16_t* text, qsizetype n, QList<int>& found) {
     const quint32* const dense = m_dense.data();
     const quint16* const symbol = m_symbolOf.data();
     const quint32 reporting = m_firstReportingCell;
-    auto reportCell = [&](quint32 cell) { report(m_nodeOfRow[cell / quint32(m_symbols)], found); };
-    // Each step waits for the one before; two walks at once hide that wait.
-    // The second starts, from the root, far enough back that every match
-    // ending in its part starts within what it reads.
+    auto step = [&](quint32 cell, char16_t c) {
+        cell = dense[cell + symbol[c]];
+        if (cell >= reporting) [[unlikely]]
+            report(m_nodeOfRow[cell / quint32(m_symbols)], found);
+        return cell;
+    };
+    // Each step waits for the one before; four walks at once, over four
+    // parts of the text, hide that wait. A part after the first starts, from
+    // the root, far enough back that every match ending in it starts within
+    // what it reads.
+    constexpr int kWalks = 4;
     const qsizetype overlap = m_longest - 1;
-    const qsizetype half = n / 2;
-    quint32 cellA = 0, cellB = 0;
+    const qsizetype part = n / kWalks;
+    if (part <= overlap + 32) {
+        quint32 cell = 0;
+        for (qsizetype i = 0; i < n; ++i)
+            cell = step(cell, text[i]);
+        return;
+    }
+    const char16_t* from[kWalks];
+    qsizetype length[kWalks];
+    for (int w = 0; w < kWalks; ++w) {
+        const qsizetype start = w == 0 ? 0 : w * part - overlap;
+        const qsizetype stop = w == kWalks - 1 ? n : (w + 1) * part;
+        from[w] = text + start;
+        length[w] = stop - start;
+    }
+    quint32 cell[kWalks] = {};
     qsizetype i = 0;
-    if (half > overlap + 32) {
-        const char16_t* b = a + half - overlap;
-        const qsizetype lengthB = n - (half - overlap); // longer than half
-        for (; i < half; ++i) {
-            cellA = dense[cellA + symbol[a[i]]];
-            cellB = dense[cellB + symbol[b[i]]];
-            if (cellA >= reporting) [[unlikely]]
-                reportCell(cellA);
-            if (cellB >= reporting) [[unlikely]]
-                reportCell(cellB);
-        }
-        a = b;
-        n = lengthB;
-        cellA = cellB;
-    }
-    for (; i < n; ++i) {
-        cellA = dense[cellA + symbol[a[i]]];
-        if (cellA >= reporting) [[unlikely]]
-            reportCell(cellA);
-    }
+    for (; i < part; ++i) // every part is at least this long
+        for (int w = 0; w < kWalks; ++w)
+            cell[w] = step(cell[w], from[w][i]);
+    for (int w = 0; w < kWalks; ++w)
+        for (qsizetype k = i; k < length[w]; ++k)
+            cell[w] = step(cell[w], from[w][k]);
 }
 
 QList<int> TriggerMatcher::findAll(QStringView text) {

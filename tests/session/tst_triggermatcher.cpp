@@ -76,8 +76,8 @@ private slots:
     }
 
     void findsAMatchAnywhereInALongText() {
-        // Long texts are walked in two halves at once; a match may fall at
-        // any place across the middle.
+        // Long texts are walked in four parts at once; a match may fall at
+        // any place across the borders between them.
         const PairTable t = tableOf({"abcdef", "x", "ef"});
         TriggerMatcher m;
         m.sync(t);
