@@ -1,8 +1,8 @@
 #pragma once
-// Finds the next of two characters, or the next control character, in UTF-16
-// text: eight units at a time where the processor has SSE2 (every x86-64
-// one), one at a time elsewhere. The text path looks for escapes, line breaks
-// and markers in every chunk it reads, the display for breaks and tabs.
+// Finds the next of two characters, a pair of characters, or the next
+// control character in UTF-16 text: eight units at a time where the processor has SSE2 (every
+// x86-64 one), one at a time elsewhere. The text path looks for escapes, line breaks and markers in
+// every chunk it reads, the display for breaks and tabs.
 #include <bit>
 #include <cstddef>
 
@@ -36,6 +36,25 @@ inline const char16_t* findEither(const char16_t* p, const char16_t* end, char16
 #endif
     for (; p != end; ++p)
         if (*p == a || *p == b)
+            return p;
+    return end;
+}
+
+// The first place in [p, end) where a is followed by b; end when there is none.
+inline const char16_t* findPair(const char16_t* p, const char16_t* end, char16_t a, char16_t b) {
+#ifdef VARENDOR_CHARSCAN_SSE2
+    const __m128i va = _mm_set1_epi16(short(a));
+    const __m128i vb = _mm_set1_epi16(short(b));
+    for (; end - p >= 9; p += 8) {
+        const __m128i first = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
+        const __m128i second = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + 1));
+        const __m128i hit = _mm_and_si128(_mm_cmpeq_epi16(first, va), _mm_cmpeq_epi16(second, vb));
+        if (const unsigned mask = unsigned(_mm_movemask_epi8(hit)))
+            return p + std::countr_zero(mask) / 2;
+    }
+#endif
+    for (; end - p >= 2; ++p)
+        if (p[0] == a && p[1] == b)
             return p;
     return end;
 }

@@ -4,8 +4,6 @@
 #include "automation/PairTable.h"
 #include "session/CharScan.h"
 
-#include <QStringMatcher>
-
 namespace {
 const QString kWillEcho = QString::fromLatin1("\xFF\xFB\x01", 3);
 const QString kWontEcho = QString::fromLatin1("\xFF\xFC\x01", 3);
@@ -13,8 +11,15 @@ const QString kOddEcho = QString::fromLatin1("\x01\x20\x5B", 3);
 constexpr QRgb kWhite = qRgb(255, 255, 255);
 
 bool holdsFarewell(QStringView text) {
-    static const QStringMatcher farewell(TextPath::kFarewell);
-    return farewell.indexIn(text) >= 0;
+    // Found by its first two characters, a pair that game text seldom holds.
+    const QStringView phrase(TextPath::kFarewell);
+    const char16_t* const end = text.utf16() + text.size();
+    for (const char16_t* p = text.utf16();
+         (p = CharScan::findPair(p, end, phrase[0].unicode(), phrase[1].unicode())) != end; ++p) {
+        if (end - p >= phrase.size() && QStringView(p, phrase.size()) == phrase)
+            return true;
+    }
+    return false;
 }
 } // namespace
 

@@ -28,6 +28,16 @@ private slots:
                     QCOMPARE(int(CharScan::findEither(s + from, s + n, a, b) - s), expected);
                 }
             }
+            for (const auto& [a, b] : {std::pair{u'$', u'a'}, {char16_t(0x1B), u'$'}}) {
+                for (int from = 0; from <= n; ++from) {
+                    int expected = from;
+                    while (expected + 1 < n && !(s[expected] == a && s[expected + 1] == b))
+                        ++expected;
+                    if (expected + 1 >= n)
+                        expected = n;
+                    QCOMPARE(int(CharScan::findPair(s + from, s + n, a, b) - s), expected);
+                }
+            }
             // Units are unsigned: 0xFFFF is not below a bound, 0x1B is.
             for (const char16_t bound : {char16_t(0x0E), char16_t(0x1C), char16_t(0x8000)}) {
                 for (int from = 0; from <= n; ++from) {
