@@ -133,6 +133,25 @@ private slots:
         QCOMPARE(logged, QStringList({"one\r\ntwo", "three\r\n"}));
     }
 
+    void markersAreFoundWithinEachPiece() {
+        // Found left to right without overlapping, never across a sequence,
+        // wherever they fall (a literal "$0$" from the server included).
+        CountingSink sink;
+        ColourRenderer r(sink);
+        QStringList logged;
+        r.setLogHook([&](QStringView piece) { logged << piece.toString(); });
+        r.render(u"$0$0$|$$0$|a$0$b$0$c|x$0");
+        r.render(QString("a$0" + esc("31m") + "$0$" + esc("m") + "0$" + E + "x$0$"));
+        QCOMPARE(sink.inserts, QStringList({"\r\n0$|$\r\n|a\r\nb\r\nc|x$0", "a$0", "\r\n",
+                                            "0$" + QString(E) + "x\r\n"}));
+        QCOMPARE(logged, sink.inserts);
+        // A marker in front of a cut sequence waits with it.
+        r.render(QString("y$0$" + esc("3")));
+        QCOMPARE(sink.inserts.size(), 4);
+        r.render(u"1mz$0$");
+        QCOMPARE(sink.inserts.mid(4), QStringList({"y\r\n", "z\r\n"}));
+    }
+
     void oddParametersAndOtherSequences() {
         // An empty or non-numeric field is ignored; the rest still counts.
         render(esc(";31m") + "a" + esc("3:1;32m") + "b" + esc("?25;33m") + "c");
