@@ -1,9 +1,11 @@
-#include "commands/CommandInput.h"
 #include "client/FrmMain.h"
+#include "commands/CommandInput.h"
+#include "session/Connection.h"
 #include "session/GameDisplay.h"
 #include "support/RecordingRelay.h"
 #include "support/ScriptedDialogs.h"
 #include "support/TinyMuxGame.h"
+#include "support/TlsTunnel.h"
 
 #include <QAction>
 #include <QFile>
@@ -237,6 +239,62 @@ private slots:
             QStringLiteral("think [add(40,2)] città perché più € fine\r\n").toUtf8()));
         QVERIFY(relay->fromServer.contains(evaluated.toUtf8()));
         QVERIFY(!shown().contains(QStringLiteral("Ã")));
+    }
+
+    // A server of today: the terminal's colour rules, where they differ from
+    // the game's (bold ends at a reset; a reset in a read does not brighten
+    // what follows), and xterm's 256 colours with a background left aside.
+    void coloursOfAServerOfToday() {
+        connectAndLogIn();
+        type("@set me=ANSI");
+        QVERIFY(waitShown("Set."));
+        type("@set me=COLOR256");
+        type("think [ansi(hb,BLU)] [ansi(y,GIALLO)] [ansi(h,ACCESO)] [ansi(r,ROSSO)] "
+             "[ansi(<#ff0000>,VIVO)] [ansi(<#00ff00>/<#0000ff>,PRATO)] [ucstr(fine)]");
+        QVERIFY(waitShown("FINE"));
+        QVERIFY(relay->fromServer.contains("\x1b[1m\x1b[34mBLU\x1b[0m \x1b[33mGIALLO\x1b[0m"));
+        QVERIFY(relay->fromServer.contains(
+            "\x1b[38;5;196mVIVO\x1b[0m \x1b[38;5;46m\x1b[48;5;21mPRATO"));
+        QCOMPARE(colourOf("BLU"), qRgb(0, 0, 240));
+        QCOMPARE(colourOf("GIALLO"), qRgb(120, 120, 0)); // bright under the game's rules
+        QCOMPARE(colourOf("ACCESO"), qRgb(240, 240, 240));
+        QCOMPARE(colourOf("ROSSO"), qRgb(120, 0, 0)); // bright under the game's rules
+        QCOMPARE(colourOf("VIVO"), qRgb(255, 0, 0));
+        QCOMPARE(colourOf("PRATO"), qRgb(0, 255, 0));
+        QCOMPARE(colourOf(" FINE"), qRgb(240, 240, 240));
+        QVERIFY(!shown().contains("8;5;"));
+    }
+
+    // The same game behind TLS (stunnel4 with a certificate made now): the
+    // player accepts the certificate this time, and UTF-8 and colours work
+    // inside the encryption as without it.
+    void throughTls() {
+        if (const QString missing = TlsTunnel::missingTools(); !missing.isEmpty())
+            QSKIP(qPrintable(missing));
+        TlsTunnel tunnel;
+        QVERIFY2(tunnel.start(game->port()), qPrintable(tunnel.error()));
+        window.reset();
+        writeFile("config.ini", "[SERVER]\r\nHOST=127.0.0.1\r\nPORTA=" +
+                                    QByteArray::number(tunnel.port()) + "\r\nTLS=1\r\n");
+        window = std::make_unique<FrmMain>(dir->path());
+        window->endProcess = [] {};
+        window->Form_Load();
+        dialogs->choices << 0; // accept this time
+        connectAndLogIn();
+        QCOMPARE(dialogs->choiceButtons.size(), 1);
+        QVERIFY(window->connection()->isEncrypted());
+        type("@set me=ANSI");
+        QVERIFY(waitShown("Set."));
+        type(QStringLiteral("think [ansi(hg,[ucstr(città)])] è perché €"));
+        QVERIFY2(waitShown(QStringLiteral("CITTÀ è perché €")), qPrintable(shown()));
+        QCOMPARE(colourOf(QStringLiteral("CITTÀ")), qRgb(0, 240, 0));
+        type(QStringLiteral("say città è perché €"));
+        // In UTF-8 the server quotes with typographic marks.
+        QVERIFY2(waitShown(QStringLiteral("You say, “città è perché €”")),
+                 qPrintable(shown().right(300)));
+        QVERIFY(!shown().contains(QStringLiteral("Ã")));
+        type("QUIT");
+        QVERIFY(QTest::qWaitFor([&] { return disconnectedState(); }, 10000));
     }
 
     // QUIT: the server says goodbye and closes; the client is disconnected.

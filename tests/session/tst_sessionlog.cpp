@@ -88,6 +88,30 @@ private slots:
         QCOMPARE(fileOf("02-01-2027"), "\r\n" + kEndLine + "\r\n\r\n");
     }
 
+    void utf8TextKeepsEveryCharacterInAFileOfItsOwn() {
+        SessionLog log = makeLog();
+        QVERIFY(log.setEnabled(true).ok());
+        QVERIFY(log.writePiece(QStringLiteral("prima\r\n")).ok());
+        QVERIFY(log.setEncoding(TextEncoding::Utf8).ok());
+        QVERIFY(log.writePiece(QStringLiteral("città € łódź\r\n")).ok());
+        QVERIFY(log.setEnabled(false).ok());
+        // The code-page file is as it always was; the UTF-8 file holds every
+        // character and stands on its own, banners included.
+        const QByteArray cp = fileOf("07-03-2026");
+        QVERIFY(cp.endsWith(kStars + "\r\n\r\nprima\r\n"));
+        const QByteArray utf8 = fileOf("07-03-2026-utf8");
+        QVERIFY(utf8.startsWith("\xEF\xBB\xBF\r\n" + kStartLine));
+        QVERIFY(utf8.contains(QStringLiteral("città € łódź\r\n").toUtf8()));
+        QVERIFY(utf8.endsWith(kEndLine + "\r\n\r\n"));
+        QCOMPARE(utf8.count("\xEF\xBB\xBF"), 1);
+        // Back to the code page: later text goes to its own file again.
+        QVERIFY(log.setEncoding(TextEncoding::Cp1252).ok());
+        QVERIFY(log.setEnabled(true).ok());
+        QVERIFY(log.writePiece(QStringLiteral("dopo")).ok());
+        QVERIFY(fileOf("07-03-2026").endsWith("dopo"));
+        QVERIFY(fileOf("07-03-2026-utf8").endsWith(kEndLine + "\r\n\r\n"));
+    }
+
     void rendererFeedsTheLog() {
         SessionLog log = makeLog();
         NullSink sink;

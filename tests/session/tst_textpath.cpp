@@ -131,6 +131,33 @@ private slots:
         QCOMPARE(logged, QStringList({"rosso ", "verde"}));
     }
 
+    void todaysServersGetTerminalColourRules() {
+        // The same text, bright under the game's rules (brightness outlives
+        // a plain reset within a read), dark under a terminal's.
+        const QByteArray text = "\x1b[1m\x1b[34mblu\x1b[0m \x1b[33mgiallo\r\n";
+        // Asked for its terminal type (DO TTYPE, then SEND), or offered CHARSET.
+        const QByteArray doTtype("\xFF\xFD\x18\xFF\xFA\x18\x01\xFF\xF0", 9);
+        const QByteArray willCharset("\xFF\xFB\x2A", 3);
+        struct Case {
+            QByteArray opening;
+            Colori choice;
+            QRgb giallo;
+        };
+        const QList<Case> cases = {
+            {{}, Colori::Automatico, qRgb(240, 240, 0)},
+            {doTtype, Colori::Automatico, qRgb(120, 120, 0)},
+            {willCharset, Colori::Automatico, qRgb(120, 120, 0)},
+            {doTtype, Colori::Classico, qRgb(240, 240, 0)},
+            {{}, Colori::Ansi, qRgb(120, 120, 0)},
+        };
+        for (const Case& c : cases) {
+            init();
+            path->beginSession({}, c.choice);
+            path->receive(c.opening + text);
+            QCOMPARE(display->buffer().colourAt(int(shown().indexOf("giallo"))), c.giallo);
+        }
+    }
+
     void echoNegotiationRemoved() {
         const QString willEcho = QString::fromLatin1("\xFF\xFB\x01", 3);
         const QString wontEcho = QString::fromLatin1("\xFF\xFC\x01", 3);
