@@ -66,6 +66,17 @@ QList<QByteArrayView> charsetNames(QByteArrayView list) {
 bool sameName(QByteArrayView a, const char* b) {
     return QByteArrayView(a).compare(QByteArrayView(b), Qt::CaseInsensitive) == 0;
 }
+// A warning that the parser gave up holding an overlong subnegotiation. The
+// code may hold any bits at all (the library leaves it unset): it is read as
+// the integer it is stored as, never as the enumeration.
+bool warnsOfOverflow(const telnet_event_t& ev) {
+    int code = 0;
+    static_assert(sizeof code == sizeof ev.error.errcode);
+    std::memcpy(&code, &ev.error.errcode, sizeof code);
+    return code == TELNET_EOVERFLOW ||
+           (ev.error.msg && std::strstr(ev.error.msg, "buffer size limit"));
+}
+
 } // namespace
 
 int TelnetLayer::mttsBits(const TelnetSettings& settings) {
@@ -265,8 +276,7 @@ void TelnetLayer::handle(telnet_event_t* ev) {
         // read the rest of it as text: skip that up to its IAC SE. (Debian's
         // libtelnet 0.21 leaves the code of this warning at 0: the message
         // tells it.)
-        if (ev->error.errcode == TELNET_EOVERFLOW ||
-            (ev->error.msg && std::strstr(ev->error.msg, "buffer size limit"))) {
+        if (warnsOfOverflow(*ev)) {
             m_skippingSub = true;
             m_skipped = 0;
         }
