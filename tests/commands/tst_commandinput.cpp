@@ -1,7 +1,7 @@
 #include "automation/PairTable.h"
 #include "commands/CommandInput.h"
-#include "commands/RecordingSink.h"
 #include "session/GameDisplay.h"
+#include "support/RecordingDisplay.h"
 
 #include <QLineEdit>
 #include <QSignalSpy>
@@ -12,7 +12,7 @@ class TestCommandInput : public QObject {
 
     struct Rig {
         CommandInput combo;
-        RecordingSink display;
+        RecordingDisplay display;
         PairTable aliases;
         QStringList written;
         bool cancella = false;

@@ -2,10 +2,11 @@
 #include "notes/FrmNota.h"
 #include "session/GameDisplay.h"
 #include "session/GameSession.h"
+#include "support/PaintCounter.h"
 #include "support/Paste.h"
+#include "support/RecordingDisplay.h"
 #include "support/ScriptedDialogs.h"
 #include "support/ScriptedServer.h"
-#include "ui/DisplaySink.h"
 
 #include <QFile>
 #include <QLineEdit>
@@ -13,36 +14,6 @@
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
-
-namespace {
-
-// The display as the composer sees it: what was inserted, in which colour.
-class RecordingDisplay : public DisplaySink {
-public:
-    struct Piece {
-        QRgb colour;
-        QString text;
-    };
-    QList<Piece> pieces;
-    QRgb colour = 0;
-    void setSelColor(QRgb c) override { colour = c; }
-    void setSelBold(bool) override {}
-    void insertText(QStringView t) override { pieces.append({colour, t.toString()}); }
-    int lastLine() const override { return 0; }
-    void removeLeadingLines(int) override {}
-};
-
-class PaintCounter : public QObject {
-public:
-    int paints = 0;
-    bool eventFilter(QObject*, QEvent* e) override {
-        if (e->type() == QEvent::Paint)
-            ++paints;
-        return false;
-    }
-};
-
-} // namespace
 
 class TestFrmNota : public QObject {
     Q_OBJECT
