@@ -1,17 +1,16 @@
 // The one-pass trigger search must agree with a plain substring search.
 #include "session/TriggerMatcher.h"
+#include "support/automation/TriggerTable.h"
 
 #include <QRandomGenerator>
 #include <QTest>
 
 namespace {
+// The texts as a trigger table whose spare element would match "quid" if
+// it were walked.
 PairTable tableOf(const QStringList& texts) {
-    PairTable t;
-    t.texts = texts;
-    t.texts << "quid";
-    for (int i = 0; i < t.texts.size(); ++i)
-        t.actions << QString();
-    t.count = int(texts.size());
+    PairTable t = matchTextTable(texts);
+    t.texts.last() = "quid";
     return t;
 }
 
