@@ -262,6 +262,26 @@ private slots:
                  (QStringList{"nota + uno\r\n", "nota + due\r\n", "nota + \r\n"}));
     }
 
+    // A note file edited by hand elsewhere, its lines ended by LF or by a
+    // lone CR: the line break after each tag is the file's, not the note's.
+    void openNoteWithOtherLineEnds_data() {
+        QTest::addColumn<QByteArray>("end");
+        QTest::newRow("LF") << QByteArray("\n");
+        QTest::newRow("CR") << QByteArray("\r");
+    }
+    void openNoteWithOtherLineEnds() {
+        QFETCH(QByteArray, end);
+        QTemporaryDir dir;
+        const QString path = dir.filePath("a mano.not");
+        writeFile(path, "<DEST>Tutti</DEST>" + end + "<SOGG>Saluti</SOGG>" + end + "uno" + end +
+                            "due" + end);
+        dlg->filePaths << path;
+        click(FrmNota::Apri);
+        QCOMPARE(dest()->text(), QString("Tutti"));
+        QCOMPARE(sogg()->text(), QString("Saluti"));
+        QCOMPARE(nota()->toPlainText(), QString("uno\ndue"));
+    }
+
     void openOverAnotherNote() {
         QTemporaryDir dir;
         writeFile(dir.filePath("a.not"), "<DEST>Uno</DEST>\r\n<SOGG>Primo</SOGG>\r\nA\r\n");

@@ -75,6 +75,35 @@ private slots:
         QCOMPARE(shown(), QString("one\ntwo\nthree\nfour\nfive"));
     }
 
+    // The display drops every CR, so it cannot tell how breaks were paired:
+    // the trigger search (the marked text) and the log can.
+    void breakPairsAsTriggersAndTheLogSeeThem() {
+        triggers = triggerTable({{"uno\r$0$\ndue", "a"},   // CR LF CR LF: the LF CR pairs
+                                 {"tre$0$\nquattro", "b"}, // LF CR LF: the LF CR first
+                                 {"$0$cinque", "c"}});     // LF ending a read, CR next
+        feed("uno\r\n\r\ndue ");
+        feed("tre\n\r\nquattro ");
+        feed("sei\n");
+        QCOMPARE(path->heldBreak().toString(), QString("\n"));
+        feed("\rcinque");
+        QCOMPARE(written, QStringList({"a\r\n", "b\r\n", "c\r\n"}));
+        QCOMPARE(logged.join(""), QString("uno\r\r\n\ndue tre\r\n\nquattro sei\r\ncinque"));
+        QCOMPARE(shown(), QString("uno\n\ndue a\ntre\n\nquattro b\nsei\ncinquec\n"));
+    }
+
+    // A break held when the connection ends is written as it came, before
+    // the notice: a lone LF is a line of its own, a lone CR reaches the log.
+    void breakHeldAtTheEndIsWritten() {
+        feed("fine\n");
+        path->endSession();
+        QVERIFY(shown().endsWith("fine\n\n\nDisconnesso da Varendor"));
+        QCOMPARE(logged.join(""), QString("fine\n"));
+        path->beginSession();
+        feed("ancora\r");
+        path->endSession();
+        QCOMPARE(logged.join(""), QString("fine\nancora\r"));
+    }
+
     void heldBreakIsWrittenBeforeOwnText() {
         // A burst ending in a bare LF: the break waits for a partner, but an
         // echo written meanwhile goes on a line of its own.

@@ -42,6 +42,23 @@ private slots:
         QCOMPARE(TriggerMatcher::lowered(u"ÀÉÌ AbZ").size(), 7);
     }
 
+    // Capitals fold to small letters at both ends of the ASCII range and
+    // beyond it, in the text searched and in the match texts alike.
+    void everyCapitalFolds() {
+        TriggerMatcher m;
+        m.sync(matchTextTable({"zona", "AZZURRO", "ärger", "ÉTÉ", "ωμέγα", "ёж", "`{"}));
+        const auto search = [&](QStringView text) {
+            return m.findAll(TriggerMatcher::lowered(text));
+        };
+        QCOMPARE(search(u"LA ZONA"), QList<int>({0}));
+        QCOMPARE(search(u"cielo azzurro"), QList<int>({1}));
+        QCOMPARE(search(u"ÄRGER été"), QList<int>({2, 3}));
+        QCOMPARE(search(u"ΩΜΈΓΑ ЁЖ"), QList<int>({4, 5}));
+        // The neighbours of A and Z are no capitals.
+        QCOMPARE(search(u"@["), QList<int>());
+        QCOMPARE(search(u"`{"), QList<int>({6}));
+    }
+
     void agreesWithPlainSearch_data() {
         QTest::addColumn<bool>("dense");
         QTest::newRow("full table") << true;
