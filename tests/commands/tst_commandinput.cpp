@@ -22,7 +22,7 @@ class TestCommandInput : public QObject {
             combo.setDisplay(&display);
             combo.setAliases(&aliases);
             combo.setWriteHook([this](const QString& s) { written.append(s); });
-            combo.setCurrentColorHook([this] { return current; });
+            combo.setCurrentColourHook([this] { return current; });
             combo.setCancellaPromptHook([this] { return cancella; });
             combo.show();
         }
@@ -236,7 +236,7 @@ private slots:
         QStringList written;
         combo.setDisplay(&display);
         combo.setWriteHook([&](const QString& s) { written << s; });
-        combo.setCurrentColorHook([&] { return server; });
+        combo.setCurrentColourHook([&] { return server; });
         display.setSelColor(server);
         display.insertText(u"Sei in piazza.\r\n");
         combo.setEditText("guarda  statua");
