@@ -72,7 +72,7 @@ void FrmMain::createControls() {
     m_combo->setDisplay(&ownText());
     m_combo->setAliases(&m_api.AliasList);
     m_combo->setWriteHook([this](const QString& text) { writeToServer(text); });
-    m_combo->setCurrentColorHook([this] { return CurrentColor(); });
+    m_combo->setCurrentColourHook([this] { return CurrentColor(); });
     m_combo->setCancellaPromptHook([this] { return mnuCancPromp->isChecked(); });
     connect(m_combo, &CommandInput::scrollRequested, m_display, &GameDisplay::scrollPages);
 
@@ -87,7 +87,7 @@ void FrmMain::createControls() {
 }
 
 void FrmMain::createDrawnButtons() {
-    const WinColor pale = winRgb(255, 255, 128);
+    const WinColour pale = winRgb(255, 255, 128);
     m_connectButton.init(QStringLiteral("Connetti"), 5, 180, 3, true, pale, 250, 25);
     m_disconnectButton.init(QStringLiteral("Disconnetti"), 5, 265, 3, false, pale, 335, 25);
     for (int i = 1; i <= 8; ++i) {

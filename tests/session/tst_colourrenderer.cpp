@@ -1,31 +1,12 @@
 // Colour rendering of server text, read back from the real game display.
 #include "session/ColourRenderer.h"
 #include "session/GameDisplay.h"
+#include "support/EscapeSequence.h"
+#include "support/RecordingDisplay.h"
 
 #include <QStringList>
 #include <QTest>
 #include <memory>
-
-namespace {
-
-const QChar E(0x1B);
-
-// Counts display calls, to check that each piece is one insert.
-struct CountingSink : DisplaySink {
-    QStringList inserts;
-    QList<bool> boldCalls;
-    void setSelColor(QRgb) override {}
-    void setSelBold(bool b) override { boldCalls.append(b); }
-    void insertText(QStringView t) override { inserts.append(t.toString()); }
-    int lastLine() const override { return 0; }
-    void removeLeadingLines(int) override {}
-};
-
-QString esc(const QString& params) {
-    return QString(E) + u'[' + params;
-}
-
-} // namespace
 
 class TstColourRenderer : public QObject {
     Q_OBJECT
@@ -110,7 +91,7 @@ private slots:
     }
 
     void cutSequenceIsHeldBack() {
-        for (const QString& tail : {QString(E), esc(""), esc("3"), esc("1;3")}) {
+        for (const QString& tail : {QString(kEsc), esc(""), esc("3"), esc("1;3")}) {
             renderer->dropKept();
             const QString chunk = "seen" + esc("32m") + "held " + tail;
             const QString left = render(chunk);
@@ -152,8 +133,8 @@ private slots:
     }
 
     void escapeThatStartsNoSequenceIsShown() {
-        render(QString("a") + E + "b" + E + "[\x01" + "c");
-        QCOMPARE(shown(), QString("a") + E + "b" + E + "[\x01" + "c");
+        render(QString("a") + kEsc + "b" + kEsc + "[\x01" + "c");
+        QCOMPARE(shown(), QString("a") + kEsc + "b" + kEsc + "[\x01" + "c");
         QVERIFY(renderer->kept().isEmpty());
     }
 
@@ -178,7 +159,7 @@ private slots:
         // text must still reach the display and the held text must not grow.
         const QString line = QString("x").repeated(1000);
         for (int i = 0; i < 20; ++i)
-            render(QString::fromUtf8("é") + line + E);
+            render(QString::fromUtf8("é") + line + kEsc);
         QVERIFY(renderer->kept().size() <=
                 ColourRenderer::kMaxHeldText + ColourRenderer::kMaxSequenceLength);
         QVERIFY(shown().size() > 15 * 1000);
@@ -236,10 +217,10 @@ private slots:
     }
 
     void onePiecePerDisplayInsert() {
-        CountingSink sink;
+        RecordingDisplay sink; // each piece must be one insert
         ColourRenderer counted(sink);
         counted.render(QString("a$0$b" + esc("0;31m") + "c" + esc("m") + esc("32m") + "d"));
-        QCOMPARE(sink.inserts, QStringList({"a\r\nb", "c", "d"}));
+        QCOMPARE(sink.texts(), QStringList({"a\r\nb", "c", "d"}));
         QCOMPARE(sink.boldCalls, QList<bool>({false}));
         QVERIFY(counted.kept().isEmpty());
     }

@@ -2,8 +2,8 @@
 // test sets, and fed by the colour renderer.
 #include "session/ColourRenderer.h"
 #include "session/SessionLog.h"
+#include "support/RecordingDisplay.h"
 #include "support/ScriptedDialogs.h"
-#include "ui/DisplaySink.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -15,14 +15,6 @@ namespace {
 const QByteArray kStartLine = "*******************[ inizio log ]*******************";
 const QByteArray kStars = "****************************************************";
 const QByteArray kEndLine = "********************[ fine log ]********************";
-
-struct NullSink : DisplaySink {
-    void setSelColor(QRgb) override {}
-    void setSelBold(bool) override {}
-    void insertText(QStringView) override {}
-    int lastLine() const override { return 0; }
-    void removeLeadingLines(int) override {}
-};
 } // namespace
 
 class TstSessionLog : public QObject {
@@ -114,7 +106,7 @@ private slots:
 
     void rendererFeedsTheLog() {
         SessionLog log = makeLog();
-        NullSink sink;
+        RecordingDisplay sink;
         ColourRenderer renderer(sink);
         renderer.setLogHook([&log](QStringView piece) { log.writePiece(piece); });
         log.setEnabled(true);
