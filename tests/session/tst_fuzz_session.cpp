@@ -18,15 +18,20 @@ struct Shown {
     bool operator==(const Shown&) const = default;
 };
 
-// Feeds the reads one by one into a fresh display.
-Shown play(const QStringList& reads) {
+// Feeds the reads one by one into a fresh display: text, or the server's
+// bytes.
+template <typename Reads = QStringList> Shown play(const Reads& reads) {
     GameDisplay display;
     Shown out;
     PairTable triggers;
     TextPath path(display, triggers);
     path.setLogHook([&](QStringView piece) { out.logged += piece; });
-    for (const QString& r : reads)
-        path.receiveText(r);
+    for (const auto& r : reads) {
+        if constexpr (std::is_same_v<Reads, QStringList>)
+            path.receiveText(r);
+        else
+            path.receive(r);
+    }
     QString waiting = path.keptText().toString() + path.heldBreak().toString();
     waiting.replace(ColourRenderer::kMarker, QStringLiteral("\r\n"));
     out.logged += waiting;
@@ -86,6 +91,18 @@ private slots:
         QCOMPARE(split.displayed, whole.displayed);
         QCOMPARE(split.colour, qRgb(240, 240, 240));
         QCOMPARE(whole.colour, qRgb(120, 120, 120));
+    }
+
+    // The server shows itself a server of today in the middle of a read:
+    // the text before keeps the classic rules, however the reads fall.
+    void colourRulesChangeWhereTheServerShowsItself() {
+        const QByteArray before = "\x1b[0;31mprima ";
+        const QByteArray after = "\xff\xfb\x2a\x1b[1mdopo"; // IAC WILL CHARSET
+        const Shown whole = play(QList<QByteArray>{before + after});
+        const Shown split = play(QList<QByteArray>{before, after});
+        QCOMPARE(split, whole);
+        // Bold under the terminal rules, whose colour starts as the default.
+        QCOMPARE(whole.colour, qRgb(240, 240, 240));
     }
 
     // A blank line sent as CR LF CR LF shows the same whether or not a read
