@@ -66,17 +66,6 @@ QList<QByteArrayView> charsetNames(QByteArrayView list) {
 bool sameName(QByteArrayView a, const char* b) {
     return QByteArrayView(a).compare(QByteArrayView(b), Qt::CaseInsensitive) == 0;
 }
-// A warning that the parser gave up holding an overlong subnegotiation. The
-// code may hold any bits at all (the library leaves it unset): it is read as
-// the integer it is stored as, never as the enumeration.
-bool warnsOfOverflow(const telnet_event_t& ev) {
-    int code = 0;
-    static_assert(sizeof code == sizeof ev.error.errcode);
-    std::memcpy(&code, &ev.error.errcode, sizeof code);
-    return code == TELNET_EOVERFLOW ||
-           (ev.error.msg && std::strstr(ev.error.msg, "buffer size limit"));
-}
-
 } // namespace
 
 int TelnetLayer::mttsBits(const TelnetSettings& settings) {
@@ -273,10 +262,10 @@ void TelnetLayer::handle(telnet_event_t* ev) {
         break;
     case TELNET_EV_WARNING:
         // The parser gave up holding an overlong subnegotiation and would
-        // read the rest of it as text: skip that up to its IAC SE. (Debian's
-        // libtelnet 0.21 leaves the code of this warning at 0: the message
-        // tells it.)
-        if (warnsOfOverflow(*ev)) {
+        // read the rest of it as text: skip that up to its IAC SE. Only the
+        // message tells it: libtelnet 0.21 never sets the error code of an
+        // event, so that field holds stack garbage and is never read.
+        if (ev->error.msg && std::strstr(ev->error.msg, "buffer size limit")) {
             m_skippingSub = true;
             m_skipped = 0;
         }
