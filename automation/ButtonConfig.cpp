@@ -1,13 +1,13 @@
 #include "automation/ButtonConfig.h"
 
-#include "automation/ColorNumber.h"
+#include "automation/ColourNumber.h"
 #include "files/ProfileFile.h"
 
 #include <QListWidget>
 
 namespace {
 const QString kConfigFile = QStringLiteral("config.ini");
-constexpr WinColor kDefaultActiveColor = winRgb(255, 255, 128); // &H80FFFF
+constexpr WinColour kDefaultActiveColor = winRgb(255, 255, 128); // &H80FFFF
 } // namespace
 
 QString ReadConfigValue(const Api& api, const QString& section, const QString& key) {
@@ -32,7 +32,7 @@ void LoadButtons(const Api& api, ButtonBar& bar, QListWidget* list) {
         b.setCaption(ReadConfigValue(api, section, QStringLiteral("CAPTION")));
         b.setAzione(ReadConfigValue(api, section, QStringLiteral("AZIONE")));
         const QString colour = ReadConfigValue(api, section, QStringLiteral("COLORE"));
-        b.setActiveColor(colour.isEmpty() ? kDefaultActiveColor : ColorNumber::parse(colour));
+        b.setActiveColor(colour.isEmpty() ? kDefaultActiveColor : ColourNumber::parse(colour));
         b.setAttivo(ReadConfigValue(api, section, QStringLiteral("STATO")) ==
                     QLatin1String("Attivo"));
         if (list)

@@ -14,6 +14,7 @@
 #include "files/CodePage.h"
 #include "session/GameDisplay.h"
 #include "session/TextPath.h"
+#include "support/automation/TriggerTable.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
@@ -88,37 +89,6 @@ void resetPeak() {
         f.write("5");
 }
 
-PairTable tableOf(const QList<QPair<QString, QString>>& entries) {
-    PairTable t;
-    for (const auto& [text, action] : entries) {
-        t.texts << text;
-        t.actions << action;
-    }
-    t.texts << QString();
-    t.actions << QString();
-    t.count = int(entries.size());
-    return t;
-}
-
-QList<QPair<QString, QString>> readTriggerFile(const QString& path) {
-    QList<QPair<QString, QString>> out;
-    QFile f(path);
-    if (!f.open(QIODevice::ReadOnly))
-        return out;
-    for (QByteArray line : f.readAll().split('\n')) {
-        if (line.endsWith('\r'))
-            line.chop(1);
-        const QString s = CodePage::decode(line);
-        if (s.isEmpty() || s == QStringLiteral("<!>"))
-            break;
-        const QStringList fields = s.split(QStringLiteral("<!>"));
-        if (fields.size() < 2)
-            break;
-        out.append({fields[0], fields[1]});
-    }
-    return out;
-}
-
 struct Result {
     double mbPerSecond = 0; // wall clock
     double cpuMbPerSecond = 0;
@@ -138,7 +108,7 @@ Result run(const QByteArray& session, const QList<QPair<QString, QString>>& trig
         std::fprintf(stderr, "loopback socket failed\n");
         return {};
     }
-    PairTable triggers = tableOf(triggerEntries);
+    PairTable triggers = triggerTable(triggerEntries);
     NullSink nullSink;
     std::unique_ptr<GameDisplay> display;
     if (realDisplay) {
@@ -256,7 +226,7 @@ int main(int argc, char** argv) {
 
     QList<QList<QPair<QString, QString>>> triggerSets;
     if (!triggersPath.isEmpty()) {
-        triggerSets << readTriggerFile(triggersPath);
+        triggerSets << readTriggerEntries(triggersPath);
     } else {
         int most = 0;
         for (int n : counts)

@@ -13,8 +13,8 @@
 #include "session/SessionLog.h"
 #include "ui/Artwork.h"
 #include "ui/Dialogs.h"
-#include "ui/SavedBackground.h"
 #include "ui/FileResultBox.h"
+#include "ui/SavedBackground.h"
 #include "ui/Twips.h"
 
 #include <QApplication>
@@ -62,13 +62,17 @@ void FrmMain::createControls() {
 
     m_session = new GameSession(*m_display, m_api.TriggerList, this);
     m_log = std::make_unique<SessionLog>(m_api.programFolder);
-    m_session->textPath().setLogHook(
-        [this](QStringView piece) { tellLogResult(m_log->writePiece(piece)); });
+    m_session->textPath().setLogHook([this](QStringView piece) {
+        // The log follows the encoding the server's text came in.
+        const FileResult banner = m_log->setEncoding(m_session->textPath().encoding());
+        const FileResult written = m_log->writePiece(piece);
+        tellLogResult(banner.ok() ? written : banner);
+    });
 
     m_combo->setDisplay(&ownText());
     m_combo->setAliases(&m_api.AliasList);
     m_combo->setWriteHook([this](const QString& text) { writeToServer(text); });
-    m_combo->setCurrentColorHook([this] { return CurrentColor(); });
+    m_combo->setCurrentColourHook([this] { return CurrentColor(); });
     m_combo->setCancellaPromptHook([this] { return mnuCancPromp->isChecked(); });
     connect(m_combo, &CommandInput::scrollRequested, m_display, &GameDisplay::scrollPages);
 
@@ -83,7 +87,7 @@ void FrmMain::createControls() {
 }
 
 void FrmMain::createDrawnButtons() {
-    const WinColor pale = winRgb(255, 255, 128);
+    const WinColour pale = winRgb(255, 255, 128);
     m_connectButton.init(QStringLiteral("Connetti"), 5, 180, 3, true, pale, 250, 25);
     m_disconnectButton.init(QStringLiteral("Disconnetti"), 5, 265, 3, false, pale, 335, 25);
     for (int i = 1; i <= 8; ++i) {
@@ -236,7 +240,9 @@ void FrmMain::onConnectFailed(const QString& reason) {
 }
 
 void FrmMain::onLogToggled(bool ticked) {
-    tellLogResult(m_log->setEnabled(ticked));
+    const FileResult banner = m_log->setEncoding(m_session->textPath().encoding());
+    const FileResult switched = m_log->setEnabled(ticked);
+    tellLogResult(banner.ok() ? switched : banner);
     m_combo->setFocus();
 }
 

@@ -35,7 +35,7 @@ void CommandInput::echo(const QString& text) {
         return;
     m_display->setSelColor(EchoGrey);
     m_display->insertText(text);
-    m_display->setSelColor(m_currentColor ? m_currentColor() : qRgb(240, 240, 240));
+    m_display->setSelColor(m_currentColour ? m_currentColour() : qRgb(240, 240, 240));
 }
 
 void CommandInput::showHistory() {

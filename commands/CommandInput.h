@@ -22,7 +22,7 @@ public:
     void setAliases(PairTable* aliases) { m_line.setAliases(aliases); }
     void setWriteHook(WriteHook write) { m_write = std::move(write); }
     // Colour the display goes back to after the echo (`CurrentColor`).
-    void setCurrentColorHook(std::function<QRgb()> hook) { m_currentColor = std::move(hook); }
+    void setCurrentColourHook(std::function<QRgb()> hook) { m_currentColour = std::move(hook); }
     // Check mark of "Cancella prompt", read after each send.
     void setCancellaPromptHook(std::function<bool()> hook) { m_cancella = std::move(hook); }
 
@@ -52,7 +52,7 @@ private:
     CommandLine m_line;
     DisplaySink* m_display = nullptr;
     WriteHook m_write;
-    std::function<QRgb()> m_currentColor;
+    std::function<QRgb()> m_currentColour;
     std::function<bool()> m_cancella;
     bool m_serverEchoes = false;
 };

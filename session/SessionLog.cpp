@@ -10,7 +10,8 @@ SessionLog::SessionLog(QString programFolder)
 
 QString SessionLog::pathFor(const QDateTime& now) const {
     return m_folder + QStringLiteral("/Log/") + now.toString(QStringLiteral("dd-MM-yyyy")) +
-           QStringLiteral(".txt");
+           (m_encoding == TextEncoding::Utf8 ? QStringLiteral("-utf8.txt")
+                                             : QStringLiteral(".txt"));
 }
 
 QString SessionLog::currentPath() const {
@@ -34,6 +35,16 @@ FileResult SessionLog::setEnabled(bool ticked) {
     return append(ticked ? startBanner(now) : endBanner(), now);
 }
 
+FileResult SessionLog::setEncoding(TextEncoding encoding) {
+    if (encoding == m_encoding)
+        return FileResult::done();
+    m_encoding = encoding;
+    if (!m_enabled)
+        return FileResult::done();
+    const QDateTime now = m_clock();
+    return append(startBanner(now), now);
+}
+
 FileResult SessionLog::writePiece(QStringView piece) {
     if (!m_enabled || piece.isEmpty())
         return FileResult::done();
@@ -43,9 +54,15 @@ FileResult SessionLog::writePiece(QStringView piece) {
 FileResult SessionLog::append(QStringView text, const QDateTime& now) {
     const QString path = pathFor(now);
     QFile file(path);
-    // A record of what came, not a file the player edits: a character the
-    // code page lacks is written as '?' rather than the piece being lost.
-    const QByteArray bytes = CodePage::encode(text);
+    QByteArray bytes;
+    if (m_encoding == TextEncoding::Utf8) {
+        if (file.size() == 0)
+            bytes = QByteArrayLiteral("\xEF\xBB\xBF");
+        bytes += text.toUtf8();
+    } else {
+        // Text in the code page always fits it; a banner too.
+        bytes = CodePage::encode(text);
+    }
     const bool ok = file.open(QIODevice::WriteOnly | QIODevice::Append) &&
                     file.write(bytes) == bytes.size() && file.flush();
     file.close();

@@ -3,7 +3,13 @@
 // folder, opened, appended to and closed for every banner and every piece.
 // Every write returns what became of it; the window decides what the player
 // is told, and when.
+//
+// A file never mixes two encodings: what comes in the game's code page goes
+// to "dd-mm-yyyy.txt" in Windows-1252, as it always has; what comes from a
+// server speaking UTF-8 goes to "dd-mm-yyyy-utf8.txt" in UTF-8 (begun with a
+// byte-order mark so that editors know it), so no character is lost.
 #include "files/FileResult.h"
+#include "session/TextCodec.h"
 
 #include <QDateTime>
 #include <QString>
@@ -27,6 +33,11 @@ public:
     FileResult writePiece(QStringView piece);
     FileResult writePiece(const QString& piece) { return writePiece(QStringView(piece)); }
 
+    // The encoding of the text written from now on. A change while the log
+    // is on starts the other file with a start banner of its own.
+    FileResult setEncoding(TextEncoding encoding);
+    TextEncoding encoding() const { return m_encoding; }
+
     // The file a write made now would go to.
     QString currentPath() const;
 
@@ -40,4 +51,5 @@ private:
     QString m_folder;
     std::function<QDateTime()> m_clock;
     bool m_enabled = false;
+    TextEncoding m_encoding = TextEncoding::Cp1252;
 };

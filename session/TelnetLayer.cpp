@@ -361,11 +361,10 @@ void TelnetLayer::handle(telnet_event_t* ev) {
     case TELNET_EV_WARNING:
         m_parser = Parser::Lost; // it may have changed its state on its own
         // The parser gave up holding an overlong subnegotiation and would
-        // read the rest of it as text: skip that up to its IAC SE. (Debian's
-        // libtelnet 0.21 leaves the code of this warning at 0: the message
-        // tells it.)
-        if (ev->error.errcode == TELNET_EOVERFLOW ||
-            (ev->error.msg && std::strstr(ev->error.msg, "buffer size limit"))) {
+        // read the rest of it as text: skip that up to its IAC SE. Only the
+        // message tells it: libtelnet 0.21 never sets the error code of an
+        // event, so that field holds stack garbage and is never read.
+        if (ev->error.msg && std::strstr(ev->error.msg, "buffer size limit")) {
             m_skippingSub = true;
             m_skipped = 0;
         }

@@ -12,8 +12,10 @@ TelnetStream::TelnetStream(std::function<void(QByteArrayView)> send) {
     // already, those after it in the new encoding.
     m_telnet.onEncodingChanged = [this](TextEncoding encoding) { m_codec.setEncoding(encoding); };
     m_telnet.onModernServer = [this] {
-        if (m_read)
+        if (m_read) {
             m_read->todaysServer = true;
+            m_read->todaysServerAt = m_text ? m_text->size() : 0;
+        }
     };
     m_telnet.onPromptMark = [this] {
         if (m_read)

@@ -24,8 +24,10 @@ public:
         bool broken = false;
         QString error;
         // The server negotiated CHARSET or asked for the terminal type: a
-        // server of today (true from the read in which it first did).
+        // server of today (true from the read in which it first did), from
+        // text[todaysServerAt] on.
         bool todaysServer = false;
+        qsizetype todaysServerAt = 0;
     };
 
     // Bytes for the server (negotiation answers and our text) go to send.

@@ -70,16 +70,25 @@ TextPath::Outcome TextPath::receive(QByteArrayView bytes) {
     outcome.promptMarks = read.promptMarks;
     outcome.broken = read.broken;
     outcome.error = read.error;
-    if (read.todaysServer && m_colourChoice == Colori::Automatico)
-        m_renderer.colours().setRules(SgrColours::Rules::Terminal);
+    const auto process = [&](QStringView text) {
+        for (qsizetype at = 0; at < text.size() && m_open;) {
+            qsizetype n = qMin(kChunkSize, text.size() - at);
+            // An inflated read is cut into chunks, never inside a surrogate pair.
+            if (at + n < text.size() && text[at + n - 1].isHighSurrogate() && n > 1)
+                --n;
+            processChunk(text.sliced(at, n), outcome);
+            at += n;
+        }
+    };
     const QStringView text(readText);
-    for (qsizetype at = 0; at < text.size() && m_open;) {
-        qsizetype n = qMin(kChunkSize, text.size() - at);
-        // An inflated read is cut into chunks, never inside a surrogate pair.
-        if (at + n < text.size() && text[at + n - 1].isHighSurrogate() && n > 1)
-            --n;
-        processChunk(text.sliced(at, n), outcome);
-        at += n;
+    if (read.todaysServer && m_colourChoice == Colori::Automatico) {
+        // Text from before the server showed itself keeps the classic rules,
+        // wherever the read began.
+        process(text.first(read.todaysServerAt));
+        m_renderer.colours().setRules(SgrColours::Rules::Terminal);
+        process(text.sliced(read.todaysServerAt));
+    } else {
+        process(text);
     }
     m_readText.swap(readText);
     return outcome;

@@ -1,5 +1,8 @@
 # Every tests/<folder>/tst_*.cpp is one test program, linked to the library of
-# the folder it mirrors.
+# the folder it mirrors. The shared rigs of support/ form vd_testsupport, which
+# needs no more than ui/; rigs of a higher folder (support/automation,
+# support/commands, support/client) are header only, so they build into the
+# programs that already link that folder and vd_testsupport stays low.
 file(GLOB support_srcs CONFIGURE_DEPENDS ${CMAKE_CURRENT_LIST_DIR}/support/*.cpp
      ${CMAKE_CURRENT_LIST_DIR}/support/*.h)
 add_library(vd_testsupport STATIC ${support_srcs})

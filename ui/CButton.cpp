@@ -28,7 +28,7 @@ void roundRect(QPainter& p, double l, double t, double r, double b, int ew, int 
     p.drawRoundedRect(QRectF(x0, y0, x1 - x0 - 1, y1 - y0 - 1), ew / 2.0, eh / 2.0);
 }
 
-void setColours(QPainter& p, WinColor fill, WinColor fore) {
+void setColours(QPainter& p, WinColour fill, WinColour fore) {
     p.setBrush(toQColor(fill));
     QPen pen(toQColor(fore));
     pen.setWidth(1);
@@ -62,7 +62,7 @@ void CButton::setBottom(double v) {
 }
 
 void CButton::init(const QString& caption, double top, double left, qint32 stile, bool attivo,
-                   std::optional<WinColor> activeColor, std::optional<double> right,
+                   std::optional<WinColour> activeColor, std::optional<double> right,
                    std::optional<double> bottom) {
     setCaption(caption);
     setTop(top);
@@ -81,11 +81,11 @@ void CButton::draw(QPainter& p) const {
     const bool oldAa = p.testRenderHint(QPainter::Antialiasing);
     p.setRenderHint(QPainter::Antialiasing, false);
 
-    const WinColor fore = m_attivo ? winRgb(0, 0, 0) : winRgb(120, 120, 120);
-    const WinColor fill = m_attivo ? m_activeColor : m_disactiveColor;
-    const WinColor white = winRgb(255, 255, 255);
-    const WinColor yellow = winRgb(255, 255, 0);
-    const WinColor greySquare = winRgb(160, 160, 160);
+    const WinColour fore = m_attivo ? winRgb(0, 0, 0) : winRgb(120, 120, 120);
+    const WinColour fill = m_attivo ? m_activeColor : m_disactiveColor;
+    const WinColour white = winRgb(255, 255, 255);
+    const WinColour yellow = winRgb(255, 255, 0);
+    const WinColour greySquare = winRgb(160, 160, 160);
     const double n = m_caption.size();
     double tx = m_left, ty = m_top;
 

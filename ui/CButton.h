@@ -2,7 +2,7 @@
 // A button that is not a widget: it knows its caption, rectangle, style,
 // colours and state, and paints itself onto the surface of the window that
 // owns it. The owning window does the hit testing.
-#include "ui/WinColor.h"
+#include "ui/WinColour.h"
 
 #include <QString>
 #include <optional>
@@ -40,10 +40,10 @@ public:
     double Bottom() const { return m_bottom; }
     void setBottom(double v);
 
-    WinColor ActiveColor() const { return m_activeColor; }
-    void setActiveColor(WinColor v) { m_activeColor = v; }
-    WinColor DisactiveColor() const { return m_disactiveColor; }
-    void setDisactiveColor(WinColor v) { m_disactiveColor = v; }
+    WinColour ActiveColor() const { return m_activeColor; }
+    void setActiveColor(WinColour v) { m_activeColor = v; }
+    WinColour DisactiveColor() const { return m_disactiveColor; }
+    void setDisactiveColor(WinColour v) { m_disactiveColor = v; }
 
     // Paints with the painter's current font. Leaves the painter's pen (fore
     // colour) and brush (fill colour) as the last shape set them.
@@ -52,7 +52,7 @@ public:
     // Note the order: top before left. A position below 1 throws and the
     // properties after it are not applied.
     void init(const QString& caption, double top, double left, qint32 stile, bool attivo,
-              std::optional<WinColor> activeColor = std::nullopt,
+              std::optional<WinColour> activeColor = std::nullopt,
               std::optional<double> right = std::nullopt,
               std::optional<double> bottom = std::nullopt);
 
@@ -68,6 +68,6 @@ private:
     QString m_caption = QStringLiteral(" Vuoto ");
     int m_mnemonic = -1;
     double m_left = 0, m_top = 0, m_right = 0, m_bottom = 0;
-    WinColor m_activeColor = winRgb(255, 255, 128);
-    WinColor m_disactiveColor = winRgb(192, 192, 192);
+    WinColour m_activeColor = winRgb(255, 255, 128);
+    WinColour m_disactiveColor = winRgb(192, 192, 192);
 };

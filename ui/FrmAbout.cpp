@@ -59,7 +59,7 @@ void FrmAbout::paintEvent(QPaintEvent*) {
     // The window's picture over its colour (one row of which shows below
     // the picture), then the button, as the tool windows draw theirs.
     QPainter p(this);
-    p.fillRect(rect(), QColor::fromRgb(kBackColor));
+    p.fillRect(rect(), QColor::fromRgb(kBackColour));
     p.drawPixmap(0, 0, m_picture);
     p.setPen(QPen(Qt::black, 1));
     p.setBrush(Qt::SolidPattern);

@@ -18,7 +18,7 @@ public:
     QLabel* lblshape() const { return m_lblshape; }
 
     // Background colour &H80C0FF.
-    static constexpr QRgb kBackColor = 0xFFFFC080;
+    static constexpr QRgb kBackColour = 0xFFFFC080;
 
 protected:
     void paintEvent(QPaintEvent* e) override;

@@ -15,10 +15,11 @@
 #include <QTest>
 
 // Drives the button editor the way a player does: clicks on list lines and on
-// the drawn buttons' labels, typing, answers to message boxes.
+// the drawn buttons' labels, typing, answers to message boxes. The editor works
+// on folder's config.ini, with a bar of its own.
 class Editor {
 public:
-    Editor(Api& api, ButtonBar& bar) : w(api, bar) {
+    explicit Editor(const QString& folder) : api(folder), w(api, bar) {
         w.show();
         QVERIFY(QTest::qWaitForWindowExposed(&w));
     }
@@ -65,6 +66,9 @@ public:
         return out;
     }
 
+    ScriptedDialogs dlg;
+    Api api;
+    ButtonBar bar;
     FrmBottoni w;
 };
 
@@ -87,10 +91,7 @@ private slots:
     void init() { QFile::remove(path()); }
 
     void opensWithoutConfig() {
-        ScriptedDialogs dlg;
-        Api api(m_dir.path());
-        ButtonBar bar;
-        Editor e(api, bar);
+        Editor e(m_dir.path());
         QCOMPARE(e.w.windowTitle(), QString("Configura Bottoni"));
         QCOMPARE(e.lines(), (QStringList{"1) Vuoto", "2) Vuoto", "3) Vuoto", "4) Vuoto", "5) Vuoto",
                                          "6) Vuoto", "7) Vuoto", "8) Vuoto"}));
@@ -118,7 +119,7 @@ private slots:
         e.click(FrmBottoni::Conferma);
         QCOMPARE(e.active(), QString("11001"));
         QVERIFY(!e.testo()->isEnabled());
-        QVERIFY(dlg.messages.isEmpty());
+        QVERIFY(e.dlg.messages.isEmpty());
         QVERIFY(!QFile::exists(path()));
         // Esci closes the window.
         QSignalSpy rejected(&e.w, &QDialog::rejected);
@@ -128,10 +129,7 @@ private slots:
     }
 
     void configureTwoButtonsWithTheColourTheComboKeeps() {
-        ScriptedDialogs dlg;
-        Api api(m_dir.path());
-        ButtonBar bar;
-        Editor e(api, bar);
+        Editor e(m_dir.path());
         e.clickLine(0);
         QCOMPARE(e.active(), QString("11001"));
         e.click(FrmBottoni::Modifica);
@@ -140,26 +138,26 @@ private slots:
         e.type("Guarda", {"guarda", "nord"});
 
         e.click(FrmBottoni::Conferma); // no colour chosen yet
-        QCOMPARE(dlg.messages.size(), 1);
-        QCOMPARE(dlg.lastText(), QString("Non è stato selezionato il colore"));
-        QCOMPARE(dlg.messages.last().title, QString("Errore"));
-        QCOMPARE(dlg.messages.last().flags, 16);
+        QCOMPARE(e.dlg.messages.size(), 1);
+        QCOMPARE(e.dlg.lastText(), QString("Non è stato selezionato il colore"));
+        QCOMPARE(e.dlg.messages.last().title, QString("Errore"));
+        QCOMPARE(e.dlg.messages.last().flags, 16);
         QVERIFY(!QFile::exists(path()));
         QCOMPARE(e.active(), QString("00111"));
 
         e.colore()->setCurrentIndex(10); // "Rosso"
         e.click(FrmBottoni::Conferma);
-        QCOMPARE(dlg.messages.size(), 1);
+        QCOMPARE(e.dlg.messages.size(), 1);
         QCOMPARE(bytes(), QByteArray("[BOTTONE 1]\r\nCAPTION=Guarda\r\nAZIONE=guarda<%>nord\r\n"
                                      "COLORE=&HFF&\r\nSTATO=Attivo\r\n"));
         QCOMPARE(e.lines().at(0), QString("1) Guarda"));
         QCOMPARE(e.active(), QString("00001"));
         QCOMPARE(e.testo()->text(), QString("Guarda")); // the boxes keep their text
         // The bar in memory follows at once.
-        QCOMPARE(bar[0].Caption(), QString("Guarda"));
-        QCOMPARE(bar[0].azione(), QString("guarda<%>nord"));
-        QCOMPARE(bar[0].ActiveColor(), 255);
-        QVERIFY(bar[0].Attivo());
+        QCOMPARE(e.bar[0].Caption(), QString("Guarda"));
+        QCOMPARE(e.bar[0].azione(), QString("guarda<%>nord"));
+        QCOMPARE(e.bar[0].ActiveColor(), 255);
+        QVERIFY(e.bar[0].Attivo());
 
         // The second button, combo untouched, state box cleared.
         e.clickLine(1);
@@ -168,9 +166,9 @@ private slots:
         e.type("Due", {"dici ciao"});
         e.get<QCheckBox>("chkAtt")->click();
         e.click(FrmBottoni::Conferma);
-        QCOMPARE(ReadConfigValue(api, "BOTTONE 2", "COLORE"), QString("&HFF&"));
-        QCOMPARE(ReadConfigValue(api, "BOTTONE 2", "STATO"), QString("Disattivo"));
-        QVERIFY(!bar[1].Attivo());
+        QCOMPARE(ReadConfigValue(e.api, "BOTTONE 2", "COLORE"), QString("&HFF&"));
+        QCOMPARE(ReadConfigValue(e.api, "BOTTONE 2", "STATO"), QString("Disattivo"));
+        QVERIFY(!e.bar[1].Attivo());
 
         // Clicking the first line again shows the separators on one line, and a
         // further Conferma stores the action unchanged.
@@ -178,15 +176,12 @@ private slots:
         QCOMPARE(e.azione()->toPlainText(), QString("guarda<%>nord"));
         e.click(FrmBottoni::Modifica);
         e.click(FrmBottoni::Conferma);
-        QCOMPARE(ReadConfigValue(api, "BOTTONE 1", "AZIONE"), QString("guarda<%>nord"));
-        QCOMPARE(ReadConfigValue(api, "BOTTONE 1", "STATO"), QString("Disattivo"));
+        QCOMPARE(ReadConfigValue(e.api, "BOTTONE 1", "AZIONE"), QString("guarda<%>nord"));
+        QCOMPARE(ReadConfigValue(e.api, "BOTTONE 1", "STATO"), QString("Disattivo"));
     }
 
     void confermaChecksInOrder() {
-        ScriptedDialogs dlg;
-        Api api(m_dir.path());
-        ButtonBar bar;
-        Editor e(api, bar);
+        Editor e(m_dir.path());
         e.clickLine(4);
         e.click(FrmBottoni::Modifica);
         e.click(FrmBottoni::Conferma);
@@ -195,24 +190,24 @@ private slots:
         e.type("", {"x"});
         e.colore()->setCurrentIndex(1);
         e.click(FrmBottoni::Conferma);
-        QCOMPARE(dlg.messages.size(), 3);
-        QCOMPARE(dlg.messages[0].text, QString("Non è stato inserito alcun testo"));
-        QCOMPARE(dlg.messages[1].text, QString("Non è stato inserita alcuna azione"));
-        QCOMPARE(dlg.messages[2].text, QString("Non è stato inserito alcun testo"));
+        QCOMPARE(e.dlg.messages.size(), 3);
+        QCOMPARE(e.dlg.messages[0].text, QString("Non è stato inserito alcun testo"));
+        QCOMPARE(e.dlg.messages[1].text, QString("Non è stato inserita alcuna azione"));
+        QCOMPARE(e.dlg.messages[2].text, QString("Non è stato inserito alcun testo"));
         QVERIFY(!QFile::exists(path()));
         QCOMPARE(e.active(), QString("00111"));
 
         // One space is a caption; the caption box takes at most 12 characters.
         e.type(" ", {"x"});
         e.click(FrmBottoni::Conferma);
-        QCOMPARE(ReadConfigValue(api, "BOTTONE 5", "CAPTION"), QString(" "));
+        QCOMPARE(ReadConfigValue(e.api, "BOTTONE 5", "CAPTION"), QString(" "));
         e.clickLine(5);
         e.click(FrmBottoni::Modifica);
         e.type("Un titolo troppo lungo", {"x"});
         QCOMPARE(e.testo()->text(), QString("Un titolo tr"));
         e.click(FrmBottoni::Conferma);
         QCOMPARE(e.lines().at(5), QString("6) Un titolo tr"));
-        QCOMPARE(dlg.messages.size(), 3);
+        QCOMPARE(e.dlg.messages.size(), 3);
     }
 
     void eliminaButtonThree() {
@@ -220,20 +215,17 @@ private slots:
         put(server +
             "[BOTTONE 3]\r\nCAPTION=Tre\r\nAZIONE=a<%>b\r\nCOLORE=&HFF&\r\nSTATO=Attivo\r\n"
             "[BOTTONE 4]\r\nCAPTION=Quattro\r\n");
-        ScriptedDialogs dlg;
-        Api api(m_dir.path());
-        ButtonBar bar;
-        Editor e(api, bar);
-        QVERIFY(bar[2].Attivo());
+        Editor e(m_dir.path());
+        QVERIFY(e.bar[2].Attivo());
         e.clickLine(2);
         QCOMPARE(e.testo()->text(), QString("Tre"));
         const QByteArray before = bytes();
 
-        dlg.answers = {Msg::No};
+        e.dlg.answers = {Msg::No};
         e.click(FrmBottoni::Elimina);
-        QCOMPARE(dlg.lastText(), QString("Sei sicuro di voler cancellare questo bottone?"));
-        QCOMPARE(dlg.messages.last().title, QString("Elimina"));
-        QCOMPARE(dlg.messages.last().flags, 20);
+        QCOMPARE(e.dlg.lastText(), QString("Sei sicuro di voler cancellare questo bottone?"));
+        QCOMPARE(e.dlg.messages.last().title, QString("Elimina"));
+        QCOMPARE(e.dlg.messages.last().flags, 20);
         QCOMPARE(bytes(), before);
         QCOMPARE(e.active(), QString("11001"));
 
@@ -242,8 +234,8 @@ private slots:
                                    "STATO=Disattivo\r\n[BOTTONE 4]\r\nCAPTION=Quattro\r\n");
         QCOMPARE(e.lines().at(2), QString("3) Vuoto"));
         QCOMPARE(e.lines().at(3), QString("4) Quattro"));
-        QVERIFY(!bar[2].Attivo());
-        QCOMPARE(bar[2].ActiveColor(), winRgb(192, 192, 192));
+        QVERIFY(!e.bar[2].Attivo());
+        QCOMPARE(e.bar[2].ActiveColor(), winRgb(192, 192, 192));
         QCOMPARE(e.testo()->text(), QString());
         QCOMPARE(e.azione()->toPlainText(), QString());
         QCOMPARE(e.active(), QString("00001"));
@@ -253,25 +245,19 @@ private slots:
     void longActionKeptWhole() {
         const QByteArray action = QByteArray("dici ciao a tutti<%>").repeated(6) + "inchinati";
         put("[BOTTONE 2]\r\nCAPTION=Saluti\r\nAZIONE=" + action + "\r\n");
-        ScriptedDialogs dlg;
-        Api api(m_dir.path());
-        ButtonBar bar;
-        Editor e(api, bar);
-        QCOMPARE(bar[1].azione(), QString(action));
+        Editor e(m_dir.path());
+        QCOMPARE(e.bar[1].azione(), QString(action));
         e.clickLine(1);
         QCOMPARE(e.azione()->toPlainText(), QString(action));
         e.click(FrmBottoni::Modifica);
         e.colore()->setCurrentIndex(2);
         e.click(FrmBottoni::Conferma);
-        QCOMPARE(ReadConfigValue(api, "BOTTONE 2", "AZIONE"), QString(action));
+        QCOMPARE(ReadConfigValue(e.api, "BOTTONE 2", "AZIONE"), QString(action));
     }
 
     void handWrittenLongCaptionKeptWhole() {
         put("[BOTTONE 7]\r\nCAPTION=Un titolo scritto a mano\r\nAZIONE=x\r\n");
-        ScriptedDialogs dlg;
-        Api api(m_dir.path());
-        ButtonBar bar;
-        Editor e(api, bar);
+        Editor e(m_dir.path());
         e.clickLine(6);
         QCOMPARE(e.testo()->text(), QString("Un titolo scritto a mano"));
         e.click(FrmBottoni::Modifica);
@@ -279,7 +265,8 @@ private slots:
         QTest::keyClick(e.testo(), Qt::Key_End);
         QTest::keyClicks(e.testo(), "!"); // no room to grow
         e.click(FrmBottoni::Conferma);
-        QCOMPARE(ReadConfigValue(api, "BOTTONE 7", "CAPTION"), QString("Un titolo scritto a mano"));
+        QCOMPARE(ReadConfigValue(e.api, "BOTTONE 7", "CAPTION"),
+                 QString("Un titolo scritto a mano"));
         // Shortened by one, it cannot be typed back to the hand-written length.
         e.clickLine(6);
         e.click(FrmBottoni::Modifica);
@@ -296,10 +283,7 @@ private slots:
     }
 
     void actionBoxTabsOnAndKeepsEveryCharacter() {
-        ScriptedDialogs dlg;
-        Api api(m_dir.path());
-        ButtonBar bar;
-        Editor e(api, bar);
+        Editor e(m_dir.path());
         e.clickLine(0);
         e.click(FrmBottoni::Modifica);
         e.type("Guarda", {"guarda"});
@@ -313,29 +297,26 @@ private slots:
         // A character config.ini cannot hold is refused, and left where it is.
         paste(e.testo(), QStringLiteral("→"));
         e.click(FrmBottoni::Conferma);
-        QCOMPARE(dlg.messages.size(), 1);
-        QCOMPARE(dlg.lastText(),
+        QCOMPARE(e.dlg.messages.size(), 1);
+        QCOMPARE(e.dlg.lastText(),
                  QStringLiteral("Il carattere «→» (U+2192) non può essere salvato nel file "
                                 "config.ini, che usa la codifica Windows-1252 (un byte per "
                                 "carattere).\nToglierlo o sostituirlo, poi riprovare."));
-        QCOMPARE(dlg.messages.last().title, QString("Errore"));
-        QCOMPARE(dlg.messages.last().flags, 16);
+        QCOMPARE(e.dlg.messages.last().title, QString("Errore"));
+        QCOMPARE(e.dlg.messages.last().flags, 16);
         QCOMPARE(e.testo()->selectedText(), QStringLiteral("→"));
         QCOMPARE(e.active(), QString("00111"));
         QVERIFY(!QFile::exists(path()));
 
         QTest::keyClick(e.testo(), Qt::Key_Backspace);
         e.click(FrmBottoni::Conferma);
-        QCOMPARE(dlg.messages.size(), 1);
+        QCOMPARE(e.dlg.messages.size(), 1);
         QCOMPARE(bytes(), QByteArray("[BOTTONE 1]\r\nCAPTION=Guarda\r\nAZIONE=guarda\xA0nord\r\n"
                                      "COLORE=&H80C0FF\r\nSTATO=Attivo\r\n"));
     }
 
     void noSelectedLineWritesNoBarButton() {
-        ScriptedDialogs dlg;
-        Api api(m_dir.path());
-        ButtonBar bar;
-        Editor e(api, bar);
+        Editor e(m_dir.path());
         e.clickLine(0);
         e.click(FrmBottoni::Modifica);
         e.clickLine(1);
@@ -349,19 +330,16 @@ private slots:
         e.type("Zero", {"x"});
         e.colore()->setCurrentIndex(3);
         e.click(FrmBottoni::Conferma);
-        QCOMPARE(ReadConfigValue(api, "BOTTONE 0", "CAPTION"), QString("Zero"));
-        for (const CButton& b : bar)
+        QCOMPARE(ReadConfigValue(e.api, "BOTTONE 0", "CAPTION"), QString("Zero"));
+        for (const CButton& b : e.bar)
             QCOMPARE(b.Caption(), QString("Vuoto"));
         QCOMPARE(e.lines().at(0), QString("1) Vuoto"));
-        QCOMPARE(ReadConfigValue(api, "BOTTONE 1", "CAPTION"), QString());
+        QCOMPARE(ReadConfigValue(e.api, "BOTTONE 1", "CAPTION"), QString());
     }
 
     void readOnlyFolderIsReportedOnce() {
         put("[BOTTONE 1]\r\nCAPTION=Uno\r\n");
-        ScriptedDialogs dlg;
-        Api api(m_dir.path());
-        ButtonBar bar;
-        Editor e(api, bar);
+        Editor e(m_dir.path());
         e.clickLine(0);
         e.click(FrmBottoni::Modifica);
         e.type("Nuovo", {"x"});
@@ -371,18 +349,18 @@ private slots:
             if (!ro.ok())
                 QSKIP("cannot make a folder read-only here");
             e.click(FrmBottoni::Conferma);
-            QCOMPARE(dlg.messages.size(), 1);
-            QVERIFY(dlg.lastText().startsWith("Impossibile salvare il file config.ini"));
-            QCOMPARE(dlg.messages.last().flags, 16);
+            QCOMPARE(e.dlg.messages.size(), 1);
+            QVERIFY(e.dlg.lastText().startsWith("Impossibile salvare il file config.ini"));
+            QCOMPARE(e.dlg.messages.last().flags, 16);
             // The player can try again on the same line.
             QCOMPARE(e.active(), QString("00111"));
             QCOMPARE(e.list()->currentRow(), 0);
             QCOMPARE(e.testo()->text(), QString("Nuovo"));
-            QCOMPARE(bar[0].Caption(), QString("Uno"));
+            QCOMPARE(e.bar[0].Caption(), QString("Uno"));
         }
         e.click(FrmBottoni::Conferma);
-        QCOMPARE(dlg.messages.size(), 1);
-        QCOMPARE(ReadConfigValue(api, "BOTTONE 1", "CAPTION"), QString("Nuovo"));
+        QCOMPARE(e.dlg.messages.size(), 1);
+        QCOMPARE(ReadConfigValue(e.api, "BOTTONE 1", "CAPTION"), QString("Nuovo"));
         QCOMPARE(e.active(), QString("00001"));
     }
 

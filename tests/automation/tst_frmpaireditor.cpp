@@ -2,6 +2,7 @@
 // the drawn buttons' labels and on the list, typing, answers to message
 // boxes; every change checked in the table, the list and the file.
 #include "automation/FrmPairEditor.h"
+#include "support/PaintCounter.h"
 #include "support/Paste.h"
 #include "support/ScriptedDialogs.h"
 #include "support/TestFiles.h"
@@ -15,16 +16,6 @@
 #include <QTest>
 
 namespace {
-
-class PaintCounter : public QObject {
-public:
-    int paints = 0;
-    bool eventFilter(QObject*, QEvent* e) override {
-        if (e->type() == QEvent::Paint)
-            ++paints;
-        return false;
-    }
-};
 
 // One editor on a real folder, shown, with scripted message boxes.
 struct Bench {

@@ -1,6 +1,6 @@
 // Inputs the fuzzers found that once went wrong, kept so they stay right.
-#include "files/ProfileFile.h"
 #include "automation/Stores.h"
+#include "files/ProfileFile.h"
 #include "support/TestFiles.h"
 
 #include <QFile>
@@ -12,15 +12,9 @@ using namespace ProfileFile;
 class TestFuzzAutomation : public QObject {
     Q_OBJECT
 
-    QTemporaryDir m_dir;
-    QString m_path;
-
-    void put(const QByteArray& content) { ::put(m_path, content); }
-    QByteArray bytes() const { return get(m_path); }
+    ScratchFile m_config{"config.ini"};
 
 private slots:
-    void init() { m_path = m_dir.filePath("config.ini"); }
-
     // A file whose last line ends in a bare CR: adding a section or a key
     // after it completes that line ending instead of putting a second CR into
     // the last value.
@@ -40,11 +34,11 @@ private slots:
         QFETCH(QByteArray, file);
         QFETCH(QString, section);
         QFETCH(QByteArray, expected);
-        put(file);
-        QVERIFY(writeValue(m_path, section, "CAPTION", "Sud"));
-        QCOMPARE(bytes(), expected);
-        QCOMPARE(readValue(m_path, "BOTTONE 1", "STATO"), file.contains("STATO") ? "1" : "");
-        QCOMPARE(readValue(m_path, section, "CAPTION"), QString("Sud"));
+        m_config.put(file);
+        QVERIFY(writeValue(m_config.path, section, "CAPTION", "Sud"));
+        QCOMPARE(m_config.bytes(), expected);
+        QCOMPARE(readValue(m_config.path, "BOTTONE 1", "STATO"), file.contains("STATO") ? "1" : "");
+        QCOMPARE(readValue(m_config.path, section, "CAPTION"), QString("Sud"));
     }
 
     // A trigger action with three separators in a row, from a hand-edited

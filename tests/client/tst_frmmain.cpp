@@ -3,8 +3,8 @@
 #include "commands/CommandInput.h"
 #include "session/Connection.h"
 #include "session/GameDisplay.h"
-#include "support/ScriptedDialogs.h"
 #include "support/ScriptedServer.h"
+#include "support/client/MainWindowRig.h"
 
 #include <QAction>
 #include <QCheckBox>
@@ -18,50 +18,15 @@
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
-#include <memory>
 
 // The main window as a player meets it: start-up, the connection buttons and
 // menus against a loopback server, and leaving the program.
 class TestFrmMain : public QObject {
     Q_OBJECT
 
-    struct Client {
-        QTemporaryDir dir;
-        ScriptedDialogs dialogs;
-        std::unique_ptr<FrmMain> window;
-        int ended = 0;
-
-        explicit Client(quint16 port = 0, const QByteArray& extraConfig = {}) {
-            if (port) {
-                QFile ini(dir.filePath("config.ini"));
-                ini.open(QIODevice::WriteOnly);
-                ini.write("[SERVER]\r\nHOST=127.0.0.1\r\nPORTA=" + QByteArray::number(port) +
-                          "\r\n" + extraConfig);
-            }
-            window = std::make_unique<FrmMain>(dir.path());
-            window->endProcess = [this] { ++ended; };
-        }
-        void load() { window->Form_Load(); }
-        QAction* action(const char* name) { return window->findChild<QAction*>(name); }
-        QString shown() const { return window->display()->buffer().text(); }
-        bool connectedState() {
-            return window->disconnectButton().Attivo() && !window->connectButton().Attivo() &&
-                   action("mnuDisconnetti")->isEnabled() && !action("mnuConnetti")->isEnabled();
-        }
-        bool disconnectedState() {
-            return !window->disconnectButton().Attivo() && window->connectButton().Attivo() &&
-                   !action("mnuDisconnetti")->isEnabled() && action("mnuConnetti")->isEnabled();
-        }
-        void clickCell(int n) {
-            QLabel* cell = window->findChild<QLabel*>(QStringLiteral("lblShp_%1").arg(n));
-            QVERIFY(cell);
-            QTest::mouseClick(cell, Qt::LeftButton, {}, QPoint(5, 5));
-        }
-    };
-
 private slots:
     void startUpShowsAboutFirstAndMakesFolders() {
-        Client c;
+        MainWindowRig c;
         bool mainVisibleDuringAbout = true;
         c.dialogs.onModal = [&](QDialog* d) {
             QCOMPARE(d->objectName(), QString("frmAbout"));
@@ -72,10 +37,10 @@ private slots:
         QVERIFY(!mainVisibleDuringAbout);
         QVERIFY(c.window->isVisible());
         QCOMPARE(c.window->windowTitle(), QString("Telnet"));
-        QVERIFY(QDir(c.dir.filePath("Log")).exists());
-        QVERIFY(QDir(c.dir.filePath("Note")).exists());
-        QVERIFY(QFile::exists(c.dir.filePath("trigger.txt")));
-        QVERIFY(QFile::exists(c.dir.filePath("alias.txt")));
+        QVERIFY(QDir(c.path("Log")).exists());
+        QVERIFY(QDir(c.path("Note")).exists());
+        QVERIFY(QFile::exists(c.path("trigger.txt")));
+        QVERIFY(QFile::exists(c.path("alias.txt")));
         QVERIFY(c.disconnectedState());
         QVERIFY(!c.action("mnuCancPromp")->isChecked());
         for (const char* name : {"mnuAlias", "mnuTrigger", "mnuBottoni", "mnuNota"})
@@ -90,20 +55,20 @@ private slots:
     }
 
     void folderThatCannotBeMadeIsReported() {
-        Client c;
-        QFile blocker(c.dir.filePath("Log"));
+        MainWindowRig c;
+        QFile blocker(c.path("Log"));
         QVERIFY(blocker.open(QIODevice::WriteOnly)); // a file where the folder should be
         blocker.close();
         c.load();
         QCOMPARE(c.dialogs.messages.size(), 1);
         QVERIFY(c.dialogs.lastText().contains("Log"));
-        QVERIFY(QDir(c.dir.filePath("Note")).exists());
+        QVERIFY(QDir(c.path("Note")).exists());
         QVERIFY(c.window->isVisible());
     }
 
     void connectReceiveAndDisconnect() {
         ScriptedServer server;
-        Client c(server.port());
+        MainWindowRig c(server.port());
         c.load();
         c.action("mnuConnetti")->trigger();
         QVERIFY(c.connectedState());
@@ -135,10 +100,9 @@ private slots:
 
     void echoAfterABareLineEndGoesOnItsOwnLine() {
         ScriptedServer server;
-        Client c(server.port());
+        MainWindowRig c(server.port());
         c.load();
-        c.action("mnuConnetti")->trigger();
-        QVERIFY(server.waitForClient());
+        QVERIFY(c.connectTo(server));
         server.send("L'orco ti colpisce.\n");
         QVERIFY(QTest::qWaitFor([&] { return c.shown().contains("colpisce."); }));
         CommandInput* input = c.window->commandInput();
@@ -156,10 +120,9 @@ private slots:
 
     void xtermColoursShowExactlyOnScreen() {
         ScriptedServer server;
-        Client c(server.port());
+        MainWindowRig c(server.port());
         c.load();
-        c.action("mnuConnetti")->trigger();
-        QVERIFY(server.waitForClient());
+        QVERIFY(c.connectTo(server));
         server.send("\x1b[38;5;196mMMMM\x1b[38;2;10;200;90mMMMM\x1b[38:5:226mMMMM\x1b[0m.\r\n");
         QVERIFY(QTest::qWaitFor([&] { return c.shown().contains("."); }));
         GameDisplay* display = c.window->display();
@@ -192,7 +155,7 @@ private slots:
             ScriptedServer gone;
             deadPort = gone.port();
         }
-        Client c(deadPort);
+        MainWindowRig c(deadPort);
         c.load();
         c.clickCell(9);
         QVERIFY(QTest::qWaitFor([&] { return !c.dialogs.messages.isEmpty(); }, 20000));
@@ -203,10 +166,9 @@ private slots:
 
     void serverHangUpRunsTheDisconnect() {
         ScriptedServer server;
-        Client c(server.port());
+        MainWindowRig c(server.port());
         c.load();
-        c.action("mnuConnetti")->trigger();
-        QVERIFY(server.waitForClient());
+        QVERIFY(c.connectTo(server));
         server.closeClient();
         QVERIFY(QTest::qWaitFor([&] { return c.disconnectedState(); }));
         QVERIFY(c.shown().endsWith("Disconnesso da Varendor"));
@@ -214,10 +176,9 @@ private slots:
 
     void farewellPhraseDisconnects() {
         ScriptedServer server;
-        Client c(server.port());
+        MainWindowRig c(server.port());
         c.load();
-        c.action("mnuConnetti")->trigger();
-        QVERIFY(server.waitForClient());
+        QVERIFY(c.connectTo(server));
         server.send("Adde parvum parvo magnus acervus erit\r\n");
         QVERIFY(QTest::qWaitFor([&] { return c.disconnectedState(); }));
         QVERIFY(c.shown().contains("erit\n\n\nDisconnesso da Varendor"));
@@ -225,18 +186,17 @@ private slots:
 
     void exitQuestion() {
         ScriptedServer server;
-        Client c(server.port());
+        MainWindowRig c(server.port());
         c.load();
         // Disconnected: nothing is asked.
         {
-            Client idle;
+            MainWindowRig idle;
             idle.load();
             idle.action("mnuEsci")->trigger();
             QVERIFY(idle.dialogs.messages.isEmpty());
             QCOMPARE(idle.ended, 1);
         }
-        c.action("mnuConnetti")->trigger();
-        QVERIFY(server.waitForClient());
+        QVERIFY(c.connectTo(server));
 
         c.dialogs.answers = {Msg::No};
         c.window->close();
@@ -258,14 +218,13 @@ private slots:
 
     void textKeepsArrivingWhileAnEditorIsOpen() {
         ScriptedServer server;
-        Client c(server.port());
-        QFile triggers(c.dir.filePath("trigger.txt"));
+        MainWindowRig c(server.port());
+        QFile triggers(c.path("trigger.txt"));
         QVERIFY(triggers.open(QIODevice::WriteOnly));
         triggers.write("ti attacca<!>fuggi<%>\r\n");
         triggers.close();
         c.load();
-        c.action("mnuConnetti")->trigger();
-        QVERIFY(server.waitForClient());
+        QVERIFY(c.connectTo(server));
         bool sawEditor = false;
         c.dialogs.onModal = [&](QDialog* d) {
             sawEditor = d->objectName() == "frmTrigger";
@@ -279,12 +238,12 @@ private slots:
 
     void barButtonSendsItsAction() {
         ScriptedServer server;
-        Client c(server.port(), "[BOTTONE 2]\r\nCAPTION=Guarda\r\nAZIONE=guarda<%>di ciao\r\n"
-                                "STATO=Attivo\r\nCOLORE=&HFF&\r\n");
+        MainWindowRig c(server.port(),
+                        "[BOTTONE 2]\r\nCAPTION=Guarda\r\nAZIONE=guarda<%>di ciao\r\n"
+                        "STATO=Attivo\r\nCOLORE=&HFF&\r\n");
         c.load();
         QCOMPARE(c.window->buttonBar()[1].Caption(), QString("Guarda"));
-        c.action("mnuConnetti")->trigger();
-        QVERIFY(server.waitForClient());
+        QVERIFY(c.connectTo(server));
         c.clickCell(2);
         QVERIFY(server.waitForReceived("guarda\r\ndi ciao\r\n"));
         c.clickCell(3); // inactive: sends nothing
@@ -296,10 +255,9 @@ private slots:
 
     void passwordIsNeitherShownNorRemembered() {
         ScriptedServer server;
-        Client c(server.port());
+        MainWindowRig c(server.port());
         c.load();
-        c.action("mnuConnetti")->trigger();
-        QVERIFY(server.waitForClient());
+        QVERIFY(c.connectTo(server));
         server.send("Parola d'ordine: \xff\xfb\x01");
         CommandInput* input = c.window->commandInput();
         QVERIFY(QTest::qWaitFor([&] { return input->serverEchoes(); }));
@@ -321,7 +279,7 @@ private slots:
     }
 
     void menuItemsOpenTheirWindowsModally() {
-        Client c;
+        MainWindowRig c;
         c.load();
         QStringList opened;
         c.dialogs.onModal = [&](QDialog* d) {
@@ -329,7 +287,7 @@ private slots:
             QVERIFY(d->isModal());
             if (d->objectName() == "frmBottoni") {
                 // The editor writes the file; the bar follows when it closes.
-                QFile ini(c.dir.filePath("config.ini"));
+                QFile ini(c.path("config.ini"));
                 QVERIFY(ini.open(QIODevice::Append));
                 ini.write("[BOTTONE 4]\r\nCAPTION=Fuggi\r\nSTATO=Attivo\r\n");
             }
@@ -343,7 +301,7 @@ private slots:
     }
 
     void backgroundPictureFromSfondo() {
-        Client c;
+        MainWindowRig c;
         c.load();
         const QPixmap before = c.window->backgroundPicture();
         c.dialogs.filePaths = {QString()}; // cancelled: nothing changes
@@ -354,7 +312,7 @@ private slots:
 
         QImage red(16, 16, QImage::Format_RGB32);
         red.fill(Qt::red);
-        const QString path = c.dir.filePath("rosso.png");
+        const QString path = c.path("rosso.png");
         QVERIFY(red.save(path));
         c.dialogs.filePaths = {path};
         c.action("mnuSfondo")->trigger();
@@ -364,7 +322,7 @@ private slots:
         QCOMPARE(shown.pixelColor(shown.width() - 2, shown.height() - 2), QColor(Qt::red));
 
         // A file that is no picture is reported and changes nothing.
-        const QString bogus = c.dir.filePath("rotto.png");
+        const QString bogus = c.path("rotto.png");
         QFile f(bogus);
         QVERIFY(f.open(QIODevice::WriteOnly));
         f.write("non un'immagine");
@@ -382,11 +340,12 @@ private slots:
         QTemporaryDir elsewhere;
         const QString picture = elsewhere.filePath("prato.png");
         QVERIFY(green.save(picture));
-        QString folder;
+        QString top, folder;
         {
-            Client c;
-            c.dir.setAutoRemove(false);
-            folder = c.dir.path();
+            MainWindowRig c;
+            c.top.setAutoRemove(false);
+            top = c.top.path();
+            folder = c.folder;
             c.load();
             c.dialogs.filePaths = {picture};
             c.action("mnuSfondo")->trigger();
@@ -401,17 +360,17 @@ private slots:
         QCOMPARE(again.backgroundPicture().toImage().pixelColor(3, 3), QColor(Qt::green));
         const QImage shown = again.centralWidget()->grab().toImage();
         QCOMPARE(shown.pixelColor(shown.width() - 2, shown.height() - 2), QColor(Qt::green));
-        QDir(folder).removeRecursively();
+        QDir(top).removeRecursively();
     }
 
     void logSwitchWritesBanners() {
-        Client c;
+        MainWindowRig c;
         c.load();
         c.window->logSwitch()->click();
         c.window->logSwitch()->click();
-        const QStringList logs = QDir(c.dir.filePath("Log")).entryList(QDir::Files);
+        const QStringList logs = QDir(c.path("Log")).entryList(QDir::Files);
         QCOMPARE(logs.size(), 1);
-        QFile f(c.dir.filePath("Log/" + logs.first()));
+        QFile f(c.path("Log/" + logs.first()));
         QVERIFY(f.open(QIODevice::ReadOnly));
         const QByteArray text = f.readAll();
         QVERIFY(text.contains("[ inizio log ]"));
@@ -422,24 +381,23 @@ private slots:
     // failures, after the event that failed, and the session goes on.
     void unwritableLogToldOncePerStreak() {
         ScriptedServer server;
-        Client c(server.port());
+        MainWindowRig c(server.port());
         c.load();
-        c.action("mnuConnetti")->trigger();
-        QVERIFY(server.waitForClient());
+        QVERIFY(c.connectTo(server));
         auto receive = [&](const QByteArray& line) {
             server.send(line + "\r\n");
             QVERIFY(QTest::qWaitFor([&] { return c.shown().contains(QString(line)); }));
         };
-        QVERIFY(QDir(c.dir.filePath("Log")).removeRecursively()); // nowhere to write
+        QVERIFY(QDir(c.path("Log")).removeRecursively()); // nowhere to write
         auto& dialogs = c.dialogs;
         c.window->logSwitch()->click();
         // Told after the event that failed, not in the middle of it.
         QCOMPARE(dialogs.messages.size(), 0);
         QTRY_COMPARE(dialogs.messages.size(), 1);
-        QCOMPARE(dialogs.lastText(), "Impossibile scrivere nel file di log " +
-                                         QDir::toNativeSeparators(
-                                             c.dir.filePath("Log/") +
-                                             QDate::currentDate().toString("dd-MM-yyyy") + ".txt"));
+        QCOMPARE(dialogs.lastText(),
+                 "Impossibile scrivere nel file di log " +
+                     QDir::toNativeSeparators(
+                         c.path("Log/") + QDate::currentDate().toString("dd-MM-yyyy") + ".txt"));
         QCOMPARE(dialogs.messages.last().flags, int(Msg::Critical));
         QCOMPARE(dialogs.messages.last().title, QString("Errore"));
         receive("a");
@@ -447,10 +405,10 @@ private slots:
         c.window->logSwitch()->click(); // the switch still works
         QVERIFY(!c.window->logSwitch()->isChecked());
 
-        QVERIFY(QDir(c.dir.path()).mkpath("Log"));
+        QVERIFY(QDir(c.folder).mkpath("Log"));
         c.window->logSwitch()->click();
         receive("c");
-        QVERIFY(QDir(c.dir.filePath("Log")).removeRecursively()); // a new streak
+        QVERIFY(QDir(c.path("Log")).removeRecursively()); // a new streak
         receive("d");
         receive("e");
         QTRY_COMPARE(dialogs.messages.size(), 2);

@@ -7,8 +7,8 @@
 #include "session/Connection.h"
 #include "session/GameDisplay.h"
 #include "support/ReadOnlyFolder.h"
-#include "support/ScriptedDialogs.h"
 #include "support/ScriptedServer.h"
+#include "support/client/MainWindowRig.h"
 
 #include <QAction>
 #include <QCheckBox>
@@ -22,24 +22,11 @@
 #include <QPlainTextEdit>
 #include <QRandomGenerator>
 #include <QSignalSpy>
-#include <QTemporaryDir>
 #include <QTest>
-#include <memory>
 
 #include <sys/socket.h>
 
 namespace {
-
-void put(const QString& path, const QByteArray& bytes) {
-    QFile f(path);
-    QVERIFY(f.open(QIODevice::WriteOnly));
-    f.write(bytes);
-}
-
-QByteArray get(const QString& path) {
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<missing>");
-}
 
 QByteArray garbage(quint32 seed, int size) {
     QRandomGenerator gen(seed);
@@ -81,49 +68,6 @@ void click(QWidget* window, int index) {
     QTest::mouseClick(label, Qt::LeftButton, {}, QPoint(5, 5));
 }
 
-struct Client {
-    QTemporaryDir top;
-    QString folder = top.filePath("Varendor");
-    ScriptedDialogs dialogs;
-    std::unique_ptr<FrmMain> window;
-
-    explicit Client(quint16 port = 0) {
-        QDir().mkdir(folder);
-        if (port)
-            put(path("config.ini"),
-                "[SERVER]\r\nHOST=127.0.0.1\r\nPORTA=" + QByteArray::number(port) + "\r\n");
-    }
-    ~Client() {
-        if (window && window->isConnected())
-            window->DisconnettiServer();
-    }
-    QString path(const QString& name) const { return folder + '/' + name; }
-    void load() {
-        window = std::make_unique<FrmMain>(folder);
-        window->endProcess = [] {};
-        window->Form_Load();
-    }
-    QString shown() const { return window->display()->buffer().text(); }
-    QAction* action(const char* name) const { return window->findChild<QAction*>(name); }
-    // Opens a tool window from the menu and hands it to drive.
-    void open(const char* menu, const std::function<void(QDialog*)>& drive) {
-        bool ran = false;
-        dialogs.onModal = [&](QDialog* d) {
-            ran = true;
-            drive(d);
-        };
-        action(menu)->trigger();
-        dialogs.onModal = nullptr;
-        QVERIFY2(ran, menu);
-    }
-    QStringList messageTexts() const {
-        QStringList out;
-        for (const RecordedMessage& m : dialogs.messages)
-            out << m.text;
-        return out;
-    }
-};
-
 } // namespace
 
 // The main window against what goes wrong outside it: connections that break
@@ -134,7 +78,7 @@ class TestFrmMainFaults : public QObject {
 private slots:
     void resetInsideAColourSequence() {
         ScriptedServer server;
-        Client c(server.port());
+        MainWindowRig c(server.port());
         c.load();
         QSignalSpy arrivals(&server, &ScriptedServer::clientConnected);
         QVERIFY(c.window->ConnettiServer());
@@ -163,7 +107,7 @@ private slots:
 
     void resetInsideATelnetCommand() {
         ScriptedServer server;
-        Client c(server.port());
+        MainWindowRig c(server.port());
         c.load();
         QSignalSpy arrivals(&server, &ScriptedServer::clientConnected);
         QVERIFY(c.window->ConnettiServer());
@@ -187,7 +131,7 @@ private slots:
 
     void readOnlyEmptyFolderStartsAndReportsEachOnce() {
         ScriptedServer server;
-        Client c(server.port());
+        MainWindowRig c(server.port());
         ReadOnlyFolder ro(c.folder);
         if (!ro.ok())
             QSKIP("this file system cannot make a folder read-only");
@@ -219,7 +163,7 @@ private slots:
     }
 
     void readOnlyFolderKeepsWhatIsOnDisk() {
-        Client c;
+        MainWindowRig c;
         const QByteArray triggers = "orco<!>fuggi<%>\r\n";
         const QByteArray aliases = "gg<!>guarda<%>giu\r\n";
         const QByteArray config = "[BOTTONE 1]\r\nCAPTION=Uno\r\nAZIONE=nord\r\nSTATO=Attivo\r\n";
@@ -298,7 +242,7 @@ private slots:
     }
 
     void storeOfFortyThousandLines() {
-        Client c;
+        MainWindowRig c;
         QByteArray triggers, aliases;
         for (int i = 0; i < 40000; ++i) {
             triggers += "mostro" + QByteArray::number(i) + "!<!>colpisci " + QByteArray::number(i) +
@@ -342,7 +286,7 @@ private slots:
 
     void binaryGarbageEverywhere() {
         ScriptedServer server;
-        Client c(server.port());
+        MainWindowRig c(server.port());
         QByteArray config = garbage(1, 4096);
         config += "\r\n[SERVER]\r\nHOST=127.0.0.1\r\nPORTA=" + QByteArray::number(server.port()) +
                   "\r\n[BOTTONE 1]\r\nCAPTION=" + garbage(2, 300).replace('\n', ' ') + "\r\n";

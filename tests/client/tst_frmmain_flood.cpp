@@ -1,8 +1,6 @@
-#include "client/FrmMain.h"
-#include "commands/CommandInput.h"
 #include "session/Connection.h"
-#include "session/GameDisplay.h"
-#include "support/ScriptedDialogs.h"
+#include "support/FloodServer.h"
+#include "support/client/MainWindowRig.h"
 
 #include <QCheckBox>
 #include <QCoreApplication>
@@ -10,124 +8,10 @@
 #include <QFile>
 #include <QKeyEvent>
 #include <QLineEdit>
-#include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
-#include <atomic>
-#include <memory>
-#include <thread>
-
-#include <arpa/inet.h>
-#include <netinet/in.h>
-#include <poll.h>
-#include <sys/socket.h>
-#include <unistd.h>
 
 namespace {
-
-// A server on its own thread that sends its payload as fast as loopback takes
-// it, so the window's event loop is really under pressure, then keeps the
-// connection open until the test ends.
-class FloodServer {
-public:
-    // hangUp: close the connection once everything is sent.
-    explicit FloodServer(QByteArray payload, bool hangUp = false)
-        : m_payload(std::move(payload)), m_hangUp(hangUp) {
-        m_listen = ::socket(AF_INET, SOCK_STREAM, 0);
-        sockaddr_in addr{};
-        addr.sin_family = AF_INET;
-        addr.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-        socklen_t len = sizeof addr;
-        if (::bind(m_listen, reinterpret_cast<sockaddr*>(&addr), len) != 0 ||
-            ::listen(m_listen, 1) != 0 ||
-            ::getsockname(m_listen, reinterpret_cast<sockaddr*>(&addr), &len) != 0)
-            return;
-        m_port = ntohs(addr.sin_port);
-        m_thread = std::thread([this] { run(); });
-    }
-    ~FloodServer() {
-        m_stop = true;
-        const int client = m_client.load();
-        if (client >= 0)
-            ::shutdown(client, SHUT_RDWR);
-        if (m_thread.joinable())
-            m_thread.join();
-        if (client >= 0)
-            ::close(client);
-        ::close(m_listen);
-    }
-    quint16 port() const { return m_port; }
-    qint64 sent() const { return m_sent; }
-
-private:
-    void run() {
-        pollfd p{m_listen, POLLIN, 0};
-        if (::poll(&p, 1, 10000) <= 0)
-            return;
-        const int fd = ::accept(m_listen, nullptr, nullptr);
-        if (fd < 0)
-            return;
-        m_client = fd;
-        const char* d = m_payload.constData();
-        qint64 left = m_payload.size();
-        while (left > 0 && !m_stop) {
-            const ssize_t n = ::send(fd, d, size_t(qMin<qint64>(left, 64 * 1024)), MSG_NOSIGNAL);
-            if (n <= 0)
-                return;
-            d += n;
-            left -= n;
-            m_sent += n;
-        }
-        if (m_hangUp) {
-            ::shutdown(fd, SHUT_WR);
-            return;
-        }
-        char sink[256];
-        while (!m_stop && ::recv(fd, sink, sizeof sink, 0) > 0) {
-        }
-    }
-
-    QByteArray m_payload;
-    bool m_hangUp;
-    int m_listen = -1;
-    std::atomic<int> m_client{-1};
-    quint16 m_port = 0;
-    std::thread m_thread;
-    std::atomic<bool> m_stop{false};
-    std::atomic<qint64> m_sent{0};
-};
-
-// Coloured lines of about 80 bytes, as a busy game sends them.
-QByteArray floodText(qint64 bytes) {
-    QByteArray out;
-    out.reserve(bytes + 128);
-    for (int i = 0; out.size() < bytes; ++i)
-        out += "\x1b[1;3" + QByteArray::number(1 + i % 7) + "mRiga " + QByteArray::number(i) +
-               "\x1b[0m: un orco ti colpisce con una clava chiodata, perdi 3 punti.\r\n";
-    return out;
-}
-
-struct Window {
-    QTemporaryDir dir;
-    ScriptedDialogs dialogs;
-    std::unique_ptr<FrmMain> w;
-
-    explicit Window(quint16 port) {
-        QFile ini(dir.filePath("config.ini"));
-        if (ini.open(QIODevice::WriteOnly))
-            ini.write("[SERVER]\r\nHOST=127.0.0.1\r\nPORTA=" + QByteArray::number(port) + "\r\n");
-        ini.close();
-        w = std::make_unique<FrmMain>(dir.path());
-        w->endProcess = [] {};
-        w->Form_Load();
-    }
-    ~Window() {
-        if (w->isConnected())
-            w->DisconnettiServer();
-    }
-    const DisplayBuffer& shown() const { return w->display()->buffer(); }
-    QLineEdit* input() const { return w->commandInput()->lineEdit(); }
-};
 
 // Watches the event loop while text pours in: how much text was processed
 // between two turns of the loop, and when a key posted at the first chunk
@@ -140,8 +24,8 @@ struct LoopWatch {
     int ticks = 0;
     QTimer tick;
 
-    explicit LoopWatch(Window& win) {
-        QObject::connect(win.w->connection(), &Connection::received, &tick,
+    explicit LoopWatch(MainWindowRig& win) {
+        QObject::connect(win.window->connection(), &Connection::received, &tick,
                          [this, &win](const QByteArray& chunk) {
                              if (processed == 0)
                                  QCoreApplication::postEvent(
@@ -176,13 +60,14 @@ private slots:
         const QByteArray payload = floodText(3 * 1024 * 1024) + "FINE DEL DILUVIO\r\n";
         FloodServer server(payload);
         QVERIFY(server.port());
-        Window win(server.port());
+        MainWindowRig win(server.port());
+        win.load();
         LoopWatch watch(win);
-        QVERIFY(win.w->ConnettiServer());
+        QVERIFY(win.window->ConnettiServer());
 
         QVERIFY(QTest::qWaitFor(
             [&] {
-                const DisplayBuffer& d = win.shown();
+                const DisplayBuffer& d = win.buffer();
                 return d.lastLine() > 0 && d.lineText(d.lastLine() - 1) == "FINE DEL DILUVIO";
             },
             120000));
@@ -198,7 +83,7 @@ private slots:
         QVERIFY(watch.ticks > 10);
 
         // The display holds the newest 501 lines, whole and in order.
-        const DisplayBuffer& d = win.shown();
+        const DisplayBuffer& d = win.buffer();
         QCOMPARE(d.lineCount(), 501);
         QVERIFY(d.length() < 501 * 100);
         QCOMPARE(d.lineText(500), QString());
@@ -207,7 +92,7 @@ private slots:
         QCOMPARE(d.lineText(498), QString("Riga %1: un orco ti colpisce con una clava chiodata, "
                                           "perdi 3 punti.")
                                       .arg(first + 498));
-        QVERIFY(win.w->isConnected());
+        QVERIFY(win.window->isConnected());
     }
 
     void longLineWithoutBreak() {
@@ -216,15 +101,16 @@ private slots:
         const QByteArray line = "inizio " + QByteArray(1024 * 1024, 'x') + " fine";
         FloodServer server("prima\r\n" + line + "\r\ndopo\r\n");
         QVERIFY(server.port());
-        Window win(server.port());
-        win.w->logSwitch()->click();
+        MainWindowRig win(server.port());
+        win.load();
+        win.window->logSwitch()->click();
         LoopWatch watch(win);
-        QVERIFY(win.w->ConnettiServer());
-        QVERIFY(QTest::qWaitFor([&] { return win.shown().text().endsWith("dopo\n"); }, 60000));
+        QVERIFY(win.window->ConnettiServer());
+        QVERIFY(QTest::qWaitFor([&] { return win.shown().endsWith("dopo\n"); }, 60000));
 
         // Shown whole, in display lines of at most kMaxLineLength characters,
         // so the line limit bounds memory even for a line without end.
-        const DisplayBuffer& d = win.shown();
+        const DisplayBuffer& d = win.buffer();
         const int pieces =
             int((line.size() + DisplayBuffer::kMaxLineLength - 1) / DisplayBuffer::kMaxLineLength);
         const int first = d.lineCount() - 2 - pieces;
@@ -239,9 +125,9 @@ private slots:
         QCOMPARE(win.input()->text(), QString("z"));
         QVERIFY(watch.atKey < line.size() / 2);
 
-        const QStringList logs = QDir(win.dir.filePath("Log")).entryList(QDir::Files);
+        const QStringList logs = QDir(win.path("Log")).entryList(QDir::Files);
         QCOMPARE(logs.size(), 1);
-        QFile log(win.dir.filePath("Log/" + logs.first()));
+        QFile log(win.path("Log/" + logs.first()));
         QVERIFY(log.open(QIODevice::ReadOnly));
         QVERIFY(log.readAll().endsWith("prima\r\n" + line + "\r\ndopo\r\n"));
         QVERIFY(win.dialogs.messages.isEmpty());
@@ -251,15 +137,16 @@ private slots:
         // The server floods and closes at once: the window takes the text a
         // little at a time, yet shows all of it before the disconnect notice.
         const QByteArray payload = floodText(1024 * 1024) + "ultima riga\r\n";
-        FloodServer server(payload, true);
+        FloodServer server(payload, 1, {}, FloodServer::AfterSending::HangUp);
         QVERIFY(server.port());
-        Window win(server.port());
+        MainWindowRig win(server.port());
+        win.load();
         LoopWatch watch(win);
-        QVERIFY(win.w->ConnettiServer());
-        QVERIFY(QTest::qWaitFor([&] { return !win.w->isConnected(); }, 60000));
+        QVERIFY(win.window->ConnettiServer());
+        QVERIFY(QTest::qWaitFor([&] { return !win.window->isConnected(); }, 60000));
         QCOMPARE(watch.processed, payload.size());
-        QVERIFY(win.shown().text().endsWith("ultima riga\n\n\nDisconnesso da Varendor"));
-        QCOMPARE(win.shown().lineCount(), 501 + 2);
+        QVERIFY(win.shown().endsWith("ultima riga\n\n\nDisconnesso da Varendor"));
+        QCOMPARE(win.buffer().lineCount(), 501 + 2);
     }
 };
 

@@ -6,20 +6,18 @@
 #include "client/FrmTasti.h"
 #include "commands/CommandInput.h"
 #include "session/GameDisplay.h"
-#include "support/ScriptedDialogs.h"
 #include "support/ScriptedServer.h"
+#include "support/client/MainWindowRig.h"
 #include "ui/ClickLabel.h"
 
 #include <QAction>
 #include <QApplication>
 #include <QDialog>
-#include <QFile>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QMenu>
 #include <QPlainTextEdit>
 #include <QShortcut>
-#include <QTemporaryDir>
 #include <QTest>
 
 namespace {
@@ -62,16 +60,10 @@ class TestFrmMainKeyboard : public QObject {
 private slots:
     void playWithTheKeyboardAlone() {
         ScriptedServer server;
-        QTemporaryDir dir;
-        {
-            QFile ini(dir.filePath("config.ini"));
-            QVERIFY(ini.open(QIODevice::WriteOnly));
-            ini.write("[SERVER]\r\nHOST=127.0.0.1\r\nPORTA=" + QByteArray::number(server.port()) +
-                      "\r\n[BOTTONE 1]\r\nCAPTION=Guarda\r\nAZIONE=guarda\r\nSTATO=Attivo\r\n");
-        }
-        ScriptedDialogs dialogs;
-        FrmMain window(dir.path());
-        window.endProcess = [] {};
+        MainWindowRig rig(server.port(),
+                          "[BOTTONE 1]\r\nCAPTION=Guarda\r\nAZIONE=guarda\r\nSTATO=Attivo\r\n");
+        ScriptedDialogs& dialogs = rig.dialogs;
+        FrmMain& window = rig.make();
 
         // The start-up window: "Chiudi" has the focus, Space closes it.
         dialogs.onModal = [](QDialog* about) {
@@ -172,10 +164,9 @@ private slots:
     }
 
     void keysListTellsTheKeys() {
-        QTemporaryDir dir;
-        ScriptedDialogs dialogs;
-        FrmMain window(dir.path());
-        window.endProcess = [] {};
+        MainWindowRig rig;
+        ScriptedDialogs& dialogs = rig.dialogs;
+        FrmMain& window = rig.make();
         QString title, shown;
         dialogs.onModal = [&](QDialog* d) {
             title = d->windowTitle();

@@ -1,14 +1,9 @@
-#include "commands/CommandInput.h"
-#include "client/FrmMain.h"
-#include "session/GameDisplay.h"
+#include "session/Connection.h"
 #include "support/RecordingRelay.h"
-#include "support/ScriptedDialogs.h"
 #include "support/TinyMuxGame.h"
+#include "support/TlsTunnel.h"
+#include "support/client/MainWindowRig.h"
 
-#include <QAction>
-#include <QFile>
-#include <QLineEdit>
-#include <QTemporaryDir>
 #include <QTest>
 #include <memory>
 
@@ -73,44 +68,15 @@ class TestFrmMainTinyMux : public QObject {
 
     std::unique_ptr<TinyMuxGame> game;
     std::unique_ptr<RecordingRelay> relay;
-    std::unique_ptr<QTemporaryDir> dir;
-    std::unique_ptr<ScriptedDialogs> dialogs;
-    std::unique_ptr<FrmMain> window;
+    std::unique_ptr<MainWindowRig> rig;
 
-    QAction* action(const char* name) { return window->findChild<QAction*>(name); }
-    QString shown() const { return window->display()->buffer().text(); }
-    QRgb colourOf(const QString& text, int offset = 0) const {
-        return window->display()->buffer().colourAt(int(shown().lastIndexOf(text)) + offset);
-    }
-    bool connectedState() {
-        return window->disconnectButton().Attivo() && !window->connectButton().Attivo() &&
-               action("mnuDisconnetti")->isEnabled() && !action("mnuConnetti")->isEnabled();
-    }
-    bool disconnectedState() {
-        return !window->disconnectButton().Attivo() && window->connectButton().Attivo() &&
-               !action("mnuDisconnetti")->isEnabled() && action("mnuConnetti")->isEnabled();
-    }
-    void type(const QString& command) {
-        QLineEdit* line = window->commandInput()->lineEdit();
-        line->setText(command);
-        QTest::keyClick(line, Qt::Key_Return);
-    }
-    // Server output, not our own echo: tests ask for evaluated text.
-    bool waitShown(const QString& text, int ms = 10000) {
-        return QTest::qWaitFor([&] { return shown().contains(text); }, ms);
-    }
-    void writeFile(const QString& name, const QByteArray& bytes) {
-        QFile f(dir->filePath(name));
-        QVERIFY(f.open(QIODevice::WriteOnly));
-        f.write(bytes);
-    }
     void connectAndLogIn() {
-        action("mnuConnetti")->trigger();
-        QVERIFY(connectedState());
-        QVERIFY2(waitShown("Welcome to TinyMUX"), qPrintable(shown()));
-        type("connect wizard potrzebie");
-        type("think login [add(40,2)]");
-        QVERIFY2(waitShown("login 42"), qPrintable(shown()));
+        rig->action("mnuConnetti")->trigger();
+        QVERIFY(rig->connectedState());
+        QVERIFY2(rig->waitShown("Welcome to TinyMUX"), qPrintable(rig->shown()));
+        rig->type("connect wizard potrzebie");
+        rig->type("think login [add(40,2)]");
+        QVERIFY2(rig->waitShown("login 42"), qPrintable(rig->shown()));
     }
 
 private slots:
@@ -124,19 +90,13 @@ private slots:
         game = std::make_unique<TinyMuxGame>();
         QVERIFY2(game->start(), qPrintable(game->error()));
         relay = std::make_unique<RecordingRelay>(game->port());
-        dir = std::make_unique<QTemporaryDir>();
-        dialogs = std::make_unique<ScriptedDialogs>();
-        writeFile("config.ini", "[SERVER]\r\nHOST=127.0.0.1\r\nPORTA=" +
-                                    QByteArray::number(relay->port()) + "\r\n");
-        writeFile("trigger.txt", "allarme rosso<!>think [mul(6,7)] ricevuto\r\n");
-        window = std::make_unique<FrmMain>(dir->path());
-        window->endProcess = [] {};
-        window->Form_Load();
+        rig = std::make_unique<MainWindowRig>(relay->port());
+        put(rig->path("trigger.txt"), "allarme rosso<!>think [mul(6,7)] ricevuto\r\n");
+        rig->load();
     }
 
     void cleanup() {
-        window.reset();
-        dialogs.reset();
+        rig.reset();
         relay.reset();
         if (game)
             QVERIFY2(game->stop(), "the server did not exit on SIGTERM");
@@ -147,8 +107,8 @@ private slots:
     // refused; what the client agrees to it then supplies; none of the
     // negotiation reaches the display.
     void openingNegotiation() {
-        action("mnuConnetti")->trigger();
-        QVERIFY2(waitShown("Welcome to TinyMUX"), qPrintable(shown()));
+        rig->action("mnuConnetti")->trigger();
+        QVERIFY2(rig->waitShown("Welcome to TinyMUX"), qPrintable(rig->shown()));
         const QList<Telnet> asked = telnetCommands(relay->fromServer);
         QVERIFY(find(asked, DO, NAWS) && find(asked, DO, TTYPE));
         if (find(asked, SB, TTYPE))
@@ -185,69 +145,122 @@ private slots:
                  QByteArray("\x01;UTF-8"));
         QCOMPARE(find(telnetCommands(relay->fromClient), SB, 42)->data, QByteArray("\x02UTF-8"));
 
-        for (QChar c : shown())
+        for (QChar c : rig->shown())
             QVERIFY2(c.unicode() < 0xF0 || c.unicode() > 0xFF, "telnet bytes on the display");
-        QVERIFY(connectedState());
+        QVERIFY(rig->connectedState());
     }
 
     // Log in as the wizard, colour on, colours read back as the server sent
     // them, and a trigger answering the server's own text.
     void playWithColoursAndTrigger() {
         connectAndLogIn();
-        type("@set me=ANSI");
-        QVERIFY(waitShown("Set."));
+        rig->type("@set me=ANSI");
+        QVERIFY(rig->waitShown("Set."));
 
-        type("think [ansi(hr,[ucstr(rosso)])] normale");
-        QVERIFY(waitShown("ROSSO normale"));
+        rig->type("think [ansi(hr,[ucstr(rosso)])] normale");
+        QVERIFY(rig->waitShown("ROSSO normale"));
         QVERIFY(relay->fromServer.contains("\x1b[1m\x1b[31mROSSO\x1b[0m normale\r\n"));
-        QCOMPARE(colourOf("ROSSO"), qRgb(240, 0, 0));
-        QCOMPARE(colourOf(" normale"), qRgb(240, 240, 240));
+        QCOMPARE(rig->colourOf("ROSSO"), qRgb(240, 0, 0));
+        QCOMPARE(rig->colourOf(" normale"), qRgb(240, 240, 240));
 
-        type("think [ansi(c,[ucstr(ciano)])] e [ansi(hy,[ucstr(oro)])] fine");
-        QVERIFY(waitShown("CIANO e ORO fine"));
+        rig->type("think [ansi(c,[ucstr(ciano)])] e [ansi(hy,[ucstr(oro)])] fine");
+        QVERIFY(rig->waitShown("CIANO e ORO fine"));
         QVERIFY(relay->fromServer.contains("\x1b[36mCIANO\x1b[0m e \x1b[1m\x1b[33mORO\x1b[0m"));
-        QCOMPARE(colourOf("CIANO"), qRgb(0, 120, 120));
-        QCOMPARE(colourOf("CIANO", 4), qRgb(0, 120, 120));
-        QCOMPARE(colourOf(" e ORO"), qRgb(240, 240, 240));
-        QCOMPARE(colourOf("ORO fine"), qRgb(240, 240, 0));
-        QCOMPARE(colourOf(" fine"), qRgb(240, 240, 240));
-        QCOMPARE(window->CurrentColor(), qRgb(240, 240, 240));
+        QCOMPARE(rig->colourOf("CIANO"), qRgb(0, 120, 120));
+        QCOMPARE(rig->colourOf("CIANO", 4), qRgb(0, 120, 120));
+        QCOMPARE(rig->colourOf(" e ORO"), qRgb(240, 240, 240));
+        QCOMPARE(rig->colourOf("ORO fine"), qRgb(240, 240, 0));
+        QCOMPARE(rig->colourOf(" fine"), qRgb(240, 240, 240));
+        QCOMPARE(rig->window->CurrentColor(), qRgb(240, 240, 240));
 
-        type("think [ansi(g,[ucstr(verde)])]");
-        QVERIFY(waitShown("VERDE"));
-        QCOMPARE(colourOf("VERDE"), qRgb(0, 120, 0));
+        rig->type("think [ansi(g,[ucstr(verde)])]");
+        QVERIFY(rig->waitShown("VERDE"));
+        QCOMPARE(rig->colourOf("VERDE"), qRgb(0, 120, 0));
 
         // The server's upper-case text fires the lower-case trigger once; the
         // server evaluates what the trigger sent.
-        type("think Segnale di ALLARME [ucstr(rosso)]!");
-        QVERIFY(waitShown("42 ricevuto"));
+        rig->type("think Segnale di ALLARME [ucstr(rosso)]!");
+        QVERIFY(rig->waitShown("42 ricevuto"));
         QCOMPARE(relay->fromClient.count("think [mul(6,7)] ricevuto\r\n"), 1);
-        QVERIFY(shown().contains("think [mul(6,7)] ricevuto\n"));
-        QVERIFY(connectedState());
+        QVERIFY(rig->shown().contains("think [mul(6,7)] ricevuto\n"));
+        QVERIFY(rig->connectedState());
     }
 
     // Once UTF-8 is agreed, Italian letters and the euro sign travel both
     // ways as UTF-8 and show as they were typed.
     void utf8BothWays() {
         connectAndLogIn();
-        type(QStringLiteral("think [add(40,2)] città perché più € fine"));
+        rig->type(QStringLiteral("think [add(40,2)] città perché più € fine"));
         const QString evaluated = QStringLiteral("42 città perché più € fine");
-        QVERIFY2(waitShown(evaluated), qPrintable(shown()));
+        QVERIFY2(rig->waitShown(evaluated), qPrintable(rig->shown()));
         QVERIFY(relay->fromClient.contains(
             QStringLiteral("think [add(40,2)] città perché più € fine\r\n").toUtf8()));
         QVERIFY(relay->fromServer.contains(evaluated.toUtf8()));
-        QVERIFY(!shown().contains(QStringLiteral("Ã")));
+        QVERIFY(!rig->shown().contains(QStringLiteral("Ã")));
+    }
+
+    // A server of today: the terminal's colour rules, where they differ from
+    // the game's (bold ends at a reset; a reset in a read does not brighten
+    // what follows), and xterm's 256 colours with a background left aside.
+    void coloursOfAServerOfToday() {
+        connectAndLogIn();
+        rig->type("@set me=ANSI");
+        QVERIFY(rig->waitShown("Set."));
+        rig->type("@set me=COLOR256");
+        rig->type("think [ansi(hb,BLU)] [ansi(y,GIALLO)] [ansi(h,ACCESO)] [ansi(r,ROSSO)] "
+                  "[ansi(<#ff0000>,VIVO)] [ansi(<#00ff00>/<#0000ff>,PRATO)] [ucstr(fine)]");
+        QVERIFY(rig->waitShown("FINE"));
+        QVERIFY(relay->fromServer.contains("\x1b[1m\x1b[34mBLU\x1b[0m \x1b[33mGIALLO\x1b[0m"));
+        QVERIFY(relay->fromServer.contains(
+            "\x1b[38;5;196mVIVO\x1b[0m \x1b[38;5;46m\x1b[48;5;21mPRATO"));
+        QCOMPARE(rig->colourOf("BLU"), qRgb(0, 0, 240));
+        QCOMPARE(rig->colourOf("GIALLO"), qRgb(120, 120, 0)); // bright under the game's rules
+        QCOMPARE(rig->colourOf("ACCESO"), qRgb(240, 240, 240));
+        QCOMPARE(rig->colourOf("ROSSO"), qRgb(120, 0, 0)); // bright under the game's rules
+        QCOMPARE(rig->colourOf("VIVO"), qRgb(255, 0, 0));
+        QCOMPARE(rig->colourOf("PRATO"), qRgb(0, 255, 0));
+        QCOMPARE(rig->colourOf(" FINE"), qRgb(240, 240, 240));
+        QVERIFY(!rig->shown().contains("8;5;"));
+    }
+
+    // The same game behind TLS (stunnel4 with a certificate made now): the
+    // player accepts the certificate this time, and UTF-8 and colours work
+    // inside the encryption as without it.
+    void throughTls() {
+        if (const QString missing = TlsTunnel::missingTools(); !missing.isEmpty())
+            QSKIP(qPrintable(missing));
+        TlsTunnel tunnel;
+        QVERIFY2(tunnel.start(game->port()), qPrintable(tunnel.error()));
+        rig.reset(); // its dialog host goes first: hosts nest
+        rig = std::make_unique<MainWindowRig>(tunnel.port(), "TLS=1\r\n");
+        rig->load();
+        rig->dialogs.choices << 0; // accept this time
+        connectAndLogIn();
+        QCOMPARE(rig->dialogs.choiceButtons.size(), 1);
+        QVERIFY(rig->window->connection()->isEncrypted());
+        rig->type("@set me=ANSI");
+        QVERIFY(rig->waitShown("Set."));
+        rig->type(QStringLiteral("think [ansi(hg,[ucstr(città)])] è perché €"));
+        QVERIFY2(rig->waitShown(QStringLiteral("CITTÀ è perché €")), qPrintable(rig->shown()));
+        QCOMPARE(rig->colourOf(QStringLiteral("CITTÀ")), qRgb(0, 240, 0));
+        rig->type(QStringLiteral("say città è perché €"));
+        // In UTF-8 the server quotes with typographic marks.
+        QVERIFY2(rig->waitShown(QStringLiteral("You say, “città è perché €”")),
+                 qPrintable(rig->shown().right(300)));
+        QVERIFY(!rig->shown().contains(QStringLiteral("Ã")));
+        rig->type("QUIT");
+        QVERIFY(QTest::qWaitFor([&] { return rig->disconnectedState(); }, 10000));
     }
 
     // QUIT: the server says goodbye and closes; the client is disconnected.
     void quitEndsTheSession() {
         connectAndLogIn();
-        type("QUIT");
-        QVERIFY(QTest::qWaitFor([&] { return disconnectedState(); }, 10000));
-        QVERIFY(shown().contains("*** TinyMUX Disconnected ***"));
-        QVERIFY(shown().endsWith("Disconnesso da Varendor"));
+        rig->type("QUIT");
+        QVERIFY(QTest::qWaitFor([&] { return rig->disconnectedState(); }, 10000));
+        QVERIFY(rig->shown().contains("*** TinyMUX Disconnected ***"));
+        QVERIFY(rig->shown().endsWith("Disconnesso da Varendor"));
         QVERIFY(QTest::qWaitFor([&] { return relay->closed(); }));
-        QVERIFY(dialogs->messages.isEmpty());
+        QVERIFY(rig->dialogs.messages.isEmpty());
     }
 };
 

@@ -5,40 +5,17 @@
 #include "client/FrmTrova.h"
 #include "commands/CommandInput.h"
 #include "session/GameDisplay.h"
-#include "support/ScriptedDialogs.h"
 #include "support/ScriptedServer.h"
+#include "support/client/MainWindowRig.h"
 
 #include <QAction>
 #include <QApplication>
-#include <QFile>
 #include <QLabel>
 #include <QLineEdit>
-#include <QTemporaryDir>
 #include <QTest>
 
 class TestFrmTrova : public QObject {
     Q_OBJECT
-
-    struct Client {
-        ScriptedServer server;
-        QTemporaryDir dir;
-        ScriptedDialogs dialogs;
-        std::unique_ptr<FrmMain> window;
-
-        Client() {
-            QFile ini(dir.filePath("config.ini"));
-            ini.open(QIODevice::WriteOnly);
-            ini.write("[SERVER]\r\nHOST=127.0.0.1\r\nPORTA=" + QByteArray::number(server.port()) +
-                      "\r\n[BOTTONE 2]\r\nCAPTION=Nord\r\nAZIONE=nord\r\nSTATO=Attivo\r\n");
-            ini.close();
-            window = std::make_unique<FrmMain>(dir.path());
-            window->endProcess = [] {};
-            window->Form_Load();
-            window->findChild<QAction*>("mnuConnetti")->trigger();
-        }
-        GameDisplay* display() const { return window->display(); }
-        QString shown() const { return display()->buffer().text(); }
-    };
 
     static void send(ScriptedServer& server, int from, int to, const QList<int>& dragons) {
         QByteArray bytes;
@@ -57,9 +34,14 @@ class TestFrmTrova : public QObject {
 
 private slots:
     void findsBackAndForthWhileTextArrives() {
-        Client c;
-        QVERIFY(c.server.waitForClient());
-        send(c.server, 0, 300, {150, 200});
+        ScriptedServer server;
+        MainWindowRig c(server.port(),
+                        "[BOTTONE 2]\r\nCAPTION=Nord\r\nAZIONE=nord\r\nSTATO=Attivo\r\n");
+        c.load();
+        c.action("mnuConnetti")->trigger();
+        GameDisplay* display = c.window->display();
+        QVERIFY(server.waitForClient());
+        send(server, 0, 300, {150, 200});
         QVERIFY(QTest::qWaitFor([&] { return c.shown().contains("riga 299"); }));
         QVERIFY(QTest::qWaitForWindowActive(c.window.get()));
 
@@ -74,44 +56,44 @@ private slots:
         // From the view (the newest lines) forward: round to the first dragon.
         QTest::keyClicks(trova->textBox(), "drago");
         QTest::keyClick(trova->textBox(), Qt::Key_Return);
-        QCOMPARE(c.display()->selectedText(), QString("DRAGO"));
-        QCOMPARE(selectedLine(c.display()), QString("il DRAGO dorme 150"));
+        QCOMPARE(display->selectedText(), QString("DRAGO"));
+        QCOMPARE(selectedLine(display), QString("il DRAGO dorme 150"));
         QVERIFY(trova->result()->text().contains("ripartendo dall'inizio"));
         QTest::keyClick(trova->textBox(), Qt::Key_Return);
-        QCOMPARE(selectedLine(c.display()), QString("il DRAGO dorme 200"));
+        QCOMPARE(selectedLine(display), QString("il DRAGO dorme 200"));
         QTest::keyClick(trova->textBox(), Qt::Key_Return, Qt::ShiftModifier);
-        QCOMPARE(selectedLine(c.display()), QString("il DRAGO dorme 150"));
+        QCOMPARE(selectedLine(display), QString("il DRAGO dorme 150"));
         QTest::keyClick(trova->textBox(), Qt::Key_G, Qt::ControlModifier);
-        QCOMPARE(selectedLine(c.display()), QString("il DRAGO dorme 200"));
+        QCOMPARE(selectedLine(display), QString("il DRAGO dorme 200"));
         QTest::keyClick(trova->textBox(), Qt::Key_G, Qt::ControlModifier | Qt::ShiftModifier);
-        QCOMPARE(selectedLine(c.display()), QString("il DRAGO dorme 150"));
+        QCOMPARE(selectedLine(display), QString("il DRAGO dorme 150"));
 
         // The game goes on: new lines arrive, the oldest are trimmed, and the
         // dragon stays highlighted where the player is reading.
-        send(c.server, 300, 600, {550});
+        send(server, 300, 600, {550});
         QVERIFY(QTest::qWaitFor([&] { return c.shown().contains("riga 599"); }));
         QVERIFY(!c.shown().startsWith("riga 0\n"));
-        QCOMPARE(selectedLine(c.display()), QString("il DRAGO dorme 150"));
+        QCOMPARE(selectedLine(display), QString("il DRAGO dorme 150"));
         QTest::keyClick(trova->textBox(), Qt::Key_Return);
         QTest::keyClick(trova->textBox(), Qt::Key_Return);
-        QCOMPARE(selectedLine(c.display()), QString("il DRAGO dorme 550"));
+        QCOMPARE(selectedLine(display), QString("il DRAGO dorme 550"));
 
         // The bar's keys stay the bar's while Trova has the focus.
         QTest::keyClick(trova->textBox(), Qt::Key_F2);
-        QVERIFY(c.server.waitForReceived("nord\r\n"));
+        QVERIFY(server.waitForReceived("nord\r\n"));
 
         // Nothing there: said plainly, and nothing left highlighted.
         trova->textBox()->selectAll();
         QTest::keyClicks(trova->textBox(), "unicorno");
         QTest::keyClick(trova->textBox(), Qt::Key_Return);
         QCOMPARE(trova->result()->text(), QString("Testo non trovato"));
-        QVERIFY(!c.display()->hasSelection());
+        QVERIFY(!display->hasSelection());
 
         // Esc closes it and the view follows the newest text again.
-        QVERIFY(!c.display()->followsBottom());
+        QVERIFY(!display->followsBottom());
         QTest::keyClick(trova->textBox(), Qt::Key_Escape);
         QVERIFY(!trova->isVisible());
-        QVERIFY(c.display()->followsBottom());
+        QVERIFY(display->followsBottom());
         // Opened again from the menu: the same window, its text ready.
         c.window->findChild<QAction*>("mnuTrova")->trigger();
         QVERIFY(trova->isVisible());

@@ -1,9 +1,7 @@
 // The main window's surface with its drawn buttons on real widgets: what the
 // player sees of hover and clicks, and the layout of the controls over it.
 #include "client/MainSurface.h"
-#include "commands/EseguiButt.h"
-#include "commands/MainButtons.h"
-#include "commands/RecordingSink.h"
+#include "support/commands/MainButtonsRig.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -23,66 +21,13 @@ class TestMainSurface : public QObject {
 
     // The main window's buttons as start-up creates them, on the surface that
     // paints them.
-    struct Rig {
-        ButtonBar bar;
-        CButton connect, disconnect;
-        MainSurface surface{bar, connect, disconnect};
-        RecordingSink display;
-        QStringList written;
-        QList<bool> menus;
-        QStringList calls;
-        bool connectSucceeds = false;
-        std::unique_ptr<MainButtons> buttons;
-
+    struct Rig : MainButtonsRig<MainSurface> {
         Rig() {
-            connect.init("Connetti", 5, 180, 3, true, winRgb(255, 255, 128), 250, 25);
-            disconnect.init("Disconnetti", 5, 265, 3, false, winRgb(255, 255, 128), 335, 25);
-            for (int i = 0; i < 8; ++i)
-                bar[size_t(i)].init(QString(), 40, 10 + 85 * i, 3, false, std::nullopt,
-                                    10 + 85 * i + 70, 60);
-            MainButtonsHooks hooks;
-            hooks.connettiServer = [this] {
-                calls << "connetti";
-                return connectSucceeds;
-            };
-            hooks.disconnettiServer = [this] {
-                // The pair is already swapped when the connection closes.
-                calls << QString("disconnetti:%1").arg(connect.Attivo());
-            };
-            hooks.setMenusConnected = [this](bool c) { menus << c; };
-            hooks.eseguiButt = [this](const CButton& b) {
-                EseguiButt(b, display, [this](const QString& s) { written << s; });
-            };
-            buttons = std::make_unique<MainButtons>(&surface, bar, connect, disconnect, hooks);
             QPixmap tile(8, 8);
             tile.fill(QColor(kTile));
             MainPictures pics;
             pics.background = tile;
             surface.setPictures(pics);
-            surface.resize(900, 600);
-            surface.show();
-        }
-        void activate(int n, const QString& azione) {
-            bar[size_t(n - 1)].setAttivo(true);
-            bar[size_t(n - 1)].setAzione(azione);
-        }
-        QLabel* cell(int n) { return surface.findChild<QLabel*>(QString("lblShp_%1").arg(n)); }
-        void moveOver(int n) { QTest::mouseMove(cell(n), QPoint(40, 10)); }
-        void click(int n) { QTest::mousePress(cell(n), Qt::LeftButton, {}, QPoint(40, 10)); }
-        // The surface lays out the display, the input line and the log switch.
-        void setLayoutWidgets(QWidget* display, QWidget* combo, QWidget* chkLog) {
-            surface.setLayoutWidgets(display, combo, chkLog);
-        }
-        QList<int> highlighted() const {
-            QList<int> on;
-            for (int i = 0; i < 8; ++i)
-                if (bar[size_t(i)].Selezionato())
-                    on << i + 1;
-            if (connect.Selezionato())
-                on << 9;
-            if (disconnect.Selezionato())
-                on << 10;
-            return on;
         }
         // Yellow shows in the frame just outside a highlighted button's body.
         bool framed(const QImage& img, const CButton& b) const {
@@ -175,7 +120,7 @@ private slots:
         QComboBox combo(&r.surface);
         QCheckBox chkLog("Scrivi Log.txt", &r.surface);
         combo.setGeometry(8, 0, 100, 21);
-        r.setLayoutWidgets(&rtbDisplay, &combo, &chkLog);
+        r.surface.setLayoutWidgets(&rtbDisplay, &combo, &chkLog);
 
         r.surface.resize(800, 600);
         // 12000 x 9000 twips: display 11650 x 6900 from (120, 960).

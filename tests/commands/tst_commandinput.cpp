@@ -1,7 +1,7 @@
 #include "automation/PairTable.h"
 #include "commands/CommandInput.h"
-#include "commands/RecordingSink.h"
 #include "session/GameDisplay.h"
+#include "support/RecordingDisplay.h"
 
 #include <QLineEdit>
 #include <QSignalSpy>
@@ -12,7 +12,7 @@ class TestCommandInput : public QObject {
 
     struct Rig {
         CommandInput combo;
-        RecordingSink display;
+        RecordingDisplay display;
         PairTable aliases;
         QStringList written;
         bool cancella = false;
@@ -22,7 +22,7 @@ class TestCommandInput : public QObject {
             combo.setDisplay(&display);
             combo.setAliases(&aliases);
             combo.setWriteHook([this](const QString& s) { written.append(s); });
-            combo.setCurrentColorHook([this] { return current; });
+            combo.setCurrentColourHook([this] { return current; });
             combo.setCancellaPromptHook([this] { return cancella; });
             combo.show();
         }
@@ -236,7 +236,7 @@ private slots:
         QStringList written;
         combo.setDisplay(&display);
         combo.setWriteHook([&](const QString& s) { written << s; });
-        combo.setCurrentColorHook([&] { return server; });
+        combo.setCurrentColourHook([&] { return server; });
         display.setSelColor(server);
         display.insertText(u"Sei in piazza.\r\n");
         combo.setEditText("guarda  statua");

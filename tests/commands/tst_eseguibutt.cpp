@@ -1,6 +1,6 @@
 #include "commands/CommandLine.h"
 #include "commands/EseguiButt.h"
-#include "commands/RecordingSink.h"
+#include "support/RecordingDisplay.h"
 #include "ui/CButton.h"
 
 #include <QTest>
@@ -8,10 +8,10 @@
 class TestEseguiButt : public QObject {
     Q_OBJECT
 
-    static QString sent(const QString& azione, RecordingSink* sinkOut = nullptr) {
+    static QString sent(const QString& azione, RecordingDisplay* sinkOut = nullptr) {
         CButton b;
         b.setAzione(azione);
-        RecordingSink sink;
+        RecordingDisplay sink;
         QStringList written;
         EseguiButt(b, sink, [&](const QString& s) { written.append(s); });
         // The button keeps its action as it was.
@@ -37,7 +37,7 @@ private slots:
     }
 
     void echoStaysGrey() {
-        RecordingSink sink;
+        RecordingDisplay sink;
         sent("look", &sink);
         QCOMPARE(sink.pieces.size(), 1);
         QCOMPARE(sink.pieces[0].colour, EchoGrey);

@@ -1,8 +1,5 @@
 #include "commands/CommandLine.h"
-#include "commands/EseguiButt.h"
-#include "commands/MainButtons.h"
-#include "commands/RecordingSink.h"
-
+#include "support/commands/MainButtonsRig.h"
 #include "ui/ClickLabel.h"
 
 #include <QAccessible>
@@ -20,59 +17,7 @@ class TestMainButtons : public QObject {
     Q_OBJECT
 
     // The main window's buttons as start-up creates them, on a plain surface.
-    struct Rig {
-        QWidget surface;
-        ButtonBar bar;
-        CButton connect, disconnect;
-        RecordingSink display;
-        QStringList written;
-        QList<bool> menus;
-        QStringList calls;
-        bool connectSucceeds = false;
-        std::unique_ptr<MainButtons> buttons;
-
-        Rig() {
-            connect.init("Connetti", 5, 180, 3, true, winRgb(255, 255, 128), 250, 25);
-            disconnect.init("Disconnetti", 5, 265, 3, false, winRgb(255, 255, 128), 335, 25);
-            for (int i = 0; i < 8; ++i)
-                bar[size_t(i)].init(QString(), 40, 10 + 85 * i, 3, false, std::nullopt,
-                                    10 + 85 * i + 70, 60);
-            MainButtonsHooks hooks;
-            hooks.connettiServer = [this] {
-                calls << "connetti";
-                return connectSucceeds;
-            };
-            hooks.disconnettiServer = [this] {
-                // The pair is already swapped when the connection closes.
-                calls << QString("disconnetti:%1").arg(connect.Attivo());
-            };
-            hooks.setMenusConnected = [this](bool c) { menus << c; };
-            hooks.eseguiButt = [this](const CButton& b) {
-                EseguiButt(b, display, [this](const QString& s) { written << s; });
-            };
-            buttons = std::make_unique<MainButtons>(&surface, bar, connect, disconnect, hooks);
-            surface.resize(900, 600);
-            surface.show();
-        }
-        void activate(int n, const QString& azione) {
-            bar[size_t(n - 1)].setAttivo(true);
-            bar[size_t(n - 1)].setAzione(azione);
-        }
-        QLabel* cell(int n) { return surface.findChild<QLabel*>(QString("lblShp_%1").arg(n)); }
-        void moveOver(int n) { QTest::mouseMove(cell(n), QPoint(40, 10)); }
-        void click(int n) { QTest::mousePress(cell(n), Qt::LeftButton, {}, QPoint(40, 10)); }
-        QList<int> highlighted() const {
-            QList<int> on;
-            for (int i = 0; i < 8; ++i)
-                if (bar[size_t(i)].Selezionato())
-                    on << i + 1;
-            if (connect.Selezionato())
-                on << 9;
-            if (disconnect.Selezionato())
-                on << 10;
-            return on;
-        }
-    };
+    using Rig = MainButtonsRig<>;
 
 private slots:
     void cellsLieOverTheButtons() {

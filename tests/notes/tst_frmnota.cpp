@@ -2,10 +2,11 @@
 #include "notes/FrmNota.h"
 #include "session/GameDisplay.h"
 #include "session/GameSession.h"
+#include "support/PaintCounter.h"
 #include "support/Paste.h"
+#include "support/RecordingDisplay.h"
 #include "support/ScriptedDialogs.h"
 #include "support/ScriptedServer.h"
-#include "ui/DisplaySink.h"
 
 #include <QFile>
 #include <QLineEdit>
@@ -13,36 +14,6 @@
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
-
-namespace {
-
-// The display as the composer sees it: what was inserted, in which colour.
-class RecordingDisplay : public DisplaySink {
-public:
-    struct Piece {
-        QRgb colour;
-        QString text;
-    };
-    QList<Piece> pieces;
-    QRgb colour = 0;
-    void setSelColor(QRgb c) override { colour = c; }
-    void setSelBold(bool) override {}
-    void insertText(QStringView t) override { pieces.append({colour, t.toString()}); }
-    int lastLine() const override { return 0; }
-    void removeLeadingLines(int) override {}
-};
-
-class PaintCounter : public QObject {
-public:
-    int paints = 0;
-    bool eventFilter(QObject*, QEvent* e) override {
-        if (e->type() == QEvent::Paint)
-            ++paints;
-        return false;
-    }
-};
-
-} // namespace
 
 class TestFrmNota : public QObject {
     Q_OBJECT
@@ -289,6 +260,26 @@ private slots:
         click(FrmNota::Invia);
         QCOMPARE(written.mid(2, 3),
                  (QStringList{"nota + uno\r\n", "nota + due\r\n", "nota + \r\n"}));
+    }
+
+    // A note file edited by hand elsewhere, its lines ended by LF or by a
+    // lone CR: the line break after each tag is the file's, not the note's.
+    void openNoteWithOtherLineEnds_data() {
+        QTest::addColumn<QByteArray>("end");
+        QTest::newRow("LF") << QByteArray("\n");
+        QTest::newRow("CR") << QByteArray("\r");
+    }
+    void openNoteWithOtherLineEnds() {
+        QFETCH(QByteArray, end);
+        QTemporaryDir dir;
+        const QString path = dir.filePath("a mano.not");
+        writeFile(path, "<DEST>Tutti</DEST>" + end + "<SOGG>Saluti</SOGG>" + end + "uno" + end +
+                            "due" + end);
+        dlg->filePaths << path;
+        click(FrmNota::Apri);
+        QCOMPARE(dest()->text(), QString("Tutti"));
+        QCOMPARE(sogg()->text(), QString("Saluti"));
+        QCOMPARE(nota()->toPlainText(), QString("uno\ndue"));
     }
 
     void openOverAnotherNote() {

@@ -1,7 +1,7 @@
 // The note composer's colour swatches: a double click is one click, and for
 // the keyboard and screen readers they are buttons named after their colours.
-#include "commands/RecordingSink.h"
 #include "notes/FrmNota.h"
+#include "support/RecordingDisplay.h"
 
 #include <QAccessible>
 #include <QLineEdit>
@@ -12,7 +12,7 @@ class TestFrmNotaKeys : public QObject {
     Q_OBJECT
 
     struct Rig {
-        RecordingSink display;
+        RecordingDisplay display;
         FrmNota w{display, [](const QString&) {}};
         Rig() {
             w.show();

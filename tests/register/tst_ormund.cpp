@@ -1,4 +1,5 @@
 #include "FrmIstalla.h"
+#include "support/TestFiles.h"
 
 #include <QDir>
 #include <QFile>
@@ -72,11 +73,9 @@ private slots:
         QTemporaryDir tmp;
         const QString folder = tmp.filePath("Programmi di gioco/Var endor");
         QVERIFY(QDir().mkpath(folder));
-        QFile tool(folder + "/regsvr32");
-        QVERIFY(tool.open(QIODevice::WriteOnly));
-        tool.write(kStandIn);
-        tool.close();
-        QVERIFY(tool.setPermissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner));
+        put(folder + "/regsvr32", kStandIn);
+        QVERIFY(QFile::setPermissions(folder + "/regsvr32",
+                                      QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner));
 
         FrmIstalla w(folder);
         auto* registra = w.findChild<QPushButton*>("Command1");

@@ -2,6 +2,7 @@
 #include "FrmIstalla.h"
 #include "ProcessStart.h"
 #include "Registration.h"
+#include "support/TestFiles.h"
 
 #include <QDir>
 #include <QFile>
@@ -52,10 +53,7 @@ private slots:
         QTemporaryDir dir;
         const QString folder = dir.filePath("Gioco con spazi");
         QVERIFY(QDir().mkpath(folder));
-        QFile f(folder + "/RICHTX32.OCX");
-        QVERIFY(f.open(QIODevice::WriteOnly));
-        f.write("x");
-        f.close();
+        put(folder + "/RICHTX32.OCX", "x");
 
         Registration::Outcome ok = Registration::run({folder + "\\RICHTX32.OCX"});
         QCOMPARE(ok.exitCode, 0);

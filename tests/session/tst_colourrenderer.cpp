@@ -1,31 +1,12 @@
 // Colour rendering of server text, read back from the real game display.
 #include "session/ColourRenderer.h"
 #include "session/GameDisplay.h"
+#include "support/EscapeSequence.h"
+#include "support/RecordingDisplay.h"
 
 #include <QStringList>
 #include <QTest>
 #include <memory>
-
-namespace {
-
-const QChar E(0x1B);
-
-// Counts display calls, to check that each piece is one insert.
-struct CountingSink : DisplaySink {
-    QStringList inserts;
-    QList<bool> boldCalls;
-    void setSelColor(QRgb) override {}
-    void setSelBold(bool b) override { boldCalls.append(b); }
-    void insertText(QStringView t) override { inserts.append(t.toString()); }
-    int lastLine() const override { return 0; }
-    void removeLeadingLines(int) override {}
-};
-
-QString esc(const QString& params) {
-    return QString(E) + u'[' + params;
-}
-
-} // namespace
 
 class TstColourRenderer : public QObject {
     Q_OBJECT
@@ -110,7 +91,7 @@ private slots:
     }
 
     void cutSequenceIsHeldBack() {
-        for (const QString& tail : {QString(E), esc(""), esc("3"), esc("1;3")}) {
+        for (const QString& tail : {QString(kEsc), esc(""), esc("3"), esc("1;3")}) {
             renderer->dropKept();
             const QString chunk = "seen" + esc("32m") + "held " + tail;
             const QString left = render(chunk);
@@ -136,20 +117,20 @@ private slots:
     void markersAreFoundWithinEachPiece() {
         // Found left to right without overlapping, never across a sequence,
         // wherever they fall (a literal "$0$" from the server included).
-        CountingSink sink;
+        RecordingDisplay sink;
         ColourRenderer r(sink);
         QStringList logged;
         r.setLogHook([&](QStringView piece) { logged << piece.toString(); });
         r.render(u"$0$0$|$$0$|a$0$b$0$c|x$0");
-        r.render(QString("a$0" + esc("31m") + "$0$" + esc("m") + "0$" + E + "x$0$"));
-        QCOMPARE(sink.inserts, QStringList({"\r\n0$|$\r\n|a\r\nb\r\nc|x$0", "a$0", "\r\n",
-                                            "0$" + QString(E) + "x\r\n"}));
-        QCOMPARE(logged, sink.inserts);
+        r.render(QString("a$0" + esc("31m") + "$0$" + esc("m") + "0$" + kEsc + "x$0$"));
+        QCOMPARE(sink.texts(), QStringList({"\r\n0$|$\r\n|a\r\nb\r\nc|x$0", "a$0", "\r\n",
+                                            "0$" + QString(kEsc) + "x\r\n"}));
+        QCOMPARE(logged, sink.texts());
         // A marker in front of a cut sequence waits with it.
         r.render(QString("y$0$" + esc("3")));
-        QCOMPARE(sink.inserts.size(), 4);
+        QCOMPARE(sink.pieces.size(), 4);
         r.render(u"1mz$0$");
-        QCOMPARE(sink.inserts.mid(4), QStringList({"y\r\n", "z\r\n"}));
+        QCOMPARE(sink.texts().mid(4), QStringList({"y\r\n", "z\r\n"}));
     }
 
     void oddParametersAndOtherSequences() {
@@ -171,8 +152,8 @@ private slots:
     }
 
     void escapeThatStartsNoSequenceIsShown() {
-        render(QString("a") + E + "b" + E + "[\x01" + "c");
-        QCOMPARE(shown(), QString("a") + E + "b" + E + "[\x01" + "c");
+        render(QString("a") + kEsc + "b" + kEsc + "[\x01" + "c");
+        QCOMPARE(shown(), QString("a") + kEsc + "b" + kEsc + "[\x01" + "c");
         QVERIFY(renderer->kept().isEmpty());
     }
 
@@ -197,7 +178,7 @@ private slots:
         // text must still reach the display and the held text must not grow.
         const QString line = QString("x").repeated(1000);
         for (int i = 0; i < 20; ++i)
-            render(QString::fromUtf8("é") + line + E);
+            render(QString::fromUtf8("é") + line + kEsc);
         QVERIFY(renderer->kept().size() <=
                 ColourRenderer::kMaxHeldText + ColourRenderer::kMaxSequenceLength);
         QVERIFY(shown().size() > 15 * 1000);
@@ -255,10 +236,10 @@ private slots:
     }
 
     void onePiecePerDisplayInsert() {
-        CountingSink sink;
+        RecordingDisplay sink; // each piece must be one insert
         ColourRenderer counted(sink);
         counted.render(QString("a$0$b" + esc("0;31m") + "c" + esc("m") + esc("32m") + "d"));
-        QCOMPARE(sink.inserts, QStringList({"a\r\nb", "c", "d"}));
+        QCOMPARE(sink.texts(), QStringList({"a\r\nb", "c", "d"}));
         QCOMPARE(sink.boldCalls, QList<bool>({false}));
         QVERIFY(counted.kept().isEmpty());
     }

@@ -15,23 +15,41 @@ struct Shown {
     QString logged;    // plus what is still waiting
     QString displayed; // plus what is still waiting
     QRgb colour = 0;
-    bool operator==(const Shown&) const = default;
+    // Of every character in the display (not the waiting ones): see
+    // sameColours.
+    QList<QRgb> colours;
+    bool operator==(const Shown& o) const {
+        return logged == o.logged && displayed == o.displayed && colour == o.colour;
+    }
 };
 
-// Feeds the reads one by one into a fresh display.
-Shown play(const QStringList& reads) {
+// Where both displays show text, it has the same colours.
+bool sameColours(const Shown& a, const Shown& b) {
+    const qsizetype n = qMin(a.colours.size(), b.colours.size());
+    return a.colours.first(n) == b.colours.first(n);
+}
+
+// Feeds the reads one by one into a fresh display: text, or the server's
+// bytes.
+template <typename Reads = QStringList> Shown play(const Reads& reads) {
     GameDisplay display;
     Shown out;
     PairTable triggers;
     TextPath path(display, triggers);
     path.setLogHook([&](QStringView piece) { out.logged += piece; });
-    for (const QString& r : reads)
-        path.receiveText(r);
+    for (const auto& r : reads) {
+        if constexpr (std::is_same_v<Reads, QStringList>)
+            path.receiveText(r);
+        else
+            path.receive(r);
+    }
     QString waiting = path.keptText().toString() + path.heldBreak().toString();
     waiting.replace(ColourRenderer::kMarker, QStringLiteral("\r\n"));
     out.logged += waiting;
     out.displayed = display.buffer().text() + waiting;
     out.displayed.remove(QLatin1Char('\r'));
+    for (int pos = 0; pos < display.buffer().length(); ++pos)
+        out.colours << display.buffer().colourAt(pos);
     out.colour = path.currentColour();
     return out;
 }
@@ -86,6 +104,33 @@ private slots:
         QCOMPARE(split.displayed, whole.displayed);
         QCOMPARE(split.colour, qRgb(240, 240, 240));
         QCOMPARE(whole.colour, qRgb(120, 120, 120));
+    }
+
+    // The server shows itself a server of today in the middle of a read:
+    // the text before keeps the classic rules, however the reads fall.
+    void colourRulesChangeWhereTheServerShowsItself() {
+        const QByteArray before = "\x1b[0;31mprima ";
+        const QByteArray after = "\xff\xfb\x2a\x1b[1mdopo"; // IAC WILL CHARSET
+        const Shown whole = play(QList<QByteArray>{before + after});
+        const Shown split = play(QList<QByteArray>{before, after});
+        QCOMPARE(split, whole);
+        // Bold under the terminal rules, whose colour starts as the default.
+        QCOMPARE(whole.colour, qRgb(240, 240, 240));
+    }
+
+    // The server's bytes cut anywhere: in the CHARSET offer, inside a UTF-8
+    // character, before or after the encoding and the colour rules change.
+    void everyByteSplitShowsTheSame() {
+        const QByteArray bytes =
+            "\x1b[0;32mprima \xff\xfb\x2a\xff\xfa\x2a\x01;UTF-8;ISO-8859-1\xff\xf0"
+            "\x1b[1mCittà € perché\x1b[38;5;208m più\r\n";
+        const Shown whole = play(QList<QByteArray>{bytes});
+        QVERIFY(whole.displayed.contains(QStringLiteral("Città € perché più")));
+        for (qsizetype cut = 1; cut < bytes.size(); ++cut) {
+            const Shown split = play(QList<QByteArray>{bytes.left(cut), bytes.mid(cut)});
+            if (!(split == whole) || !sameColours(split, whole))
+                QFAIL(qPrintable(QStringLiteral("read cut at byte %1").arg(cut)));
+        }
     }
 
     // A blank line sent as CR LF CR LF shows the same whether or not a read

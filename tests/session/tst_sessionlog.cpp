@@ -2,8 +2,8 @@
 // test sets, and fed by the colour renderer.
 #include "session/ColourRenderer.h"
 #include "session/SessionLog.h"
+#include "support/RecordingDisplay.h"
 #include "support/ScriptedDialogs.h"
-#include "ui/DisplaySink.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -15,14 +15,6 @@ namespace {
 const QByteArray kStartLine = "*******************[ inizio log ]*******************";
 const QByteArray kStars = "****************************************************";
 const QByteArray kEndLine = "********************[ fine log ]********************";
-
-struct NullSink : DisplaySink {
-    void setSelColor(QRgb) override {}
-    void setSelBold(bool) override {}
-    void insertText(QStringView) override {}
-    int lastLine() const override { return 0; }
-    void removeLeadingLines(int) override {}
-};
 } // namespace
 
 class TstSessionLog : public QObject {
@@ -88,9 +80,33 @@ private slots:
         QCOMPARE(fileOf("02-01-2027"), "\r\n" + kEndLine + "\r\n\r\n");
     }
 
+    void utf8TextKeepsEveryCharacterInAFileOfItsOwn() {
+        SessionLog log = makeLog();
+        QVERIFY(log.setEnabled(true).ok());
+        QVERIFY(log.writePiece(QStringLiteral("prima\r\n")).ok());
+        QVERIFY(log.setEncoding(TextEncoding::Utf8).ok());
+        QVERIFY(log.writePiece(QStringLiteral("città € łódź\r\n")).ok());
+        QVERIFY(log.setEnabled(false).ok());
+        // The code-page file is as it always was; the UTF-8 file holds every
+        // character and stands on its own, banners included.
+        const QByteArray cp = fileOf("07-03-2026");
+        QVERIFY(cp.endsWith(kStars + "\r\n\r\nprima\r\n"));
+        const QByteArray utf8 = fileOf("07-03-2026-utf8");
+        QVERIFY(utf8.startsWith("\xEF\xBB\xBF\r\n" + kStartLine));
+        QVERIFY(utf8.contains(QStringLiteral("città € łódź\r\n").toUtf8()));
+        QVERIFY(utf8.endsWith(kEndLine + "\r\n\r\n"));
+        QCOMPARE(utf8.count("\xEF\xBB\xBF"), 1);
+        // Back to the code page: later text goes to its own file again.
+        QVERIFY(log.setEncoding(TextEncoding::Cp1252).ok());
+        QVERIFY(log.setEnabled(true).ok());
+        QVERIFY(log.writePiece(QStringLiteral("dopo")).ok());
+        QVERIFY(fileOf("07-03-2026").endsWith("dopo"));
+        QVERIFY(fileOf("07-03-2026-utf8").endsWith(kEndLine + "\r\n\r\n"));
+    }
+
     void rendererFeedsTheLog() {
         SessionLog log = makeLog();
-        NullSink sink;
+        RecordingDisplay sink;
         ColourRenderer renderer(sink);
         renderer.setLogHook([&log](QStringView piece) { log.writePiece(piece); });
         log.setEnabled(true);

@@ -1,6 +1,5 @@
 // One server chunk at a time through the text path, into the real game
 // display, with the trigger writes and the farewell recorded.
-#include "automation/PairTable.h"
 #include "session/GameDisplay.h"
 #include "session/GameSession.h"
 #include "session/TextPath.h"
@@ -10,27 +9,9 @@
 #include <QTest>
 #include <memory>
 
+#include "support/EscapeSequence.h"
 #include "support/ScriptedServer.h"
-
-namespace {
-const QChar E(0x1B);
-QString esc(const QString& params) {
-    return QString(E) + u'[' + params;
-}
-
-// A table as a load leaves it: the entries plus the spare element.
-PairTable table(const QList<QPair<QString, QString>>& entries) {
-    PairTable t;
-    for (const auto& [text, action] : entries) {
-        t.texts << text;
-        t.actions << action;
-    }
-    t.texts << QString();
-    t.actions << QString();
-    t.count = int(entries.size());
-    return t;
-}
-} // namespace
+#include "support/automation/TriggerTable.h"
 
 class TstTextPath : public QObject {
     Q_OBJECT
@@ -94,10 +75,39 @@ private slots:
         QCOMPARE(shown(), QString("one\ntwo\nthree\nfour\nfive"));
     }
 
+    // The display drops every CR, so it cannot tell how breaks were paired:
+    // the trigger search (the marked text) and the log can.
+    void breakPairsAsTriggersAndTheLogSeeThem() {
+        triggers = triggerTable({{"uno\r$0$\ndue", "a"},   // CR LF CR LF: the LF CR pairs
+                                 {"tre$0$\nquattro", "b"}, // LF CR LF: the LF CR first
+                                 {"$0$cinque", "c"}});     // LF ending a read, CR next
+        feed("uno\r\n\r\ndue ");
+        feed("tre\n\r\nquattro ");
+        feed("sei\n");
+        QCOMPARE(path->heldBreak().toString(), QString("\n"));
+        feed("\rcinque");
+        QCOMPARE(written, QStringList({"a\r\n", "b\r\n", "c\r\n"}));
+        QCOMPARE(logged.join(""), QString("uno\r\r\n\ndue tre\r\n\nquattro sei\r\ncinque"));
+        QCOMPARE(shown(), QString("uno\n\ndue a\ntre\n\nquattro b\nsei\ncinquec\n"));
+    }
+
+    // A break held when the connection ends is written as it came, before
+    // the notice: a lone LF is a line of its own, a lone CR reaches the log.
+    void breakHeldAtTheEndIsWritten() {
+        feed("fine\n");
+        path->endSession();
+        QVERIFY(shown().endsWith("fine\n\n\nDisconnesso da Varendor"));
+        QCOMPARE(logged.join(""), QString("fine\n"));
+        path->beginSession();
+        feed("ancora\r");
+        path->endSession();
+        QCOMPARE(logged.join(""), QString("fine\nancora\r"));
+    }
+
     void heldBreakIsWrittenBeforeOwnText() {
         // A burst ending in a bare LF: the break waits for a partner, but an
         // echo written meanwhile goes on a line of its own.
-        triggers = table({{"colpisce", "fuggi"}});
+        triggers = triggerTable({{"colpisce", "fuggi"}});
         feed("L'orco ti colpisce.\n");
         QCOMPARE(shown(), QString("L'orco ti colpisce.\nfuggi\n"));
         QCOMPARE(written, QStringList({"fuggi\r\n"}));
@@ -131,6 +141,33 @@ private slots:
         QCOMPARE(logged, QStringList({"rosso ", "verde"}));
     }
 
+    void todaysServersGetTerminalColourRules() {
+        // The same text, bright under the game's rules (brightness outlives
+        // a plain reset within a read), dark under a terminal's.
+        const QByteArray text = "\x1b[1m\x1b[34mblu\x1b[0m \x1b[33mgiallo\r\n";
+        // Asked for its terminal type (DO TTYPE, then SEND), or offered CHARSET.
+        const QByteArray doTtype("\xFF\xFD\x18\xFF\xFA\x18\x01\xFF\xF0", 9);
+        const QByteArray willCharset("\xFF\xFB\x2A", 3);
+        struct Case {
+            QByteArray opening;
+            Colori choice;
+            QRgb giallo;
+        };
+        const QList<Case> cases = {
+            {{}, Colori::Automatico, qRgb(240, 240, 0)},
+            {doTtype, Colori::Automatico, qRgb(120, 120, 0)},
+            {willCharset, Colori::Automatico, qRgb(120, 120, 0)},
+            {doTtype, Colori::Classico, qRgb(240, 240, 0)},
+            {{}, Colori::Ansi, qRgb(120, 120, 0)},
+        };
+        for (const Case& c : cases) {
+            init();
+            path->beginSession({}, c.choice);
+            path->receive(c.opening + text);
+            QCOMPARE(display->buffer().colourAt(int(shown().indexOf("giallo"))), c.giallo);
+        }
+    }
+
     void echoNegotiationRemoved() {
         const QString willEcho = QString::fromLatin1("\xFF\xFB\x01", 3);
         const QString wontEcho = QString::fromLatin1("\xFF\xFC\x01", 3);
@@ -144,11 +181,11 @@ private slots:
     }
 
     void triggerFiringRules() {
-        triggers = table({{"ti ha colpito", "fuggi"},
-                          {"FAME", "mangia pane<%>bevi"},
-                          {"sete", "bevi acqua<%>di§ah"},
-                          {"nessuno", "x"},
-                          {"colpito", "para<%>xy"}});
+        triggers = triggerTable({{"ti ha colpito", "fuggi"},
+                                 {"FAME", "mangia pane<%>bevi"},
+                                 {"sete", "bevi acqua<%>di§ah"},
+                                 {"nessuno", "x"},
+                                 {"colpito", "para<%>xy"}});
         path->setCurrentColour(qRgb(0, 120, 120));
         feed("Il troll TI HA COLPITO! Ti ha colpito ancora.$hai fame");
         // Each matching trigger once, in list order, with its terminator rule.
@@ -175,14 +212,14 @@ private slots:
     }
 
     void interruptedTextDoesNotFire() {
-        triggers = table({{"ti ha colpito", "fuggi"}});
+        triggers = triggerTable({{"ti ha colpito", "fuggi"}});
         feed("ti ha " + esc("31m") + "colpito");
         feed("ti ha\r\ncolpito");
         QVERIFY(written.isEmpty());
     }
 
     void emptyMatchTextNeverFires() {
-        triggers = table({{"", "saluta"}, {"ciao", ""}});
+        triggers = triggerTable({{"", "saluta"}, {"ciao", ""}});
         feed("ciao a tutti");
         // The empty trigger would answer every chunk; only the real one fires,
         // and with an empty action it sends an empty line.
@@ -194,7 +231,7 @@ private slots:
     void halfEntryBeforeSpareTakesPart() {
         // A load that stopped at a line without "<!>": the half entry sits just
         // before the spare element and is walked.
-        triggers = table({{"alfa", "a<%>"}});
+        triggers = triggerTable({{"alfa", "a<%>"}});
         triggers.texts.insert(1, "beta");
         triggers.actions.insert(1, QString());
         feed("beta");
@@ -207,7 +244,7 @@ private slots:
     }
 
     void heldBackTextIsSearchedOnce() {
-        triggers = table({{"drago", "scappa"}});
+        triggers = triggerTable({{"drago", "scappa"}});
         feed("un drago " + esc("3"));
         QVERIFY(written.isEmpty()); // not yet written, not yet searched
         QVERIFY(!shown().contains("drago"));
@@ -217,7 +254,7 @@ private slots:
     }
 
     void triggersSeeTableChanges() {
-        triggers = table({{"alfa", "a"}});
+        triggers = triggerTable({{"alfa", "a"}});
         feed("alfa");
         QCOMPARE(written.size(), 1);
         triggers.texts[0] = "gamma";
@@ -231,7 +268,7 @@ private slots:
     }
 
     void farewellDisconnectsThenTriggersFire() {
-        triggers = table({{"acervus", "addio"}});
+        triggers = triggerTable({{"acervus", "addio"}});
         feed("Adde parvum parvo magnus acervus erit\r\n");
         QCOMPARE(disconnects, 1);
         QCOMPARE(written, QStringList({"addio\r\n"}));
@@ -253,7 +290,7 @@ private slots:
 
     void overARealConnection() {
         ScriptedServer server;
-        triggers = table({{"il tuo nome?", "Varendo§s<%>segreto"}, {"acervus", "grazie"}});
+        triggers = triggerTable({{"il tuo nome?", "Varendo§s<%>segreto"}, {"acervus", "grazie"}});
         GameSession session(*display, triggers);
         const Connection& conn = session.connection();
         QSignalSpy connected(&conn, &Connection::connected);

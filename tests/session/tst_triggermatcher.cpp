@@ -1,17 +1,16 @@
 // The one-pass trigger search must agree with a plain substring search.
 #include "session/TriggerMatcher.h"
+#include "support/automation/TriggerTable.h"
 
 #include <QRandomGenerator>
 #include <QTest>
 
 namespace {
+// The texts as a trigger table whose spare element would match "quid" if
+// it were walked.
 PairTable tableOf(const QStringList& texts) {
-    PairTable t;
-    t.texts = texts;
-    t.texts << "quid";
-    for (int i = 0; i < t.texts.size(); ++i)
-        t.actions << QString();
-    t.count = int(texts.size());
+    PairTable t = matchTextTable(texts);
+    t.texts.last() = "quid";
     return t;
 }
 
@@ -88,6 +87,23 @@ private slots:
                 QCOMPARE(m.findAll(text), QList<int>({0, 2}));
             }
         }
+    }
+
+    // Capitals fold to small letters at both ends of the ASCII range and
+    // beyond it, in the text searched and in the match texts alike.
+    void everyCapitalFolds() {
+        TriggerMatcher m;
+        m.sync(matchTextTable({"zona", "AZZURRO", "ärger", "ÉTÉ", "ωμέγα", "ёж", "`{"}));
+        const auto search = [&](QStringView text) {
+            return m.findAll(TriggerMatcher::lowered(text));
+        };
+        QCOMPARE(search(u"LA ZONA"), QList<int>({0}));
+        QCOMPARE(search(u"cielo azzurro"), QList<int>({1}));
+        QCOMPARE(search(u"ÄRGER été"), QList<int>({2, 3}));
+        QCOMPARE(search(u"ΩΜΈΓΑ ЁЖ"), QList<int>({4, 5}));
+        // The neighbours of A and Z are no capitals.
+        QCOMPARE(search(u"@["), QList<int>());
+        QCOMPARE(search(u"`{"), QList<int>({6}));
     }
 
     void agreesWithPlainSearch_data() {

@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # tools/fuzz/run.sh TARGET SECONDS [FUZZER OPTIONS...]   (TARGET: textpath,
-# stores, profile, notefile, colornumber, or all to run each in turn)
+# codec, sgr, stores, profile, notefile, colornumber, or all to run each in turn)
 # Builds the fuzz targets with clang in build-fuzz and runs one. New inputs go
 # to build-fuzz/fuzz/corpus/TARGET (the committed seeds are only read), crashes
 # to build-fuzz/fuzz/findings/TARGET, the fuzzer's output to .../logs/TARGET.log.
@@ -8,7 +8,7 @@ set -euo pipefail
 here="$(cd "$(dirname "$0")" && pwd)"
 repo="$(cd "$here/../.." && pwd)"
 build="$repo/build-fuzz"
-targets=(textpath stores profile notefile colornumber)
+targets=(textpath codec sgr stores profile notefile colornumber)
 
 if [ $# -lt 2 ] || ! [[ "$2" =~ ^[0-9]+$ ]]; then
     echo "uso: $0 {${targets[*]// /|}|all} SECONDI [OPZIONI...]" >&2
@@ -29,7 +29,8 @@ run_one() {
     cmake --build "$build" --target "fuzz_$t" -j2
     mkdir -p "$build/fuzz/corpus/$t" "$build/fuzz/findings/$t" "$build/fuzz/logs"
     local limit=()
-    [ "$t" = textpath ] && limit=(-max_len=65536)
+    # Long enough for a line past the display's longest (65,536 characters).
+    [ "$t" = textpath ] && limit=(-max_len=150000)
     [ "$t" = colornumber ] && limit=(-max_len=256)
     echo "== fuzz_$t for ${seconds}s"
     set +e
@@ -39,7 +40,7 @@ run_one() {
         "$bin" -max_total_time="$seconds" -rss_limit_mb=2048 -timeout=10 "${limit[@]}" "${extra[@]}" \
         -print_final_stats=1 -artifact_prefix="$build/fuzz/findings/$t/" \
         "$build/fuzz/corpus/$t" "$here/corpus/$t" 2>&1 | tee "$build/fuzz/logs/$t.log" |
-        grep -E "^#[0-9]+[[:space:]]+(INITED|DONE)|stat::|ERROR|SUMMARY|expectation|Test unit written"
+        grep -E "^#[0-9]+[[:space:]]+(INITED|DONE)|stat::|ERROR|SUMMARY|expectation|Test unit written|caps:"
     local rc=${PIPESTATUS[0]}
     set -e
     echo "== fuzz_$t exit $rc (log: $build/fuzz/logs/$t.log)"

@@ -1,8 +1,8 @@
-#include "automation/ColorNumber.h"
+#include "automation/ColourNumber.h"
 
 #include <QTest>
 
-class TestColorNumber : public QObject {
+class TestColourNumber : public QObject {
     Q_OBJECT
 
 private slots:
@@ -53,9 +53,9 @@ private slots:
     void reads() {
         QFETCH(QString, text);
         QFETCH(qint32, value);
-        QCOMPARE(ColorNumber::parse(text), value);
+        QCOMPARE(ColourNumber::parse(text), value);
     }
 };
 
-QTEST_MAIN(TestColorNumber)
-#include "tst_colornumber.moc"
+QTEST_MAIN(TestColourNumber)
+#include "tst_colournumber.moc"

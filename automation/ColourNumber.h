@@ -1,11 +1,11 @@
 #pragma once
 // Colour numbers as the button configuration stores them ("&H80FFFF",
 // "&HFF&", or plain decimal), read into a 32-bit colour value.
-#include "ui/WinColor.h"
+#include "ui/WinColour.h"
 
 #include <QString>
 
-namespace ColorNumber {
+namespace ColourNumber {
 
 // Leading blanks are skipped. "&H" (either case) introduces hexadecimal
 // digits: up to four digits without a trailing "&" form a 16-bit signed value
@@ -13,6 +13,6 @@ namespace ColorNumber {
 // Anything else is read as a decimal number, a fraction rounded half to even.
 // Reading stops at the first character that cannot continue the number; text
 // without a number, and a number that does not fit in 32 bits, read 0.
-WinColor parse(const QString& text);
+WinColour parse(const QString& text);
 
-} // namespace ColorNumber
+} // namespace ColourNumber

@@ -1,4 +1,4 @@
-#include "automation/ColorNumber.h"
+#include "automation/ColourNumber.h"
 
 #include <QByteArray>
 #include <cmath>
@@ -25,7 +25,7 @@ int hexDigit(QChar c) {
     return -1;
 }
 
-WinColor parseHex(const QString& s, qsizetype i) {
+WinColour parseHex(const QString& s, qsizetype i) {
     quint64 value = 0;
     int digits = 0;
     for (; i < s.size(); ++i) {
@@ -39,11 +39,11 @@ WinColor parseHex(const QString& s, qsizetype i) {
     }
     const bool longSuffix = i < s.size() && s.at(i) == QLatin1Char('&');
     if (digits <= 4 && !longSuffix)
-        return WinColor(qint16(quint16(value)));
-    return WinColor(quint32(value));
+        return WinColour(qint16(quint16(value)));
+    return WinColour(quint32(value));
 }
 
-WinColor parseDecimal(const QString& s, qsizetype i) {
+WinColour parseDecimal(const QString& s, qsizetype i) {
     QByteArray number;
     if (i < s.size() && (s.at(i) == QLatin1Char('+') || s.at(i) == QLatin1Char('-')))
         number += char(s.at(i++).unicode());
@@ -82,12 +82,12 @@ WinColor parseDecimal(const QString& s, qsizetype i) {
     if (r < double(std::numeric_limits<qint32>::min()) ||
         r > double(std::numeric_limits<qint32>::max()))
         return 0;
-    return WinColor(qint32(r));
+    return WinColour(qint32(r));
 }
 
 } // namespace
 
-WinColor ColorNumber::parse(const QString& text) {
+WinColour ColourNumber::parse(const QString& text) {
     qsizetype i = 0;
     while (i < text.size() && isBlank(text.at(i)))
         ++i;

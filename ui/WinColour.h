@@ -6,17 +6,21 @@
 #include <QColor>
 #include <QtGlobal>
 
-using WinColor = qint32;
+using WinColour = qint32;
 
-constexpr WinColor winRgb(int r, int g, int b) {
-    return WinColor(r & 0xFF) | (WinColor(g & 0xFF) << 8) | (WinColor(b & 0xFF) << 16);
+constexpr WinColour winRgb(int r, int g, int b) {
+    return WinColour(r & 0xFF) | (WinColour(g & 0xFF) << 8) | (WinColour(b & 0xFF) << 16);
 }
 
-inline QColor toQColor(WinColor c) {
+inline QColor toQColor(WinColour c) {
     const quint32 u = quint32(c);
     return QColor(int(u & 0xFF), int((u >> 8) & 0xFF), int((u >> 16) & 0xFF));
 }
 
-inline QRgb toQRgb(WinColor c) { return toQColor(c).rgb(); }
+inline QRgb toQRgb(WinColour c) {
+    return toQColor(c).rgb();
+}
 
-inline WinColor fromQColor(const QColor& c) { return winRgb(c.red(), c.green(), c.blue()); }
+inline WinColour fromQColor(const QColor& c) {
+    return winRgb(c.red(), c.green(), c.blue());
+}
