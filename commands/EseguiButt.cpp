@@ -2,8 +2,8 @@
 
 #include "automation/ActionText.h"
 #include "commands/CommandLine.h"
-#include "ui/DisplaySink.h"
 #include "ui/CButton.h"
+#include "ui/DisplaySink.h"
 
 QString buttonWireText(const QString& azione) {
     QString s = azione;

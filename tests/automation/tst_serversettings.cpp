@@ -1,5 +1,5 @@
-#include "support/ReadOnlyFolder.h"
 #include "automation/ServerSettings.h"
+#include "support/ReadOnlyFolder.h"
 #include "support/TestFiles.h"
 
 #include <QTemporaryDir>

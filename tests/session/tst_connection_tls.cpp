@@ -1,6 +1,6 @@
+#include "automation/PairTable.h"
 #include "automation/ServerSettings.h"
 #include "session/CertificatePrompt.h"
-#include "automation/PairTable.h"
 #include "session/GameDisplay.h"
 #include "session/GameSession.h"
 #include "support/ScriptedDialogs.h"
