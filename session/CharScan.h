@@ -13,6 +13,22 @@
 
 namespace CharScan {
 
+#ifdef VARENDOR_CHARSCAN_SSE2
+// The first unit in [p, end), at least eight long, whose bit pair is set in
+// hits(block of eight), a 16-bit mask as movemask gives it; end when none.
+template <typename Hits>
+inline const char16_t* firstHit(const char16_t* p, const char16_t* end, Hits hits) {
+    for (; end - p >= 8; p += 8)
+        if (const unsigned mask = hits(p))
+            return p + std::countr_zero(mask) / 2;
+    if (p == end)
+        return end;
+    // The last block overlaps the one before, whose hits are masked off.
+    const unsigned mask = hits(end - 8) >> (2 * (8 - (end - p)));
+    return mask ? p + std::countr_zero(mask) / 2 : end;
+}
+#endif
+
 // The first unit in [p, end) that is a or b; end when there is none.
 inline const char16_t* findEither(const char16_t* p, const char16_t* end, char16_t a, char16_t b) {
 #ifdef VARENDOR_CHARSCAN_SSE2
@@ -23,16 +39,8 @@ inline const char16_t* findEither(const char16_t* p, const char16_t* end, char16
         return unsigned(
             _mm_movemask_epi8(_mm_or_si128(_mm_cmpeq_epi16(v, va), _mm_cmpeq_epi16(v, vb))));
     };
-    if (end - p >= 8) {
-        for (; end - p >= 8; p += 8)
-            if (const unsigned mask = hits(p))
-                return p + std::countr_zero(mask) / 2;
-        if (p == end)
-            return end;
-        // The last block overlaps the one before, whose hits are masked off.
-        const unsigned mask = hits(end - 8) >> (2 * (8 - (end - p)));
-        return mask ? p + std::countr_zero(mask) / 2 : end;
-    }
+    if (end - p >= 8)
+        return firstHit(p, end, hits);
 #endif
     for (; p != end; ++p)
         if (*p == a || *p == b)
@@ -71,15 +79,8 @@ inline const char16_t* findBelow(const char16_t* p, const char16_t* end, char16_
         const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(at));
         return unsigned(_mm_movemask_epi8(_mm_cmpeq_epi16(_mm_subs_epu16(v, limit), zero)));
     };
-    if (end - p >= 8) {
-        for (; end - p >= 8; p += 8)
-            if (const unsigned mask = hits(p))
-                return p + std::countr_zero(mask) / 2;
-        if (p == end)
-            return end;
-        const unsigned mask = hits(end - 8) >> (2 * (8 - (end - p)));
-        return mask ? p + std::countr_zero(mask) / 2 : end;
-    }
+    if (end - p >= 8)
+        return firstHit(p, end, hits);
 #endif
     for (; p != end; ++p)
         if (*p < bound)
