@@ -186,22 +186,20 @@ private slots:
         QCOMPARE(c.window->buttonBar()[0].Caption(), QString("Uno"));
 
         // Each editor reports its failed save once and the file stays.
-        c.open("mnuTrigger", [&](QDialog* d) {
-            click(d, FrmPairEditor::Nuovo);
-            d->findChild<QLineEdit*>("txtTesto")->setText("drago");
-            d->findChild<QPlainTextEdit*>("txtAzione")->setPlainText("scappa");
-            click(d, FrmPairEditor::Conferma);
-        });
+        const auto addEntry = [&](const char* menu, const QString& text, const QString& action) {
+            c.open(menu, [&](QDialog* d) {
+                click(d, FrmPairEditor::Nuovo);
+                d->findChild<QLineEdit*>("txtTesto")->setText(text);
+                d->findChild<QPlainTextEdit*>("txtAzione")->setPlainText(action);
+                click(d, FrmPairEditor::Conferma);
+            });
+        };
+        addEntry("mnuTrigger", "drago", "scappa");
         QCOMPARE(c.dialogs.messages.size(), 1);
         QVERIFY(c.dialogs.lastText().contains("trigger.txt"));
         QCOMPARE(get(c.path("trigger.txt")), triggers);
 
-        c.open("mnuAlias", [&](QDialog* d) {
-            click(d, FrmPairEditor::Nuovo);
-            d->findChild<QLineEdit*>("txtTesto")->setText("ss");
-            d->findChild<QPlainTextEdit*>("txtAzione")->setPlainText("sud");
-            click(d, FrmPairEditor::Conferma);
-        });
+        addEntry("mnuAlias", "ss", "sud");
         QCOMPARE(c.dialogs.messages.size(), 2);
         QVERIFY(c.dialogs.lastText().contains("alias.txt"));
         QCOMPARE(get(c.path("alias.txt")), aliases);
