@@ -231,7 +231,8 @@ public:
     // Before the path receives bytes.
     void before(const TextPath& path, QByteArrayView bytes) {
         m_kept = path.keptText().toString();
-        const QString text = m_stream.read(bytes).text;
+        QString text;
+        m_stream.read(bytes, text);
         m_work.clear();
         m_chunks = 0;
         for (qsizetype at = 0; at < text.size(); ++m_chunks) {
