@@ -111,6 +111,8 @@ void TriggerMatcher::build(const QStringList& texts, int end) {
         }
     }
     m_nodes[0].dictLink = -1;
+    // The per-node child lists are done with: gone before the big table comes.
+    decltype(children)().swap(children);
 
     buildDense(order);
     m_seen.assign(m_nodes.size(), 0);
@@ -123,14 +125,18 @@ void TriggerMatcher::buildDense(const std::vector<int>& order) {
     // Alphabet of the patterns (lower case already); every other character is
     // symbol 0. Each unit then takes the symbol of its lower case, which is
     // how the text's case is ignored without lowering it.
-    std::vector<quint16> own(0x10000, 0);
+    m_symbolOf.assign(0x10000, 0);
     m_symbols = 1;
     for (char16_t c : m_edgeChar)
-        if (own[c] == 0)
-            own[c] = quint16(m_symbols++);
-    m_symbolOf.resize(0x10000);
-    for (int u = 0; u < 0x10000; ++u)
-        m_symbolOf[size_t(u)] = own[fold(char16_t(u))];
+        if (m_symbolOf[c] == 0)
+            m_symbolOf[c] = quint16(m_symbols++);
+    // A lower case is its own lower case, so it keeps its symbol while the
+    // other units are filled in place: no second table of 64 K entries.
+    for (int u = 0; u < 0x10000; ++u) {
+        const char16_t lower = fold(char16_t(u));
+        if (lower != u)
+            m_symbolOf[size_t(u)] = m_symbolOf[lower];
+    }
 
     const size_t cells = m_nodes.size() * size_t(m_symbols);
     if (m_symbols >= 0xFFFF || cells > m_maxDenseCells || cells > 0x7FFFFFFF)
@@ -164,7 +170,7 @@ void TriggerMatcher::buildDense(const std::vector<int>& order) {
             std::copy(failRow, failRow + m_symbols, row);
         }
         for (int e = un.childBegin; e < un.childBegin + un.childCount; ++e)
-            row[own[m_edgeChar[size_t(e)]]] =
+            row[m_symbolOf[m_edgeChar[size_t(e)]]] =
                 rowOf[size_t(m_edgeTo[size_t(e)])] * quint32(m_symbols);
         row[0] = 0;
     }
