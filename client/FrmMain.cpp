@@ -101,10 +101,13 @@ void FrmMain::createDrawnButtons() {
     }
 
     MainButtonsHooks hooks;
-    hooks.connettiServer = [this] { return ConnettiServer(); };
+    hooks.connettiServer = [this] { ConnettiServer(); };
     hooks.disconnettiServer = [this] { DisconnettiServer(); };
     // The session owns the connected state; the pair and the menus follow it.
-    hooks.setMenusConnected = [](bool) {};
+    hooks.setMenusConnected = [this](bool connected) {
+        mnuDisconnetti->setEnabled(connected);
+        mnuConnetti->setEnabled(!connected);
+    };
     hooks.eseguiButt = [this](const CButton& b) {
         EseguiButt(b, ownText(), [this](const QString& text) { writeToServer(text); });
     };
@@ -217,11 +220,7 @@ bool FrmMain::ConnettiServer() {
 }
 
 void FrmMain::setConnectedState(bool connected) {
-    m_disconnectButton.setAttivo(connected);
-    m_connectButton.setAttivo(!connected);
-    mnuDisconnetti->setEnabled(connected);
-    mnuConnetti->setEnabled(!connected);
-    RepaintMain();
+    m_buttons->showConnected(connected);
     update();
 }
 

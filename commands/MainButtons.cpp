@@ -121,29 +121,24 @@ void MainButtons::ClearHover() {
         RepaintMain();
 }
 
+void MainButtons::showConnected(bool connected) {
+    m_disconnect.setAttivo(connected);
+    m_connect.setAttivo(!connected);
+    RepaintMain();
+    if (m_hooks.setMenusConnected)
+        m_hooks.setMenusConnected(connected);
+}
+
 void MainButtons::clickCell(int n) {
     if (n >= 1 && n <= 8) {
         const CButton& b = m_bar[size_t(n - 1)];
         if (b.Attivo() && m_hooks.eseguiButt)
             m_hooks.eseguiButt(b);
     } else if (n == 9) {
-        if (!m_connect.Attivo() || !m_hooks.connettiServer || !m_hooks.connettiServer())
-            return;
-        m_disconnect.setAttivo(true);
-        m_connect.setAttivo(false);
-        RepaintMain();
-        if (m_hooks.setMenusConnected)
-            m_hooks.setMenusConnected(true);
+        if (m_connect.Attivo() && m_hooks.connettiServer)
+            m_hooks.connettiServer();
     } else if (n == 10) {
-        if (!m_disconnect.Attivo())
-            return;
-        // The pair is swapped before the connection is closed.
-        m_connect.setAttivo(true);
-        m_disconnect.setAttivo(false);
-        RepaintMain();
-        if (m_hooks.setMenusConnected)
-            m_hooks.setMenusConnected(false);
-        if (m_hooks.disconnettiServer)
+        if (m_disconnect.Attivo() && m_hooks.disconnettiServer)
             m_hooks.disconnettiServer();
     }
 }

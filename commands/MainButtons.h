@@ -16,10 +16,12 @@
 class ClickLabel;
 class QWidget;
 
+// The pair asks for a connection or its end; whoever owns the connected state
+// answers through showConnected().
 struct MainButtonsHooks {
-    std::function<bool()> connettiServer; // true when the connection is made
+    std::function<void()> connettiServer;
     std::function<void()> disconnettiServer;
-    std::function<void(bool connected)> setMenusConnected;
+    std::function<void(bool connected)> setMenusConnected; // the menus follow the pair
     std::function<void(const CButton&)> eseguiButt;
 };
 
@@ -50,6 +52,9 @@ public:
     void hoverCell(int n);
     // Mouse down on cell n, or its key.
     void clickCell(int n);
+    // The connected state changed: the active one of the pair, and the menus
+    // through the hook, follow it.
+    void showConnected(bool connected);
     // No button highlighted.
     void ClearHover();
     // Repaints the whole surface; the cells follow the buttons' states.

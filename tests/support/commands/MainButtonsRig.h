@@ -32,12 +32,15 @@ template <class Surface = QWidget> struct MainButtonsRig {
             bar[size_t(i)].init(QString(), 40, 10 + 85 * i, 3, false, std::nullopt,
                                 10 + 85 * i + 70, 60);
         MainButtonsHooks hooks;
+        // The hooks stand in for the session: it answers a successful
+        // request, and the end of the connection, by telling the buttons.
         hooks.connettiServer = [this] {
             calls << "connetti";
-            return connectSucceeds;
+            if (connectSucceeds)
+                buttons->showConnected(true);
         };
         hooks.disconnettiServer = [this] {
-            // The pair is already swapped when the connection closes.
+            buttons->showConnected(false);
             calls << QString("disconnetti:%1").arg(connect.Attivo());
         };
         hooks.setMenusConnected = [this](bool c) { menus << c; };
