@@ -62,6 +62,13 @@ void resetConnection(ScriptedServer& server) {
     s->abort();
 }
 
+// Connects the window and waits for the server to take the connection (a
+// new one each time, also after the last was reset).
+bool connectWindow(MainWindowRig& c, ScriptedServer& server) {
+    QSignalSpy arrivals(&server, &ScriptedServer::clientConnected);
+    return c.window->ConnettiServer() && arrivals.wait();
+}
+
 void click(QWidget* window, int index) {
     QWidget* label = window->findChild<QWidget*>(QStringLiteral("lblShape_%1").arg(index));
     QVERIFY(label);
@@ -80,9 +87,7 @@ private slots:
         ScriptedServer server;
         MainWindowRig c(server.port());
         c.load();
-        QSignalSpy arrivals(&server, &ScriptedServer::clientConnected);
-        QVERIFY(c.window->ConnettiServer());
-        QVERIFY(arrivals.wait());
+        QVERIFY(connectWindow(c, server));
         c.window->logSwitch()->click();
         server.send("\x1b[32mverde\x1b[0m abc\x1b[3");
         QVERIFY(QTest::qWaitFor([&] { return c.shown().contains("verde"); }));
@@ -97,8 +102,7 @@ private slots:
         QVERIFY(get(c.path("Log/" + logs.first())).contains("\r\n\r\nverde abc\r\n****"));
 
         // A new connection starts clean: nothing of the old one leads it.
-        QVERIFY(c.window->ConnettiServer());
-        QVERIFY(arrivals.wait());
+        QVERIFY(connectWindow(c, server));
         server.send("1mciao\r\n");
         QVERIFY(QTest::qWaitFor([&] { return c.shown().endsWith("ciao\n"); }));
         QVERIFY(c.shown().endsWith("Disconnesso da Varendor1mciao\n"));
@@ -109,9 +113,7 @@ private slots:
         ScriptedServer server;
         MainWindowRig c(server.port());
         c.load();
-        QSignalSpy arrivals(&server, &ScriptedServer::clientConnected);
-        QVERIFY(c.window->ConnettiServer());
-        QVERIFY(arrivals.wait());
+        QVERIFY(connectWindow(c, server));
         // A subnegotiation that never ends, then the reset.
         server.send(QByteArray("prima\r\n\xff\xfa\x18\x01", 11));
         QVERIFY(QTest::qWaitFor([&] { return c.shown().contains("prima"); }));
@@ -119,8 +121,7 @@ private slots:
         QVERIFY(QTest::qWaitFor([&] { return !c.window->isConnected(); }));
         QVERIFY(c.shown().endsWith("prima\n\n\nDisconnesso da Varendor"));
 
-        QVERIFY(c.window->ConnettiServer());
-        QVERIFY(arrivals.wait());
+        QVERIFY(connectWindow(c, server));
         server.send("di nuovo\r\n");
         QVERIFY(QTest::qWaitFor([&] { return c.shown().endsWith("di nuovo\n"); }));
         // Commands still go out on the new connection.
@@ -145,9 +146,7 @@ private slots:
 
         // Logging into a folder that does not exist: told once, the session
         // goes on and the switch keeps working.
-        QSignalSpy arrivals(&server, &ScriptedServer::clientConnected);
-        QVERIFY(c.window->ConnettiServer());
-        QVERIFY(arrivals.wait());
+        QVERIFY(connectWindow(c, server));
         c.window->logSwitch()->click();
         for (int i = 0; i < 3; ++i) {
             server.send("riga " + QByteArray::number(i) + "\r\n");
@@ -259,9 +258,7 @@ private slots:
         QCOMPARE(c.dialogs.messages.size(), 2);
         QVERIFY(c.dialogs.messages.first().text.contains("7233"));
 
-        QSignalSpy arrivals(&server, &ScriptedServer::clientConnected);
-        QVERIFY(c.window->ConnettiServer());
-        QVERIFY(arrivals.wait());
+        QVERIFY(connectWindow(c, server));
         // The last loaded trigger fires; the first one left out does not.
         server.send("Un MOSTRO32766! e un mostro32767!\r\n");
         QVERIFY(server.waitForReceived("colpisci 32766\r\n"));
@@ -323,9 +320,7 @@ private slots:
         QCOMPARE(c.window->backgroundPicture().toImage(), before);
 
         // Garbage from the server: shown, never a crash, the line limit holds.
-        QSignalSpy arrivals(&server, &ScriptedServer::clientConnected);
-        QVERIFY(c.window->ConnettiServer());
-        QVERIFY(arrivals.wait());
+        QVERIFY(connectWindow(c, server));
         c.window->logSwitch()->click();
         // Telnet commands are left out: a random one could switch on compression.
         for (quint32 seed = 10; seed < 18; ++seed)
