@@ -3,7 +3,7 @@
 // (mostly ASCII, Italian letters, colour sequences), and Qt's own streaming
 // UTF-8 decoder for comparison. Best of several runs.
 // Run: ./bench_codec [megabytes]
-#include "session/TextCodec.h"
+#include "protocol/TextCodec.h"
 
 #include <QElapsedTimer>
 #include <QStringDecoder>

@@ -2,7 +2,7 @@
 // about ten characters with a line break every eight pieces, trimmed to 501
 // lines after each piece as the text path does, with a forced repaint every
 // 16 ms of wall time. Prints figures; asserts nothing.
-#include "session/GameDisplay.h"
+#include "display/GameDisplay.h"
 
 #include <QApplication>
 #include <QElapsedTimer>

@@ -11,9 +11,9 @@
 //                  [--encoding cp1252|utf8|both]
 #include "automation/PairTable.h"
 #include "bench/SessionGenerator.h"
+#include "display/GameDisplay.h"
 #include "files/CodePage.h"
-#include "session/GameDisplay.h"
-#include "session/TextPath.h"
+#include "protocol/TextPath.h"
 #include "support/automation/TriggerTable.h"
 
 #include <QApplication>
@@ -120,7 +120,7 @@ Result run(const QByteArray& session, const QList<QPair<QString, QString>>& trig
     DisplaySink& sink = realDisplay ? static_cast<DisplaySink&>(*display) : nullSink;
     TextPath path(sink, triggers);
     if (utf8)
-        path.beginSession({Codifica::Utf8, false});
+        path.beginSession({EncodingChoice::Utf8, false});
     qint64 sent = 0; // counted here: the loopback may not have taken them all yet
     path.setSendHook([&loop, &sent](QByteArrayView bytes) {
         sent += bytes.size();

@@ -1,7 +1,7 @@
 #include "client/FrmTrova.h"
 
-#include "session/DisplaySearch.h"
-#include "session/GameDisplay.h"
+#include "display/DisplaySearch.h"
+#include "display/GameDisplay.h"
 
 #include <QGridLayout>
 #include <QHBoxLayout>

@@ -16,10 +16,26 @@ bool GameSession::open(const QString& host, quint16 port) {
     return open(server);
 }
 
+namespace {
+
+TextSettings textSettings(const ServerSettings& server) {
+    TextSettings text;
+    text.encoding = server.codifica == Codifica::Cp1252 ? EncodingChoice::Cp1252
+                    : server.codifica == Codifica::Utf8 ? EncodingChoice::Utf8
+                                                        : EncodingChoice::Auto;
+    text.tls = server.tls;
+    text.colours = server.colori == Colori::Classico ? ColourRules::Classic
+                   : server.colori == Colori::Ansi   ? ColourRules::Terminal
+                                                     : ColourRules::Automatic;
+    return text;
+}
+
+} // namespace
+
 bool GameSession::open(const ServerSettings& server) {
     if (!m_connection.connectToServer(server.host, server.port, server.tls))
         return false;
-    m_path.beginSession({server.codifica, server.tls}, server.colori);
+    m_path.beginSession(textSettings(server));
     syncEcho();
     setOpen(true);
     return true;

@@ -5,8 +5,8 @@
 // server says its farewell phrase, the connection fails or is lost; every
 // window element that shows the state follows openChanged().
 #include "automation/ServerSettings.h"
+#include "protocol/TextPath.h"
 #include "session/Connection.h"
-#include "session/TextPath.h"
 
 #include <QObject>
 

@@ -9,7 +9,7 @@
 // server speaking UTF-8 goes to "dd-mm-yyyy-utf8.txt" in UTF-8 (begun with a
 // byte-order mark so that editors know it), so no character is lost.
 #include "files/FileResult.h"
-#include "session/TextCodec.h"
+#include "protocol/TextCodec.h"
 
 #include <QDateTime>
 #include <QString>

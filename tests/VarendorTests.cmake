@@ -16,16 +16,18 @@ file(MAKE_DIRECTORY ${CMAKE_BINARY_DIR}/xdg-runtime)
 set(lib_files vd_files)
 set(lib_ui vd_ui)
 set(lib_automation vd_automation)
-set(lib_session vd_session)
-# The input line and the note composer are also tried against the real game
-# display, which lives in session/: their tests link it as a collaborator.
-set(lib_commands vd_commands vd_session)
-set(lib_notes vd_notes vd_session)
+# The text path, the session and the input line and note composer are also
+# tried against the real game display: their tests link it as a collaborator.
+set(lib_protocol vd_protocol vd_display)
+set(lib_display vd_display)
+set(lib_session vd_session vd_display)
+set(lib_commands vd_commands vd_display)
+set(lib_notes vd_notes vd_session vd_display)
 set(lib_client vd_client)
 set(lib_register vd_register)
 set(lib_app vd_app)
 
-foreach(folder files ui automation session commands notes client register app)
+foreach(folder files ui automation protocol display session commands notes client register app)
   file(GLOB tests CONFIGURE_DEPENDS ${CMAKE_CURRENT_LIST_DIR}/${folder}/tst_*.cpp)
   foreach(src ${tests})
     get_filename_component(name ${src} NAME_WE)

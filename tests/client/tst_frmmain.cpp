@@ -2,7 +2,7 @@
 #include "client/FrmMain.h"
 #include "commands/CommandInput.h"
 #include "session/Connection.h"
-#include "session/GameDisplay.h"
+#include "display/GameDisplay.h"
 #include "support/ScriptedServer.h"
 #include "support/client/MainWindowRig.h"
 

@@ -5,7 +5,7 @@
 #include "commands/CommandInput.h"
 #include "notes/FrmNota.h"
 #include "session/Connection.h"
-#include "session/GameDisplay.h"
+#include "display/GameDisplay.h"
 #include "support/ReadOnlyFolder.h"
 #include "support/ScriptedServer.h"
 #include "support/client/MainWindowRig.h"

@@ -5,7 +5,7 @@
 #include "client/FrmMain.h"
 #include "client/FrmTasti.h"
 #include "commands/CommandInput.h"
-#include "session/GameDisplay.h"
+#include "display/GameDisplay.h"
 #include "support/ScriptedServer.h"
 #include "support/client/MainWindowRig.h"
 #include "ui/ClickLabel.h"

@@ -4,7 +4,7 @@
 #include "client/FrmMain.h"
 #include "client/FrmTrova.h"
 #include "commands/CommandInput.h"
-#include "session/GameDisplay.h"
+#include "display/GameDisplay.h"
 #include "support/ScriptedServer.h"
 #include "support/client/MainWindowRig.h"
 

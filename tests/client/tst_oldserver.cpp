@@ -12,7 +12,7 @@
 #include "session/FrmMain.h"
 #endif
 #include "commands/CommandInput.h"
-#include "session/GameDisplay.h"
+#include "display/GameDisplay.h"
 #include "support/ScriptedDialogs.h"
 #include "support/ScriptedServer.h"
 

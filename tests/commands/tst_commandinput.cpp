@@ -1,6 +1,6 @@
 #include "automation/PairTable.h"
 #include "commands/CommandInput.h"
-#include "session/GameDisplay.h"
+#include "display/GameDisplay.h"
 #include "support/RecordingDisplay.h"
 
 #include <QLineEdit>

@@ -1,6 +1,6 @@
 #include "automation/PairTable.h"
 #include "notes/FrmNota.h"
-#include "session/GameDisplay.h"
+#include "display/GameDisplay.h"
 #include "session/GameSession.h"
 #include "support/PaintCounter.h"
 #include "support/Paste.h"

@@ -1,7 +1,8 @@
 #include "automation/PairTable.h"
-#include "session/GameDisplay.h"
+#include "display/GameDisplay.h"
 #include "session/GameSession.h"
 #include "support/ScriptedServer.h"
+#include "support/automation/TriggerTable.h"
 
 #include <QSignalSpy>
 #include <QTcpSocket>
@@ -64,6 +65,29 @@ bool connectTo(Client& c, ScriptedServer& server) {
 class TstConnection : public QObject {
     Q_OBJECT
 private slots:
+    void triggersAndFarewellOverARealConnection() {
+        ScriptedServer server;
+        GameDisplay display;
+        PairTable triggers =
+            triggerTable({{"il tuo nome?", "Varendo§s<%>segreto"}, {"acervus", "grazie"}});
+        GameSession session(display, triggers);
+        const Connection& conn = session.connection();
+        QSignalSpy connected(&conn, &Connection::connected);
+        QVERIFY(session.open("127.0.0.1", server.port()));
+        QVERIFY(connected.wait());
+        QVERIFY(server.waitForClient());
+        server.send("Benvenuto!\r\nIl tuo nome? ");
+        QVERIFY(server.waitForReceived("Varendo's\r\nsegreto\r\n"));
+        QVERIFY(display.buffer().text().contains("Il tuo nome? Varendo's\nsegreto"));
+        // The farewell closes the socket before the trigger of the same chunk
+        // writes: that write goes nowhere, and nothing breaks.
+        server.send("Adde parvum parvo magnus acervus erit\r\n");
+        QVERIFY(server.waitForClientGone());
+        QVERIFY(!conn.isConnected());
+        QVERIFY(display.buffer().text().contains("grazie"));
+        QVERIFY(!server.received.contains("grazie"));
+    }
+
     void requestsThatCannotBeIssued() {
         Client c;
         QVERIFY(!c.conn.connectToServer(QString(), 4000));

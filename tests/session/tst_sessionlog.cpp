@@ -1,6 +1,6 @@
 // The daily log file, written through the real file system with a clock the
 // test sets, and fed by the colour renderer.
-#include "session/ColourRenderer.h"
+#include "protocol/ColourRenderer.h"
 #include "session/SessionLog.h"
 #include "support/RecordingDisplay.h"
 #include "support/ScriptedDialogs.h"

@@ -10,7 +10,7 @@
 #include "FuzzSupport.h"
 
 #include "files/CodePage.h"
-#include "session/TextCodec.h"
+#include "protocol/TextCodec.h"
 
 #include <QList>
 #include <QString>

@@ -8,7 +8,7 @@
 // ended by "m"; a "\n" in front of a string begins a new chunk first.
 #include "FuzzSupport.h"
 
-#include "session/SgrColours.h"
+#include "protocol/SgrColours.h"
 
 #include <QString>
 

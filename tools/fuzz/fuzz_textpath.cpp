@@ -16,16 +16,16 @@
 
 #include "automation/PairTable.h"
 #include "automation/Stores.h"
+#include "display/DisplayBuffer.h"
+#include "display/GameDisplay.h"
 #include "files/CodePage.h"
-#include "session/ColourRenderer.h"
-#include "session/DisplayBuffer.h"
-#include "session/GameDisplay.h"
-#include "session/LineBreaks.h"
-#include "session/SgrColours.h"
-#include "session/TelnetLayer.h"
-#include "session/TelnetStream.h"
-#include "session/TextCodec.h"
-#include "session/TextPath.h"
+#include "protocol/ColourRenderer.h"
+#include "protocol/LineBreaks.h"
+#include "protocol/SgrColours.h"
+#include "protocol/TelnetLayer.h"
+#include "protocol/TelnetStream.h"
+#include "protocol/TextCodec.h"
+#include "protocol/TextPath.h"
 
 #include <QApplication>
 #include <QByteArray>
@@ -48,21 +48,20 @@ const QStringList kDefaultTriggers = {
 };
 
 struct Settings {
-    TelnetSettings telnet;
-    Colori colours = Colori::Automatico;
+    TextSettings text;
     bool defaultTriggers = false;
     bool triggerLines = false;
 };
 
 Settings settingsOf(unsigned char b) {
     Settings s;
-    static constexpr Codifica kCodifica[] = {Codifica::Auto, Codifica::Cp1252, Codifica::Utf8,
-                                             Codifica::Auto};
-    static constexpr Colori kColori[] = {Colori::Automatico, Colori::Classico, Colori::Ansi,
-                                         Colori::Automatico};
-    s.telnet.codifica = kCodifica[b & 3];
-    s.telnet.tls = b & 0x10;
-    s.colours = kColori[(b >> 2) & 3];
+    static constexpr EncodingChoice kEncodings[] = {EncodingChoice::Auto, EncodingChoice::Cp1252,
+                                                    EncodingChoice::Utf8, EncodingChoice::Auto};
+    static constexpr ColourRules kRules[] = {ColourRules::Automatic, ColourRules::Classic,
+                                             ColourRules::Terminal, ColourRules::Automatic};
+    s.text.encoding = kEncodings[b & 3];
+    s.text.tls = b & 0x10;
+    s.text.colours = kRules[(b >> 2) & 3];
     s.defaultTriggers = b & 0x20;
     s.triggerLines = b & 0x40;
     return s;
@@ -206,7 +205,7 @@ struct Decoded {
     qsizetype todayFrom = -1;
 };
 
-Decoded decodeWhole(QByteArrayView stream, const TelnetSettings& settings) {
+Decoded decodeWhole(QByteArrayView stream, const TextSettings& settings) {
     Decoded d;
     TelnetLayer telnet;
     TextCodec codec;
@@ -225,7 +224,7 @@ Decoded decodeWhole(QByteArrayView stream, const TelnetSettings& settings) {
 // complete sequence.
 class HeldTextWatch {
 public:
-    explicit HeldTextWatch(const TelnetSettings& settings) : m_stream([](QByteArrayView) {}) {
+    explicit HeldTextWatch(const TextSettings& settings) : m_stream([](QByteArrayView) {}) {
         m_stream.reset(settings);
     }
     // Before the path receives bytes.
@@ -287,10 +286,10 @@ Outcome play(QByteArrayView stream, PairTable& triggers, const Settings& setting
     Outcome out;
     GameDisplay display;
     TextPath path(display, triggers);
-    path.beginSession(settings.telnet, settings.colours);
+    path.beginSession(settings.text);
     path.setLogHook([&](QStringView piece) { out.logged += piece; });
     path.setSendHook([](QByteArrayView) {});
-    HeldTextWatch watch(settings.telnet);
+    HeldTextWatch watch(settings.text);
     bool heldTextCapped = false;
 
     qsizetype at = 0;
@@ -320,7 +319,7 @@ Outcome play(QByteArrayView stream, PairTable& triggers, const Settings& setting
             // As the client does: the connection closes, the next bytes
             // belong to a new one.
             out.disconnected = true;
-            path.beginSession(settings.telnet, settings.colours);
+            path.beginSession(settings.text);
         }
         if (read.broken) {
             out.broken = true;
@@ -415,7 +414,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     // only), and what triggers and the farewell phrase add.
     if (split_.writes || split_.disconnected || split_.broken)
         return 0;
-    const Decoded decoded = decodeWhole(stream, settings.telnet);
+    const Decoded decoded = decodeWhole(stream, settings.text);
     if (decoded.text.contains(u'$') || decoded.text.contains(u'\x01'))
         return 0;
     const Outcome whole = play(stream, triggers, settings, nullptr);
@@ -443,9 +442,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     // so text under them is compared only without such sequences. Automatic
     // rules are classic up to where the server shows itself of today.
     QStringView classic = decoded.text;
-    if (settings.colours == Colori::Ansi)
+    if (settings.text.colours == ColourRules::Terminal)
         classic = {};
-    else if (settings.colours == Colori::Automatico && decoded.todayFrom >= 0)
+    else if (settings.text.colours == ColourRules::Automatic && decoded.todayFrom >= 0)
         classic = classic.first(decoded.todayFrom);
     if (usesReadState(classic))
         return 0;

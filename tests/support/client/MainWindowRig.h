@@ -6,8 +6,8 @@
 // link client/.
 #include "client/FrmMain.h"
 #include "commands/CommandInput.h"
-#include "session/DisplayBuffer.h"
-#include "session/GameDisplay.h"
+#include "display/DisplayBuffer.h"
+#include "display/GameDisplay.h"
 #include "support/ScriptedDialogs.h"
 #include "support/ScriptedServer.h"
 #include "support/TestFiles.h"

@@ -1,0 +1,504 @@
+#include "protocol/TelnetLayer.h"
+
+#include <cstddef>
+#include <libtelnet.h>
+
+#include <algorithm>
+#include <cstring>
+
+namespace {
+constexpr unsigned char kCharset = 42;
+// CHARSET subnegotiation commands.
+constexpr char kRequest = 1, kAccepted = 2, kRejected = 3, kTtableIs = 4, kTtableRejected = 5;
+const QByteArrayView kTtable("[TTABLE]");
+
+// What we accept from the server (him) and what we offer (us); every other
+// option is refused by the parser's negotiation rules.
+const telnet_telopt_t kOptions[] = {
+    {TELNET_TELOPT_ECHO, TELNET_WONT, TELNET_DO},
+    {TELNET_TELOPT_SGA, TELNET_WONT, TELNET_DO},
+    {TELNET_TELOPT_EOR, TELNET_WONT, TELNET_DO},
+    {TELNET_TELOPT_COMPRESS2, TELNET_WONT, TELNET_DO},
+    {TELNET_TELOPT_NAWS, TELNET_WILL, TELNET_DONT},
+    {TELNET_TELOPT_TTYPE, TELNET_WILL, TELNET_DONT},
+    {kCharset, TELNET_WILL, TELNET_DO},
+    {-1, 0, 0},
+};
+
+bool isNameByte(char c) {
+    return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9');
+}
+
+QByteArrayView trimmed(QByteArrayView v) {
+    while (!v.isEmpty() && (v.front() == ' ' || v.front() == '\t'))
+        v = v.sliced(1);
+    while (!v.isEmpty() && (v.back() == ' ' || v.back() == '\t'))
+        v.chop(1);
+    return v;
+}
+
+// The character set names of a REQUEST's list, in the server's order. The
+// list's first byte is the separator; a list that starts with a name has
+// none, and is then split at blanks, semicolons and commas.
+QList<QByteArrayView> charsetNames(QByteArrayView list) {
+    QList<QByteArrayView> names;
+    if (list.isEmpty())
+        return names;
+    const bool noSeparator = isNameByte(list.front());
+    const char separator = list.front();
+    if (!noSeparator)
+        list = list.sliced(1);
+    qsizetype start = 0;
+    for (qsizetype i = 0; i <= list.size(); ++i) {
+        const bool end =
+            i == list.size() || (noSeparator ? list[i] == ' ' || list[i] == ';' || list[i] == ','
+                                             : list[i] == separator);
+        if (!end)
+            continue;
+        const QByteArrayView name = trimmed(list.sliced(start, i - start));
+        if (!name.isEmpty())
+            names.append(name);
+        start = i + 1;
+    }
+    return names;
+}
+
+// Where the first IAC SE starts in bytes, -1 when there is none. Found from
+// IAC to IAC: outside a subnegotiation text holds none at all.
+qsizetype findIacSe(QByteArrayView bytes) {
+    const char* const begin = bytes.data();
+    const char* const end = begin + bytes.size();
+    for (const char* p = begin; p != end; ++p) {
+        p = static_cast<const char*>(std::memchr(p, 0xFF, size_t(end - p)));
+        if (!p)
+            break;
+        if (end - p > 1 && p[1] == '\xF0')
+            return p - begin;
+    }
+    return -1;
+}
+
+bool sameName(QByteArrayView a, const char* b) {
+    return QByteArrayView(a).compare(QByteArrayView(b), Qt::CaseInsensitive) == 0;
+}
+} // namespace
+
+int TelnetLayer::mttsBits(const TextSettings& settings) {
+    int bits = MttsAnsi | Mtts256Colours | MttsTrueColour;
+    if (settings.encoding != EncodingChoice::Cp1252)
+        bits |= MttsUtf8;
+    if (settings.tls)
+        bits |= MttsSsl;
+    return bits;
+}
+
+TextEncoding TelnetLayer::initialEncoding(const TextSettings& settings) {
+    return settings.encoding == EncodingChoice::Utf8 ? TextEncoding::Utf8 : TextEncoding::Cp1252;
+}
+
+TelnetLayer::TelnetLayer() {
+    start();
+}
+
+TelnetLayer::~TelnetLayer() {
+    *m_alive = false;
+    stop();
+}
+
+void TelnetLayer::start() {
+    m_telnet = telnet_init(kOptions, &TelnetLayer::handler, 0, this);
+}
+
+void TelnetLayer::stop() {
+    if (m_telnet)
+        telnet_free(m_telnet);
+    m_telnet = nullptr;
+}
+
+void TelnetLayer::reset() {
+    stop();
+    ++m_generation;
+    m_busy = false;
+    m_input.clear();
+    m_events.clear();
+    m_serverEcho = false;
+    m_nawsOn = false;
+    m_compressed = false;
+    m_failed = false;
+    m_encoding = initialEncoding(m_settings);
+    m_modern = false;
+    m_terminalTypesSent = 0;
+    m_skippingSub = false;
+    m_skipped = 0;
+    m_parser = Parser::Data;
+    m_subnegotiationLength = 0;
+    start();
+}
+
+void TelnetLayer::setSettings(const TextSettings& settings) {
+    m_settings = settings;
+    reset();
+}
+
+void TelnetLayer::feed(const char* data, qsizetype size) {
+    if (size <= 0 || !data)
+        return;
+    if (m_busy) {
+        m_input.append(data, size); // the running feed picks these up after its callbacks
+        return;
+    }
+    m_busy = true;
+    // The events keep copies of what they need: the caller's bytes are read
+    // where they are.
+    parse(QByteArrayView(data, size));
+    if (!deliverQueued())
+        return; // destroyed or reset by a callback
+    while (!m_input.isEmpty()) {
+        QByteArray chunk;
+        chunk.swap(m_input);
+        parse(chunk);
+        if (!deliverQueued())
+            return; // destroyed or reset by a callback
+    }
+    m_busy = false;
+}
+
+void TelnetLayer::parse(QByteArrayView chunk) {
+    m_parsing = true;
+    while (!chunk.isEmpty() && m_telnet && !m_failed) {
+        if (m_parser != Parser::Lost) {
+            if (m_parser == Parser::Data) {
+                const void* iac = std::memchr(chunk.data(), 0xFF, size_t(chunk.size()));
+                const qsizetype plain =
+                    iac ? static_cast<const char*>(iac) - chunk.data() : chunk.size();
+                if (plain > 0) {
+                    received(chunk.first(plain)); // what the parser would pass on
+                    chunk = chunk.sliced(plain);
+                    continue;
+                }
+            }
+            const qsizetype n = commandLength(chunk);
+            telnet_recv(m_telnet, chunk.data(), size_t(n));
+            chunk = chunk.sliced(n);
+            continue;
+        }
+        // The library drops whatever follows the end of a compressed stream in
+        // the same call, so while inflating it gets one byte at a time (still
+        // far faster than any game sends), and a chunk is cut after every IAC
+        // SE, where compression may start. Cutting the stream anywhere is
+        // otherwise harmless.
+        qsizetype n = 1;
+        if (!m_compressed) {
+            const qsizetype se = findIacSe(chunk);
+            n = se < 0 ? chunk.size() : se + 2;
+        }
+        telnet_recv(m_telnet, chunk.data(), size_t(n));
+        chunk = chunk.sliced(n);
+    }
+    m_parsing = false;
+}
+
+qsizetype TelnetLayer::commandLength(QByteArrayView bytes) {
+    // The parser's own steps, byte by byte, up to where it reads data again.
+    const auto* b = reinterpret_cast<const unsigned char*>(bytes.data());
+    for (qsizetype i = 0; i < bytes.size(); ++i) {
+        const unsigned char c = b[i];
+        switch (m_parser) {
+        case Parser::Data:
+            if (c != TELNET_IAC)
+                return i;
+            m_parser = Parser::Iac;
+            break;
+        case Parser::Iac:
+            if (c == TELNET_SB) {
+                m_parser = Parser::SbOption;
+            } else if (c == TELNET_WILL || c == TELNET_WONT || c == TELNET_DO || c == TELNET_DONT) {
+                m_parser = Parser::Negotiation;
+            } else {
+                m_parser = Parser::Data; // IAC IAC (a data byte) or a command of its own
+                return i + 1;
+            }
+            break;
+        case Parser::Negotiation:
+            m_parser = Parser::Data;
+            return i + 1;
+        case Parser::SbOption:
+            m_parser = Parser::SbData;
+            m_subnegotiationLength = 0;
+            break;
+        case Parser::SbData:
+            if (c == TELNET_IAC) {
+                m_parser = Parser::SbDataIac;
+            } else if (++m_subnegotiationLength > kFollowedSubnegotiation) {
+                m_parser = Parser::Lost;
+                return i + 1;
+            }
+            break;
+        case Parser::SbDataIac:
+            if (c == TELNET_SE) {
+                m_parser = Parser::Data;
+                return i + 1;
+            }
+            if (c != TELNET_IAC || ++m_subnegotiationLength > kFollowedSubnegotiation) {
+                m_parser = Parser::Lost; // a broken subnegotiation
+                return i + 1;
+            }
+            m_parser = Parser::SbData;
+            break;
+        case Parser::Lost:
+            return i;
+        }
+    }
+    return bytes.size();
+}
+
+void TelnetLayer::received(QByteArrayView data) {
+    if (!skipping(data))
+        post(Event::Data, data);
+}
+
+void TelnetLayer::send(QByteArrayView bytes) {
+    if (!m_telnet || bytes.isEmpty())
+        return;
+    m_parsing = true;
+    telnet_send(m_telnet, bytes.data(), size_t(bytes.size()));
+    m_parsing = false;
+    deliverQueued();
+}
+
+bool TelnetLayer::deliverQueued() {
+    // The library's events of one call of ours go out only after it returned,
+    // so a callback may reset or destroy this layer.
+    const std::shared_ptr<bool> alive = m_alive;
+    const unsigned generation = m_generation;
+    QList<Event> events;
+    events.swap(m_events);
+    for (const Event& e : events) {
+        deliver(e);
+        if (!*alive || generation != m_generation)
+            return false;
+    }
+    return true;
+}
+
+void TelnetLayer::setWindowSize(int cols, int rows) {
+    cols = std::clamp(cols, 0, 0xFFFF);
+    rows = std::clamp(rows, 0, 0xFFFF);
+    if (cols == m_cols && rows == m_rows)
+        return;
+    m_cols = cols;
+    m_rows = rows;
+    if (m_nawsOn && !m_parsing) {
+        m_parsing = true;
+        sendWindowSize();
+        m_parsing = false;
+        deliverQueued();
+    }
+}
+
+void TelnetLayer::sendWindowSize() {
+    const char size[4] = {char(m_cols >> 8), char(m_cols & 0xFF), char(m_rows >> 8),
+                          char(m_rows & 0xFF)};
+    telnet_subnegotiation(m_telnet, TELNET_TELOPT_NAWS, size, sizeof size);
+}
+
+void TelnetLayer::handler(telnet_t*, telnet_event_t* ev, void* self) {
+    static_cast<TelnetLayer*>(self)->handle(ev);
+}
+
+void TelnetLayer::handle(telnet_event_t* ev) {
+    switch (ev->type) {
+    case TELNET_EV_DATA:
+        received(QByteArrayView(ev->data.buffer, qsizetype(ev->data.size)));
+        break;
+    case TELNET_EV_SEND:
+        post(Event::Send, QByteArrayView(ev->data.buffer, qsizetype(ev->data.size)));
+        break;
+    case TELNET_EV_IAC:
+        if (ev->iac.cmd == TELNET_GA || ev->iac.cmd == TELNET_EOR)
+            post(Event::Prompt);
+        else if (ev->iac.cmd == TELNET_SE)
+            m_skippingSub = false; // the end of a subnegotiation too long to hold
+        break;
+    case TELNET_EV_WILL:
+        if (ev->neg.telopt == kCharset)
+            markModern();
+        if (ev->neg.telopt == TELNET_TELOPT_ECHO && !m_serverEcho) {
+            m_serverEcho = true;
+            post(Event::Echo, {}, true);
+        }
+        break;
+    case TELNET_EV_WONT:
+        if (ev->neg.telopt == TELNET_TELOPT_ECHO && m_serverEcho) {
+            m_serverEcho = false;
+            post(Event::Echo, {}, false);
+        }
+        break;
+    case TELNET_EV_DO:
+        if (ev->neg.telopt == kCharset)
+            markModern();
+        if (ev->neg.telopt == TELNET_TELOPT_NAWS) {
+            m_nawsOn = true;
+            sendWindowSize();
+        }
+        break;
+    case TELNET_EV_DONT:
+        if (ev->neg.telopt == TELNET_TELOPT_NAWS)
+            m_nawsOn = false;
+        if (ev->neg.telopt == TELNET_TELOPT_TTYPE)
+            m_terminalTypesSent = 0; // asked again later, the cycle starts over
+        break;
+    case TELNET_EV_TTYPE:
+        if (ev->ttype.cmd == TELNET_TTYPE_SEND) {
+            markModern();
+            sendTerminalType();
+        }
+        break;
+    case TELNET_EV_SUBNEGOTIATION:
+        if (ev->sub.telopt == kCharset)
+            handleCharset(QByteArrayView(ev->sub.buffer, qsizetype(ev->sub.size)));
+        break;
+    case TELNET_EV_WARNING:
+        m_parser = Parser::Lost; // it may have changed its state on its own
+        // The parser gave up holding an overlong subnegotiation and would
+        // read the rest of it as text: skip that up to its IAC SE. Only the
+        // message tells it: libtelnet 0.21 never sets the error code of an
+        // event, so that field holds stack garbage and is never read.
+        if (ev->error.msg && std::strstr(ev->error.msg, "buffer size limit")) {
+            m_skippingSub = true;
+            m_skipped = 0;
+        }
+        break;
+    case TELNET_EV_COMPRESS:
+        m_parser = Parser::Lost; // what it inflates is not seen here
+        m_compressed = ev->compress.state != 0;
+        break;
+    case TELNET_EV_ERROR:
+        // Only a broken compressed stream or a lack of memory get here: what
+        // follows cannot be read any more.
+        m_failed = true;
+        m_parser = Parser::Lost;
+        m_compressed = false;
+        post(Event::Error, QByteArrayView(ev->error.msg ? ev->error.msg : "telnet error"));
+        break;
+    default:
+        break;
+    }
+}
+
+bool TelnetLayer::skipping(QByteArrayView data) {
+    if (!m_skippingSub)
+        return false;
+    m_skipped += data.size();
+    if (m_skipped <= kMaxSkippedSubnegotiation)
+        return true;
+    m_skippingSub = false; // no end in sight: this is text after all
+    return false;
+}
+
+void TelnetLayer::sendTerminalType() {
+    ++m_terminalTypesSent;
+    if (m_terminalTypesSent == 1) {
+        telnet_ttype_is(m_telnet, kTerminalType);
+    } else if (m_terminalTypesSent == 2) {
+        telnet_ttype_is(m_telnet, kTerminalEmulation);
+    } else {
+        m_terminalTypesSent = 3;
+        const QByteArray mtts = "MTTS " + QByteArray::number(mttsBits(m_settings));
+        telnet_ttype_is(m_telnet, mtts.constData());
+    }
+}
+
+void TelnetLayer::markModern() {
+    if (m_modern)
+        return;
+    m_modern = true;
+    post(Event::Modern);
+}
+
+void TelnetLayer::handleCharset(QByteArrayView sub) {
+    if (sub.isEmpty())
+        return;
+    switch (sub.front()) {
+    case kRequest:
+        answerCharsetRequest(sub.sliced(1));
+        break;
+    case kTtableIs:
+        sendCharset(kTtableRejected); // we take no translation tables
+        break;
+    default:
+        // ACCEPTED or REJECTED answer a REQUEST of ours, and we send none;
+        // the TTABLE acknowledgements answer tables we never send.
+        break;
+    }
+}
+
+void TelnetLayer::answerCharsetRequest(QByteArrayView list) {
+    if (list.size() >= kTtable.size() &&
+        list.first(kTtable.size()).compare(kTtable, Qt::CaseInsensitive) == 0)
+        list = list.sliced(qMin(list.size(), kTtable.size() + 1)); // and its version byte
+    const bool cp1252 = m_settings.encoding == EncodingChoice::Cp1252;
+    for (const QByteArrayView name : charsetNames(list)) {
+        const bool wanted = cp1252 ? sameName(name, "WINDOWS-1252") || sameName(name, "CP1252")
+                                   : sameName(name, "UTF-8") || sameName(name, "UTF8");
+        if (!wanted)
+            continue;
+        sendCharset(kAccepted, name);
+        const TextEncoding now = cp1252 ? TextEncoding::Cp1252 : TextEncoding::Utf8;
+        if (now != m_encoding) {
+            m_encoding = now;
+            Event e{Event::Encoding, {}};
+            e.encoding = now;
+            m_events.append(e);
+        }
+        return;
+    }
+    sendCharset(kRejected);
+}
+
+void TelnetLayer::sendCharset(char command, QByteArrayView name) {
+    const QByteArray sub = command + name.toByteArray();
+    telnet_subnegotiation(m_telnet, kCharset, sub.constData(), size_t(sub.size()));
+}
+
+void TelnetLayer::post(Event::Kind kind, QByteArrayView bytes, bool on) {
+    if ((kind == Event::Data || kind == Event::Send) && !m_events.isEmpty() &&
+        m_events.last().kind == kind) {
+        m_events.last().bytes.append(bytes);
+        return;
+    }
+    m_events.append(Event{kind, bytes.toByteArray(), on});
+}
+
+void TelnetLayer::deliver(const Event& e) {
+    switch (e.kind) {
+    case Event::Data:
+        if (onData && !e.bytes.isEmpty())
+            onData(e.bytes);
+        break;
+    case Event::Send:
+        if (onSend && !e.bytes.isEmpty())
+            onSend(e.bytes);
+        break;
+    case Event::Echo:
+        if (onServerEchoChanged)
+            onServerEchoChanged(e.on);
+        break;
+    case Event::Prompt:
+        if (onPromptMark)
+            onPromptMark();
+        break;
+    case Event::Error:
+        if (onError)
+            onError(QString::fromUtf8(e.bytes));
+        break;
+    case Event::Encoding:
+        if (onEncodingChanged)
+            onEncodingChanged(e.encoding);
+        break;
+    case Event::Modern:
+        if (onModernServer)
+            onModernServer();
+        break;
+    }
+}

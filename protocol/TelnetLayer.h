@@ -1,0 +1,146 @@
+#pragma once
+// The telnet protocol between the socket and the text path: strips telnet
+// commands from received bytes, answers the server's negotiation, inflates a
+// compressed stream and escapes what we send. No sockets here.
+//
+// With a server of today it also agrees on the text encoding (CHARSET, RFC
+// 2066) and tells what the client can show (the terminal type cycle: our
+// name, a terminal, then "MTTS n" with the capability bits).
+#include "protocol/TextCodec.h"
+#include "protocol/TextSettings.h"
+
+#include <QByteArray>
+#include <QByteArrayView>
+#include <QList>
+#include <QString>
+
+#include <functional>
+#include <memory>
+
+struct telnet_t;
+union telnet_event_t;
+
+class TelnetLayer {
+public:
+    // The terminal type answers, in the order the server asks for them; the
+    // last one is repeated after that.
+    static constexpr const char* kTerminalType = "VARENDOR";
+    static constexpr const char* kTerminalEmulation = "XTERM-256COLOR";
+    // MTTS capability bits.
+    enum Mtts : int {
+        MttsAnsi = 1,
+        MttsUtf8 = 4,
+        Mtts256Colours = 8,
+        MttsTrueColour = 256,
+        MttsSsl = 2048,
+    };
+    static int mttsBits(const TextSettings& settings);
+    // The encoding a connection starts in: UTF-8 only when CODIFICA says so.
+    static TextEncoding initialEncoding(const TextSettings& settings);
+    // A subnegotiation the protocol parser could not hold is skipped up to its
+    // end, but no further than this: a server that never ends it loses no text.
+    static constexpr qsizetype kMaxSkippedSubnegotiation = 64 * 1024;
+
+    TelnetLayer();
+    ~TelnetLayer();
+    TelnetLayer(const TelnetLayer&) = delete;
+    TelnetLayer& operator=(const TelnetLayer&) = delete;
+
+    // Callbacks run in the order the server's bytes asked for them, never from
+    // inside the protocol parser, so they may call send() or reset() freely.
+    std::function<void(QByteArrayView)> onData; // text, telnet commands removed
+    std::function<void(QByteArrayView)> onSend; // bytes for the server
+    std::function<void(bool)> onServerEchoChanged;
+    std::function<void()> onPromptMark;          // GA or EOR after a prompt
+    std::function<void(const QString&)> onError; // the stream cannot be read on
+    // The session's encoding changes; it applies to the data after this call
+    // and to everything sent after it.
+    std::function<void(TextEncoding)> onEncodingChanged;
+    // The server negotiated CHARSET or asked for the terminal type: a server
+    // of today. Once per connection.
+    std::function<void()> onModernServer;
+
+    // Bytes from the server, any split. A call made while callbacks of an
+    // earlier call are running is queued and processed after them, in order.
+    void feed(const char* data, qsizetype size);
+    void feed(QByteArrayView bytes) { feed(bytes.data(), bytes.size()); }
+
+    // Our text for the server; 0xFF is doubled.
+    void send(QByteArrayView bytes);
+
+    // Display size in characters; announced whenever the server agreed to hear it.
+    void setWindowSize(int cols, int rows);
+    int columns() const { return m_cols; }
+    int rows() const { return m_rows; }
+
+    bool serverEchoes() const { return m_serverEcho; }
+    bool windowSizeAgreed() const { return m_nawsOn; }
+    bool compressed() const { return m_compressed; }
+    bool failed() const { return m_failed; }
+    TextEncoding encoding() const { return m_encoding; }
+    bool modernServer() const { return m_modern; }
+
+    // Settings for a new connection; forgets all negotiation, like reset().
+    void setSettings(const TextSettings& settings);
+    const TextSettings& settings() const { return m_settings; }
+
+    // Forgets all negotiation, for a new connection. Callbacks still pending
+    // from the bytes fed so far are dropped.
+    void reset();
+
+private:
+    struct Event {
+        enum Kind { Data, Send, Echo, Prompt, Error, Encoding, Modern } kind;
+        QByteArray bytes;
+        bool on = false;
+        TextEncoding encoding = TextEncoding::Cp1252;
+    };
+
+    // Where the protocol parser stands, followed from the bytes it was given:
+    // while it reads plain data, the bytes up to the next IAC are data, so
+    // they go out as such and only commands go through the parser. Lost (for
+    // the rest of the connection) where the parser may part from this: an
+    // overlong or broken subnegotiation, a warning, compression.
+    enum class Parser : quint8 { Data, Iac, Negotiation, SbOption, SbData, SbDataIac, Lost };
+    static constexpr qsizetype kFollowedSubnegotiation = 8192; // the parser holds 16384
+
+    static void handler(telnet_t* telnet, telnet_event_t* ev, void* self);
+    void handle(telnet_event_t* ev);
+    void parse(QByteArrayView chunk);
+    qsizetype commandLength(QByteArrayView bytes);
+    void received(QByteArrayView data);
+    void post(Event::Kind kind, QByteArrayView bytes = {}, bool on = false);
+    void deliver(const Event& e);
+    bool deliverQueued(); // false when a callback reset or destroyed the layer
+    void sendWindowSize();
+    void sendTerminalType();
+    void handleCharset(QByteArrayView sub);
+    void answerCharsetRequest(QByteArrayView list);
+    void sendCharset(char command, QByteArrayView name = {});
+    void markModern();
+    bool skipping(QByteArrayView data);
+    void start();
+    void stop();
+
+    telnet_t* m_telnet = nullptr;
+    std::shared_ptr<bool> m_alive = std::make_shared<bool>(true);
+    unsigned m_generation = 0;
+    bool m_parsing = false; // inside the library: its events are queued
+    bool m_busy = false;    // a feed is delivering callbacks
+    QByteArray m_input;     // bytes waiting for the parser
+    QList<Event> m_events;
+    bool m_serverEcho = false;
+    bool m_nawsOn = false;
+    bool m_compressed = false;
+    bool m_failed = false; // after onError nothing more is read until reset()
+    int m_cols = 80;
+    int m_rows = 24;
+    TextSettings m_settings;
+    TextEncoding m_encoding = TextEncoding::Cp1252;
+    bool m_modern = false;
+    int m_terminalTypesSent = 0;
+    bool m_skippingSub = false; // inside a subnegotiation too long to hold
+    qsizetype m_skipped = 0;
+    Parser m_parser = Parser::Data;
+    qsizetype m_subnegotiationLength = 0;
+};

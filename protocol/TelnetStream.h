@@ -1,0 +1,58 @@
+#pragma once
+// The session's wire format, both ways: bytes from the server become text
+// (telnet commands removed and answered, a compressed stream inflated, the
+// game's code page decoded) and our text becomes bytes for the server. No
+// sockets here: one call per socket read, and what the read did comes back
+// as a result, so nothing calls back into the caller in the middle of a read.
+#include "protocol/TelnetLayer.h"
+#include "protocol/TextCodec.h"
+
+#include <QByteArrayView>
+#include <QString>
+#include <QStringView>
+
+#include <functional>
+
+class TelnetStream {
+public:
+    // What one read of the server's bytes amounted to, besides its text.
+    struct Read {
+        bool echoChanged = false; // serverEchoes() differs from before the read
+        int promptMarks = 0;      // GA / EOR after a prompt
+        // The compressed stream cannot be read on: the text holds what came
+        // before the fault, and nothing more is read until reset().
+        bool broken = false;
+        QString error;
+        // The server negotiated CHARSET or asked for the terminal type: a
+        // server of today (true from the read in which it first did), from
+        // text[todaysServerAt] on.
+        bool todaysServer = false;
+        qsizetype todaysServerAt = 0;
+    };
+
+    // Bytes for the server (negotiation answers and our text) go to send.
+    explicit TelnetStream(std::function<void(QByteArrayView)> send);
+
+    // Appends the read's text (decoded, telnet commands removed; possibly
+    // nothing) to text.
+    Read read(QByteArrayView bytes, QString& text);
+    // Our text for the server in the session's encoding, 0xFF doubled.
+    void sendText(QStringView text);
+
+    // Forgets all negotiation, for a new connection with these settings.
+    void reset(const TextSettings& settings = {});
+    // The end of the stream: a character still cut comes out as U+FFFD.
+    QString flush() { return m_codec.flush(); }
+    // Display size in characters, told to servers that ask for it; kept
+    // across connections.
+    void setWindowSize(int cols, int rows) { m_telnet.setWindowSize(cols, rows); }
+    bool serverEchoes() const { return m_telnet.serverEchoes(); }
+    bool broken() const { return m_telnet.failed(); }
+    TextEncoding encoding() const { return m_codec.encoding(); }
+
+private:
+    TelnetLayer m_telnet;
+    TextCodec m_codec;
+    Read* m_read = nullptr;    // the read being collected
+    QString* m_text = nullptr; // and its text
+};

@@ -1,0 +1,133 @@
+#pragma once
+// Everything the server sends, from the socket's bytes to the display, and
+// the client's own text on the way back. One object owns the whole path:
+//
+//   bytes -> TelnetStream (telnet, decoding) -> chunks of at most kChunkSize
+//         -> LineBreaks (pairs marked, a trailing break held)
+//         -> echo negotiation removed -> ColourRenderer (display, log)
+//         -> farewell phrase, triggers -> trim to kMaxDisplayLines
+//
+// The farewell phrase ends the session here (what was held back is written,
+// then the disconnect notice); triggers of the same chunk still echo but send
+// nothing. What a read did comes back as an Outcome: the caller closes the
+// socket, masks the input line and so on, after the read is fully handled.
+//
+// Own text (command echoes, notices) goes through ownText(), which first
+// writes a line break still held from the server, so an echo never lands on
+// the end of the server's last line.
+#include "protocol/ColourRenderer.h"
+#include "protocol/LineBreaks.h"
+#include "protocol/TelnetStream.h"
+#include "protocol/TriggerMatcher.h"
+#include "ui/DisplaySink.h"
+
+#include <QByteArrayView>
+#include <QString>
+#include <QStringList>
+#include <functional>
+
+struct PairTable;
+
+class TextPath {
+public:
+    static constexpr int kMaxDisplayLines = 500;
+    // Most characters handled as one chunk: one socket read, or a part of a
+    // read that inflated to more.
+    static constexpr qsizetype kChunkSize = 2048;
+    static inline const QString kFarewell = QStringLiteral("Adde parvum parvo magnus acervus erit");
+    static inline const QString kDisconnectNotice =
+        QStringLiteral("\r\n\r\nDisconnesso da Varendor");
+
+    struct Outcome {
+        bool farewell = false;    // the server's farewell phrase ended the session
+        bool echoChanged = false; // serverEchoes() changed
+        int promptMarks = 0;
+        // The compressed stream cannot be read on; the text before the fault
+        // was shown. The connection should be dropped.
+        bool broken = false;
+        QString error;
+        QStringList replies; // commands the triggers answered with, in order
+    };
+
+    TextPath(DisplaySink& display, PairTable& triggers);
+    TextPath(const TextPath&) = delete;
+    TextPath& operator=(const TextPath&) = delete;
+
+    // Bytes for the server: negotiation answers, trigger replies, sendCommand.
+    void setSendHook(std::function<void(QByteArrayView)> send) { m_send = std::move(send); }
+    // Every piece of server text as it is written into the display.
+    void setLogHook(std::function<void(QStringView)> log);
+
+    // A new connection: negotiation, held text and held breaks forgotten.
+    // The settings say which encodings the server may choose, whether the
+    // connection is encrypted, and which colour rules apply (automatic: the
+    // game's classic rules until the server shows itself a server of today
+    // by negotiating CHARSET or asking for the terminal type).
+    void beginSession(const TextSettings& settings = {});
+    // One socket read.
+    Outcome receive(QByteArrayView bytes);
+    // One read's text, already decoded and free of telnet commands.
+    Outcome receiveText(QStringView text);
+    // The connection ends: what the server sent before a sequence it cut
+    // off is written, then the disconnect notice. Once per session.
+    void endSession();
+    bool sessionOpen() const { return m_open; }
+
+    // A command for the server, in the session's encoding; nothing once the
+    // session has ended.
+    void sendCommand(QStringView text);
+    // Where the client writes its own text into the display.
+    DisplaySink& ownText() { return m_own; }
+
+    // The colour server text is written in (`CurrentColor`).
+    QRgb currentColour() const { return m_renderer.colours().current(); }
+    void setCurrentColour(QRgb colour) { m_renderer.colours().setCurrent(colour); }
+
+    bool serverEchoes() const { return m_stream.serverEchoes(); }
+    TextEncoding encoding() const { return m_stream.encoding(); }
+    SgrColours::Rules colourRules() const { return m_renderer.colours().rules(); }
+    void setWindowSize(int cols, int rows) { m_stream.setWindowSize(cols, rows); }
+
+    // Removes every FF FB 01, then every FF FC 01, then every 01 20 5B.
+    static QString removeEchoNegotiation(const QString& text);
+
+    // For tests and fault reports: what waits for the next read.
+    QStringView heldBreak() const { return m_breaks.held(); }
+    QStringView keptText() const { return m_renderer.kept(); }
+
+private:
+    // Own text: a held break is written before it.
+    class OwnText : public DisplaySink {
+    public:
+        explicit OwnText(TextPath& path) : m_path(path) {}
+        void setSelColor(QRgb colour) override;
+        void setSelBold(bool bold) override;
+        void insertText(QStringView text) override;
+        int lastLine() const override;
+        void removeLeadingLines(int n) override;
+
+    private:
+        TextPath& m_path;
+        QRgb m_colour = qRgb(255, 255, 255);
+        bool m_bold = false;
+    };
+
+    void processChunk(QStringView chunk, Outcome& outcome);
+    void fireTriggers(QStringView written, Outcome& outcome);
+    void releaseHeldBreak();
+    void writeNotice();
+    void trim();
+
+    DisplaySink& m_display;
+    PairTable& m_triggers;
+    std::function<void(QByteArrayView)> m_send;
+    TelnetStream m_stream;
+    LineBreaks m_breaks;
+    ColourRenderer m_renderer;
+    TriggerMatcher m_matcher;
+    OwnText m_own{*this};
+    QString m_work;     // the chunk being handled, breaks marked
+    QString m_readText; // the text of the last read, its room reused
+    bool m_open = true;
+    ColourRules m_colourChoice = ColourRules::Automatic;
+};
