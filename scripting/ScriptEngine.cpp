@@ -6,6 +6,7 @@
 
 #include <QDir>
 #include <QRegularExpression>
+#include <algorithm>
 #include <lua.hpp>
 
 namespace {
@@ -348,6 +349,8 @@ int ScriptEngine::addRule(Rule rule) {
     const int id = m_nextId++;
     if (PatternSet* set = setFor(rule.kind))
         set->add(id, rule.pattern);
+    if (rule.kind == Kind::Handler)
+        m_handlers.push_back(id);
     m_rules.emplace(id, std::move(rule));
     return id;
 }
@@ -359,6 +362,8 @@ bool ScriptEngine::killRule(int id) {
     Rule& rule = it->second;
     if (PatternSet* set = setFor(rule.kind))
         set->remove(id);
+    if (rule.kind == Kind::Handler)
+        m_handlers.erase(std::find(m_handlers.begin(), m_handlers.end(), id));
     if (rule.timer) {
         rule.timer->stop();
         rule.timer->deleteLater(); // it may be the timer now firing
@@ -453,9 +458,11 @@ void ScriptEngine::afterCall() {
 
 void ScriptEngine::runHandlers(const QString& event, const QString& argument) {
     std::vector<int> ids;
-    for (const auto& [id, rule] : m_rules)
-        if (rule.kind == Kind::Handler && rule.enabled && rule.event == event)
+    for (int id : m_handlers) {
+        const Rule& rule = m_rules.at(id);
+        if (rule.enabled && rule.event == event)
             ids.push_back(id);
+    }
     for (int id : ids)
         fire(id, nullptr, {}, ScriptHost::Send::Typed, argument);
 }
@@ -488,13 +495,9 @@ ScriptEngine::LineView ScriptEngine::filterLine(const QString& line, bool prompt
             ran = true;
         }
     }
-    const QString event = prompt ? QStringLiteral("prompt") : QStringLiteral("line");
-    for (const auto& [id, rule] : m_rules) {
-        if (rule.kind == Kind::Handler && rule.event == event) {
-            runHandlers(event, line);
-            ran = true;
-            break;
-        }
+    if (!m_handlers.empty()) {
+        runHandlers(prompt ? QStringLiteral("prompt") : QStringLiteral("line"), line);
+        ran = true;
     }
     if (ran)
         afterCall();

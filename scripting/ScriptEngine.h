@@ -16,6 +16,7 @@
 #include <QTimer>
 #include <map>
 #include <memory>
+#include <vector>
 
 class ScriptEngine : public QObject {
     Q_OBJECT
@@ -114,6 +115,7 @@ private:
     LuaState::Limits m_limits;
     std::unique_ptr<LuaState> m_lua;
     std::map<int, Rule> m_rules;
+    std::vector<int> m_handlers; // ids of the event handlers, in order
     PatternSet m_triggers, m_promptTriggers, m_aliases, m_edits, m_highlights;
     int m_nextId = 1;
     QStringList m_files;
