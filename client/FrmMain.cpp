@@ -5,6 +5,7 @@
 #include "automation/Stores.h"
 #include "client/CertificatePrompt.h"
 #include "client/MainSurface.h"
+#include "client/ScriptBridge.h"
 #include "commands/CommandInput.h"
 #include "commands/EseguiButt.h"
 #include "commands/MainButtons.h"
@@ -71,6 +72,10 @@ void FrmMain::createControls() {
         tellLogResult(banner.ok() ? written : banner);
     });
 
+    m_scripts = std::make_unique<ScriptBridge>(m_api.pathOf(QStringLiteral("script")),
+                                               m_api.pathOf(QStringLiteral("config.ini")),
+                                               *m_session, m_api.AliasList);
+    m_combo->setScriptAliasHook([this](const QString& line) { return m_scripts->takeTyped(line); });
     m_combo->setDisplay(&ownText());
     m_combo->setAliases(&m_api.AliasList);
     m_combo->setWriteHook([this](const QString& text) { writeToServer(text); });
@@ -162,6 +167,8 @@ void FrmMain::Form_Load() {
     show();
     makeFolder(QStringLiteral("Log"));
     makeFolder(QStringLiteral("Note"));
+    // script/ is the player's to make: a folder without scripts stays as it was.
+    m_scripts->engine().reload();
     const SavedBackground::Loaded saved = SavedBackground::load(m_api.programFolder);
     if (!saved.error.isEmpty())
         msgBox(this, saved.error, Msg::Exclamation, QStringLiteral("Sfondo"));

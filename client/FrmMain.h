@@ -26,6 +26,7 @@ class SessionLog;
 class MainButtons;
 class MainSurface;
 class FrmTrova;
+class ScriptBridge;
 
 class FrmMain : public QMainWindow {
     Q_OBJECT
@@ -56,6 +57,8 @@ public:
     CommandInput* commandInput() const { return m_combo; }
     Connection* connection() const;
     GameSession* session() const { return m_session; }
+    // The player's scripts (script/*.lua), loaded by Form_Load.
+    ScriptBridge* scripts() const { return m_scripts.get(); }
     // Where the window's own text (echoes, notices) is written.
     DisplaySink& ownText();
     QCheckBox* logSwitch() const { return m_chkLog; }
@@ -108,6 +111,7 @@ private:
     std::unique_ptr<SessionLog> m_log;
     bool m_logFailing = false; // the player knows the log is failing
     std::unique_ptr<MainButtons> m_buttons;
+    std::unique_ptr<ScriptBridge> m_scripts;
 
     QAction* mnuConnetti = nullptr;
     QAction* mnuDisconnetti = nullptr;

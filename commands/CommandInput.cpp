@@ -59,9 +59,11 @@ void CommandInput::sendLine() {
 
     const bool cancella = m_cancella && m_cancella();
     const CommandLine::Outcome out = m_line.enter(typed, cancella);
-    echo(out.line);
-    if (m_write)
-        m_write(out.line);
+    if (!m_scriptAliases || !m_scriptAliases(typed)) {
+        echo(out.line);
+        if (m_write)
+            m_write(out.line);
+    }
 
     if (out.recorded) {
         showHistory();

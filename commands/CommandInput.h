@@ -21,6 +21,11 @@ public:
     void setDisplay(DisplaySink* display) { m_display = display; }
     void setAliases(PairTable* aliases) { m_line.setAliases(aliases); }
     void setWriteHook(WriteHook write) { m_write = std::move(write); }
+    // The player's script aliases see each typed line first; true: taken,
+    // the line is neither shown nor sent (the history still keeps it).
+    void setScriptAliasHook(std::function<bool(const QString&)> hook) {
+        m_scriptAliases = std::move(hook);
+    }
     // Colour the display goes back to after the echo (`CurrentColor`).
     void setCurrentColourHook(std::function<QRgb()> hook) { m_currentColour = std::move(hook); }
     // Check mark of "Cancella prompt", read after each send.
@@ -52,6 +57,7 @@ private:
     CommandLine m_line;
     DisplaySink* m_display = nullptr;
     WriteHook m_write;
+    std::function<bool(const QString&)> m_scriptAliases;
     std::function<QRgb()> m_currentColour;
     std::function<bool()> m_cancella;
     bool m_serverEchoes = false;

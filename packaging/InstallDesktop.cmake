@@ -25,7 +25,9 @@ install(FILES ${CMAKE_SOURCE_DIR}/register/README.TXT
               ${CMAKE_SOURCE_DIR}/register/components/RICHTX32.OCX
               ${CMAKE_SOURCE_DIR}/register/components/CSWSK32.OCX
         DESTINATION ${ormund_dir})
-install(FILES ${CMAKE_SOURCE_DIR}/README.md ${gen}/copyright DESTINATION ${CMAKE_INSTALL_DOCDIR})
+install(FILES ${CMAKE_SOURCE_DIR}/README.md ${gen}/copyright ${CMAKE_SOURCE_DIR}/docs/script.md
+        DESTINATION ${CMAKE_INSTALL_DOCDIR})
+install(DIRECTORY ${CMAKE_SOURCE_DIR}/docs/examples/ DESTINATION ${CMAKE_INSTALL_DOCDIR}/examples)
 
 # Qt 6.3 and 6.4 name the script's variable FILENAME_VARIABLE, later ones
 # OUTPUT_SCRIPT.

@@ -6,7 +6,8 @@
 #   share/icons/hicolor                      icons in eight sizes
 #   share/man/man6, share/man/it/man6        manual pages (English, Italian)
 #   share/doc/varendor                       copyright, README.md, changelog,
-#                                            ormund/README.TXT
+#                                            ormund/README.TXT, script.md and
+#                                            examples/ (the player's scripts)
 set(ormund_dir ${CMAKE_INSTALL_LIBEXECDIR}/varendor)
 set(bindir ${CMAKE_INSTALL_BINDIR})
 
@@ -64,3 +65,5 @@ set(docdir ${CMAKE_INSTALL_DATADIR}/doc/varendor)
 install(FILES ${gen}/copyright ${CMAKE_SOURCE_DIR}/README.md ${gen}/changelog.gz
         DESTINATION ${docdir})
 install(FILES ${CMAKE_SOURCE_DIR}/register/README.TXT DESTINATION ${docdir}/ormund)
+install(FILES ${CMAKE_SOURCE_DIR}/docs/script.md DESTINATION ${docdir})
+install(DIRECTORY ${CMAKE_SOURCE_DIR}/docs/examples/ DESTINATION ${docdir}/examples)

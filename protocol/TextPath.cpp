@@ -28,7 +28,7 @@ TextPath::TextPath(DisplaySink& display, PairTable& triggers)
           if (m_send)
               m_send(bytes);
       }),
-      m_renderer(display) {}
+      m_hold(display), m_renderer(m_hold) {}
 
 void TextPath::setLogHook(std::function<void(QStringView)> log) {
     m_renderer.setLogHook(std::move(log));
@@ -92,6 +92,8 @@ TextPath::Outcome TextPath::receive(QByteArrayView bytes) {
         process(text);
     }
     m_readText.swap(readText);
+    if (read.promptMarks > 0 && m_open)
+        releasePrompt();
     return outcome;
 }
 
@@ -120,8 +122,17 @@ void TextPath::processChunk(QStringView chunk, Outcome& outcome) {
         written = keptForTriggers;
         endSession(); // and go on: triggers of the same chunk still fire
     }
-    if (m_triggers.walkEnd() > 0)
+    if (m_triggers.walkEnd() > 0) {
+        m_hold.setDeferring(true); // their echoes follow the lines held
         fireTriggers(written, outcome);
+        m_hold.setDeferring(false);
+    }
+    m_hold.flushLines();
+    trim();
+}
+
+void TextPath::releasePrompt() {
+    m_hold.release(true);
     trim();
 }
 
@@ -137,13 +148,17 @@ void TextPath::fireTriggers(QStringView written, Outcome& outcome) {
             m_triggers.touch();
         }
         const QString command = ActionText::toWire(action);
-        m_own.setSelColor(currentColour());
-        m_own.insertText(command);
+        sendReply(command);
         outcome.replies << command;
-        // After the farewell the echo still shows, but nothing is sent.
-        if (m_open)
-            m_stream.sendText(command);
     }
+}
+
+void TextPath::sendReply(const QString& command) {
+    m_own.setSelColor(currentColour());
+    m_own.insertText(command);
+    // After the farewell the echo still shows, but nothing is sent.
+    if (m_open)
+        m_stream.sendText(command);
 }
 
 void TextPath::endSession() {
@@ -161,6 +176,7 @@ void TextPath::endSession() {
     m_breaks.clear();
     if (!held.isEmpty())
         m_renderer.render(held);
+    m_hold.release(false);
     writeNotice();
     m_stream.reset();
 }
@@ -200,6 +216,14 @@ void TextPath::OwnText::setSelBold(bool bold) {
 }
 
 void TextPath::OwnText::insertText(QStringView text) {
+    LineHold& hold = m_path.m_hold;
+    if (hold.filtering() || hold.holding()) {
+        // Held lines (and a held break, which ends one) go out first.
+        if (!m_path.m_breaks.held().isEmpty())
+            m_path.releaseHeldBreak();
+        hold.writeOwn(text, m_colour, m_bold);
+        return;
+    }
     if (!m_path.m_breaks.held().isEmpty()) {
         m_path.releaseHeldBreak();
         // The break was server text, in the server's colour.

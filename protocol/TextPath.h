@@ -5,7 +5,13 @@
 //   bytes -> TelnetStream (telnet, decoding) -> chunks of at most kChunkSize
 //         -> LineBreaks (pairs marked, a trailing break held)
 //         -> echo negotiation removed -> ColourRenderer (display, log)
-//         -> farewell phrase, triggers -> trim to kMaxDisplayLines
+//         -> farewell phrase, triggers -> line filter -> trim to kMaxDisplayLines
+//
+// With an active LineFilter (the player's scripts) the renderer writes into a
+// LineHold: complete lines reach the display after the triggers of their read
+// have fired, through the filter; text without a line end waits until the
+// server marks it a prompt (GA, EOR), the caller says it has waited long
+// enough (releasePrompt), or own text is written.
 //
 // The farewell phrase ends the session here (what was held back is written,
 // then the disconnect notice); triggers of the same chunk still echo but send
@@ -17,6 +23,7 @@
 // the end of the server's last line.
 #include "protocol/ColourRenderer.h"
 #include "protocol/LineBreaks.h"
+#include "protocol/LineHold.h"
 #include "protocol/TelnetStream.h"
 #include "protocol/TriggerMatcher.h"
 #include "ui/DisplaySink.h"
@@ -57,6 +64,12 @@ public:
     void setSendHook(std::function<void(QByteArrayView)> send) { m_send = std::move(send); }
     // Every piece of server text as it is written into the display.
     void setLogHook(std::function<void(QStringView)> log);
+    // What the player's scripts make of each line; null for none.
+    void setLineFilter(LineFilter* filter) { m_hold.setFilter(filter); }
+    // Text held without a line end, waiting to be shown as a prompt.
+    bool holdsPrompt() const { return m_hold.holding(); }
+    // Shows it now, handed to the filter as a prompt.
+    void releasePrompt();
 
     // A new connection: negotiation, held text and held breaks forgotten.
     // The settings say which encodings the server may choose, whether the
@@ -76,6 +89,9 @@ public:
     // A command for the server, in the session's encoding; nothing once the
     // session has ended.
     void sendCommand(QStringView text);
+    // A reply as the triggers send it: shown in the server's colour, then
+    // sent; shown but not sent once the session has ended.
+    void sendReply(const QString& command);
     // Where the client writes its own text into the display.
     DisplaySink& ownText() { return m_own; }
 
@@ -123,6 +139,7 @@ private:
     std::function<void(QByteArrayView)> m_send;
     TelnetStream m_stream;
     LineBreaks m_breaks;
+    LineHold m_hold;
     ColourRenderer m_renderer;
     TriggerMatcher m_matcher;
     OwnText m_own{*this};

@@ -119,8 +119,9 @@ struct ScriptEngine::Api {
     }
 
     static int echo(lua_State* L) {
-        const QString line = QString::fromUtf8(luaL_tolstring(L, 1, nullptr));
+        // The colour first: luaL_tolstring pushes the text above the arguments.
         const QRgb c = lua_isnoneornil(L, 2) ? kEchoColour : colour(L, 2, "echo");
+        const QString line = QString::fromUtf8(luaL_tolstring(L, 1, nullptr));
         engine(L).m_host.showLine(line, c);
         return 0;
     }
@@ -467,8 +468,17 @@ void ScriptEngine::runHandlers(const QString& event, const QString& argument) {
         fire(id, nullptr, {}, ScriptHost::Send::Typed, argument);
 }
 
-ScriptEngine::LineView ScriptEngine::filterLine(const QString& line, bool prompt) {
-    LineView view;
+bool ScriptEngine::active() const {
+    return m_lua && (!m_triggers.isEmpty() || !m_promptTriggers.isEmpty() || !m_edits.isEmpty() ||
+                     !m_highlights.isEmpty() ||
+                     std::any_of(m_handlers.begin(), m_handlers.end(), [this](int id) {
+                         const QString& event = m_rules.at(id).event;
+                         return event == u"line" || event == u"prompt";
+                     }));
+}
+
+LineFilter::Shown ScriptEngine::filterLine(const QString& line, bool prompt) {
+    Shown view;
     view.text = line;
     if (!m_lua)
         return view;
@@ -547,7 +557,7 @@ ScriptEngine::LineView ScriptEngine::filterLine(const QString& line, bool prompt
                  at < view.text.size() && rule.pattern->match(view.text, match, at);) {
                 const auto [start, length] = match.groups[0];
                 if (length > 0)
-                    view.highlights.append(
+                    view.spans.append(
                         {start, length, rule.colour, rule.hasBackground, rule.background});
                 at = start + qMax<qsizetype>(length, 1);
             }

@@ -5,6 +5,7 @@
 // server text and every typed line; what the scripts do goes out through the
 // ScriptHost. A fault in a script is one line in the display, in a colour of
 // its own, with file and line: the failing piece is left out, the rest runs.
+#include "protocol/LineFilter.h"
 #include "scripting/LuaState.h"
 #include "scripting/PatternSet.h"
 #include "scripting/ScriptHost.h"
@@ -18,7 +19,7 @@
 #include <memory>
 #include <vector>
 
-class ScriptEngine : public QObject {
+class ScriptEngine : public QObject, public LineFilter {
     Q_OBJECT
 public:
     static constexpr QRgb kErrorColour = qRgb(255, 110, 110);
@@ -26,19 +27,6 @@ public:
     static constexpr int kKeptErrors = 20;
     static inline const QString kVarsFile = QStringLiteral("vars.dat");
 
-    struct Highlight {
-        qsizetype start;
-        qsizetype length;
-        QRgb colour;
-        bool hasBackground;
-        QRgb background;
-    };
-    // What the display is to show of one line.
-    struct LineView {
-        bool gagged = false;
-        QString text;
-        QList<Highlight> highlights; // in the order applied
-    };
     struct FileSummary {
         QString file;
         int triggers = 0, aliases = 0, timers = 0, displayRules = 0, handlers = 0;
@@ -58,7 +46,9 @@ public:
 
     // A line of server text as shown, or prompt text: triggers in the order
     // made, the line/prompt handlers, then gags, substitutions, highlights.
-    LineView filterLine(const QString& text, bool prompt = false);
+    Shown filterLine(const QString& text, bool prompt = false) override;
+    // Anything that reads or changes server lines.
+    bool active() const override;
     // A typed line: true when a script alias took it.
     bool filterInput(const QString& line);
     void connected(); // loads the scripts when not yet loaded

@@ -7,6 +7,9 @@ GameSession::GameSession(DisplaySink& display, PairTable& triggers, QObject* par
     connect(&m_connection, &Connection::received, this, &GameSession::onReceived);
     connect(&m_connection, &Connection::connectFailed, this, &GameSession::onFailed);
     connect(&m_connection, &Connection::connectionLost, this, &GameSession::onLost);
+    m_promptWait.setSingleShot(true);
+    m_promptWait.setInterval(kPromptWaitMs);
+    connect(&m_promptWait, &QTimer::timeout, this, [this] { m_path.releasePrompt(); });
 }
 
 bool GameSession::open(const QString& host, quint16 port) {
@@ -58,6 +61,8 @@ void GameSession::onReceived(const QByteArray& bytes) {
         m_connection.abandon(); // reported as lost: the notice follows
     }
     syncEcho();
+    if (m_path.holdsPrompt())
+        m_promptWait.start();
     for (int i = 0; i < outcome.promptMarks && m_open; ++i)
         emit promptMarked();
 }

@@ -9,10 +9,15 @@
 #include "session/Connection.h"
 
 #include <QObject>
+#include <QTimer>
 
 class GameSession : public QObject {
     Q_OBJECT
 public:
+    // How long text without a line end waits before it counts as a prompt
+    // (only while the player's scripts hold lines).
+    static constexpr int kPromptWaitMs = 150;
+
     GameSession(DisplaySink& display, PairTable& triggers, QObject* parent = nullptr);
 
     TextPath& textPath() { return m_path; }
@@ -47,6 +52,8 @@ private:
 
     Connection m_connection;
     TextPath m_path;
+    // Text left without a line end and nothing more for a moment: a prompt.
+    QTimer m_promptWait;
     bool m_open = false;
     bool m_echo = false; // what serverEchoChanged last said
 };

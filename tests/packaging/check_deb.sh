@@ -53,7 +53,13 @@ expected=$(
 ./usr/share/doc/varendor/README.md
 ./usr/share/doc/varendor/changelog.gz
 ./usr/share/doc/varendor/copyright
+./usr/share/doc/varendor/examples/contatore.lua
+./usr/share/doc/varendor/examples/cura.lua
+./usr/share/doc/varendor/examples/messaggi.lua
+./usr/share/doc/varendor/examples/spam.lua
+./usr/share/doc/varendor/examples/timer.lua
 ./usr/share/doc/varendor/ormund/README.TXT
+./usr/share/doc/varendor/script.md
 ./usr/share/icons/hicolor/128x128/apps/org.varendor.Varendor.png
 ./usr/share/icons/hicolor/16x16/apps/org.varendor.Varendor.png
 ./usr/share/icons/hicolor/22x22/apps/org.varendor.Varendor.png

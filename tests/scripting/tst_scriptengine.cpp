@@ -96,7 +96,7 @@ private slots:
         RecordingHost host;
         ScriptEngine engine(host, folder.path());
         engine.reload();
-        ScriptEngine::LineView view;
+        LineFilter::Shown view;
         for (const QString& line : lines) {
             const bool prompt = line.startsWith("P:");
             view = engine.filterLine(prompt ? line.mid(2) : line, prompt);
@@ -104,7 +104,7 @@ private slots:
         QTEST(host.sentTexts(), "sent");
         QTEST(view.gagged ? QString("<gag>") : view.text, "shownLast");
         QStringList spans;
-        for (const auto& h : view.highlights)
+        for (const auto& h : view.spans)
             spans << QString("%1+%2#%3").arg(h.start).arg(h.length).arg(h.colour, 0, 16) +
                          (h.hasBackground ? "/" + QString::number(h.background, 16) : "");
         QTEST(spans.join(' '), "spans");
@@ -251,6 +251,62 @@ private slots:
         const QStringList aside = QDir(folder.path()).entryList({"vars.dat.guasto-*"});
         QCOMPARE(aside.size(), 1);
         QCOMPARE(get(QDir(folder.path()).filePath(aside[0])), QByteArray("return { rotto = "));
+    }
+
+    // The shipped examples, each on lines it is written for ("P:" a prompt,
+    // "T:" a typed line): what they send and show, and what they hide.
+    void examplesDoWhatTheySay_data() {
+        QTest::addColumn<QString>("file");
+        QTest::addColumn<QStringList>("lines");
+        QTest::addColumn<QStringList>("sent");
+        QTest::addColumn<QStringList>("shown"); // echoes, then "gag:" or "span:" per line
+        QTest::newRow("cura") << "cura.lua"
+                              << QStringList{"P:PF:37/150 MV:80/80>", "P:PF:100/150 MV:80/80>",
+                                             "PF:10/150"}
+                              << QStringList{"quaff pozione"} << QStringList{};
+        QTest::newRow("spam") << "spam.lua"
+                              << QStringList{"[Mercato] vendo spada", "Mercato chiuso",
+                                             "Il vento soffia tra gli alberi."}
+                              << QStringList{} << QStringList{"gag:1", "gag:3"};
+        QTest::newRow("messaggi") << "messaggi.lua"
+                                  << QStringList{"Aldo dice 'ciao Varendor'", "Dici 'ciao'"}
+                                  << QStringList{}
+                                  << QStringList{"*** Aldo parla di te ***", "span:1:0+4",
+                                                 "span:1:11+13"};
+        QTest::newRow("timer") << "timer.lua" << QStringList{"T:basta", "T:ancora", "T:altro"}
+                               << QStringList{} << QStringList{"Giro fermato.", "Giro ripreso."};
+        QTest::newRow("contatore")
+            << "contatore.lua"
+            << QStringList{"Hai ucciso il goblin.", "Hai ucciso Aldo.", "T:conta"} << QStringList{}
+            << QStringList{"il goblin: uccisione numero 1", "Aldo: uccisione numero 2",
+                           "Uccisioni: 2"};
+    }
+    void examplesDoWhatTheySay() {
+        QFETCH(QString, file);
+        QFETCH(QStringList, lines);
+        Folder folder;
+        const QString source = QFINDTESTDATA("../../docs/examples/" + file);
+        QVERIFY(!source.isEmpty());
+        QVERIFY(QFile::copy(source, QDir(folder.path()).filePath(file)));
+        RecordingHost host;
+        ScriptEngine engine(host, folder.path());
+        engine.reload();
+        QStringList shown;
+        for (int i = 0; i < lines.size(); ++i) {
+            const QString line = lines[i];
+            if (line.startsWith("T:")) {
+                engine.filterInput(line.mid(2));
+                continue;
+            }
+            const bool prompt = line.startsWith("P:");
+            const LineFilter::Shown view = engine.filterLine(prompt ? line.mid(2) : line, prompt);
+            if (view.gagged)
+                shown << QString("gag:%1").arg(i + 1);
+            for (const auto& s : view.spans)
+                shown << QString("span:%1:%2+%3").arg(i + 1).arg(s.start).arg(s.length);
+        }
+        QTEST(host.sentTexts(), "sent");
+        QTEST(host.lines + shown, "shown");
     }
 
     void argumentFaultsNameTheLine_data() {
