@@ -13,6 +13,7 @@
 #include <memory>
 
 struct FileResult;
+struct FontChoice;
 class QAction;
 class QCheckBox;
 class QMenu;
@@ -76,6 +77,7 @@ private:
     void wireConnection();
     void makeFolder(const QString& name);
     void setConnectedState(bool connected);
+    void showServerTitle(const QString& title);
     void onConnectFailed(const QString& reason);
     void onLogToggled(bool ticked);
     void tellLogResult(const FileResult& result);
@@ -90,6 +92,8 @@ private:
     void mnuSfondo_Click();
     void mnuTrova_Click();
     void mnuTasti_Click();
+    void mnuCarattere_Click();
+    void applyFont(const FontChoice& choice);
 
     Api m_api;
     ButtonBar m_bar;
@@ -118,5 +122,6 @@ private:
     QAction* mnuAbout = nullptr;
     QAction* mnuTrova = nullptr;
     QAction* mnuTasti = nullptr;
+    QAction* mnuCarattere = nullptr;
     QPointer<FrmTrova> m_trova;
 };
