@@ -25,6 +25,15 @@ const telnet_telopt_t kOptions[] = {
     {-1, 0, 0},
 };
 
+// Whether bytes we send refuse an option the server offered: the library
+// answers an offer of an option it does not know (GMCP, MSDP, NEW-ENVIRON, ...)
+// with DONT or WONT by itself, and tells of the offer no other way.
+bool refusesOffer(QByteArrayView bytes) {
+    return bytes.size() == 3 && uchar(bytes[0]) == TELNET_IAC &&
+           (uchar(bytes[1]) == TELNET_DONT || uchar(bytes[1]) == TELNET_WONT) &&
+           uchar(bytes[2]) != TELNET_TELOPT_ECHO;
+}
+
 bool isNameByte(char c) {
     return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9');
 }
@@ -312,6 +321,8 @@ void TelnetLayer::handle(telnet_event_t* ev) {
         received(QByteArrayView(ev->data.buffer, qsizetype(ev->data.size)));
         break;
     case TELNET_EV_SEND:
+        if (refusesOffer(QByteArrayView(ev->data.buffer, qsizetype(ev->data.size))))
+            markModern();
         post(Event::Send, QByteArrayView(ev->data.buffer, qsizetype(ev->data.size)));
         break;
     case TELNET_EV_IAC:
@@ -321,7 +332,7 @@ void TelnetLayer::handle(telnet_event_t* ev) {
             m_skippingSub = false; // the end of a subnegotiation too long to hold
         break;
     case TELNET_EV_WILL:
-        if (ev->neg.telopt == kCharset)
+        if (ev->neg.telopt != TELNET_TELOPT_ECHO)
             markModern();
         if (ev->neg.telopt == TELNET_TELOPT_ECHO && !m_serverEcho) {
             m_serverEcho = true;
@@ -335,7 +346,7 @@ void TelnetLayer::handle(telnet_event_t* ev) {
         }
         break;
     case TELNET_EV_DO:
-        if (ev->neg.telopt == kCharset)
+        if (ev->neg.telopt != TELNET_TELOPT_ECHO)
             markModern();
         if (ev->neg.telopt == TELNET_TELOPT_NAWS) {
             m_nawsOn = true;

@@ -56,8 +56,8 @@ public:
     // The session's encoding changes; it applies to the data after this call
     // and to everything sent after it.
     std::function<void(TextEncoding)> onEncodingChanged;
-    // The server negotiated CHARSET or asked for the terminal type: a server
-    // of today. Once per connection.
+    // The server offered an option other than ECHO (CHARSET, EOR, GMCP, ...)
+    // or asked for the terminal type: a server of today. Once per connection.
     std::function<void()> onModernServer;
 
     // Bytes from the server, any split. A call made while callbacks of an

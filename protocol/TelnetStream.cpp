@@ -5,8 +5,12 @@
 TelnetStream::TelnetStream(std::function<void(QByteArrayView)> send) {
     m_telnet.onSend = std::move(send);
     m_telnet.onData = [this](QByteArrayView bytes) {
-        if (m_text)
-            m_codec.decode(bytes, *m_text);
+        if (!m_text)
+            return;
+        m_codec.decode(bytes, *m_text);
+        const qsizetype utf8At = m_codec.takeUtf8Found();
+        if (utf8At >= 0 && m_read)
+            m_read->utf8At = utf8At;
     };
     // Delivered in order with the data: the bytes before it are decoded
     // already, those after it in the new encoding.
@@ -49,4 +53,5 @@ void TelnetStream::sendText(QStringView text) {
 void TelnetStream::reset(const TextSettings& settings) {
     m_telnet.setSettings(settings);
     m_codec.reset(m_telnet.encoding());
+    m_codec.setWatchForUtf8(settings.encoding == EncodingChoice::Auto);
 }
