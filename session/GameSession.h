@@ -37,6 +37,8 @@ signals:
     void openFailed(const QString& reason);
     void serverEchoChanged(bool on);
     void promptMarked();
+    // The server named the window (empty: no name of its own).
+    void titleNamed(const QString& title);
 
 private:
     void onReceived(const QByteArray& bytes);
