@@ -10,6 +10,7 @@
 #include "commands/MainButtons.h"
 #include "display/GameDisplay.h"
 #include "display/GaugeBar.h"
+#include "protocol/CharVitals.h"
 #include "session/GameSession.h"
 #include "session/SessionLog.h"
 #include "ui/Artwork.h"
@@ -154,6 +155,23 @@ void FrmMain::wireConnection() {
     connect(m_session, &GameSession::openChanged, this, &FrmMain::setConnectedState);
     connect(m_session, &GameSession::openFailed, this, &FrmMain::onConnectFailed);
     connect(m_session, &GameSession::serverEchoChanged, m_combo, &CommandInput::setServerEchoes);
+    connect(m_session, &GameSession::gmcpReceived, this, &FrmMain::onGmcp);
+    // A new connection may be another character: no figures of the last one.
+    connect(m_session, &GameSession::openChanged, m_gauges, [this](bool open) {
+        if (open)
+            m_gauges->clear();
+    });
+}
+
+void FrmMain::onGmcp(const GmcpMessage& message) {
+    if (!message.is(u"Char.Vitals"))
+        return;
+    for (const VitalReading& r : readVitals(message.data)) {
+        const QString& gauge = r.vital == Vital::Health ? GaugeBar::kHealth
+                               : r.vital == Vital::Mana ? GaugeBar::kMana
+                                                        : GaugeBar::kMoves;
+        m_gauges->setGauge(gauge, r.current, r.max);
+    }
 }
 
 void FrmMain::Form_Load() {

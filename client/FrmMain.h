@@ -13,6 +13,7 @@
 #include <memory>
 
 struct FileResult;
+struct GmcpMessage;
 class QAction;
 class QCheckBox;
 class QMenu;
@@ -82,6 +83,7 @@ private:
     void onLogToggled(bool ticked);
     void tellLogResult(const FileResult& result);
     void writeToServer(const QString& text);
+    void onGmcp(const GmcpMessage& message);
 
     void mnuConnetti_Click();
     void mnuTrigger_Click();

@@ -71,6 +71,7 @@ TextPath::Outcome TextPath::receive(QByteArrayView bytes) {
     outcome.promptMarks = read.promptMarks;
     outcome.broken = read.broken;
     outcome.error = read.error;
+    outcome.gmcp = read.gmcp;
     const auto process = [&](QStringView text) {
         for (qsizetype at = 0; at < text.size() && m_open;) {
             qsizetype n = qMin(kChunkSize, text.size() - at);
@@ -175,6 +176,10 @@ void TextPath::writeNotice() {
 void TextPath::sendCommand(QStringView text) {
     if (m_open)
         m_stream.sendText(text);
+}
+
+bool TextPath::sendGmcp(QStringView package, const QJsonValue& data) {
+    return gmcpEnabled() && m_stream.sendGmcp(GmcpMessage::encode(package, data));
 }
 
 void TextPath::releaseHeldBreak() {

@@ -47,6 +47,9 @@ public:
         bool broken = false;
         QString error;
         QStringList replies; // commands the triggers answered with, in order
+        // The character's data beside the text, in the order it came; `at`
+        // counts the characters of the read's text before each message.
+        QList<GmcpAt> gmcp;
     };
 
     TextPath(DisplaySink& display, PairTable& triggers);
@@ -76,6 +79,10 @@ public:
     // A command for the server, in the session's encoding; nothing once the
     // session has ended.
     void sendCommand(QStringView text);
+    // The server agreed to send the character's data beside the text.
+    bool gmcpEnabled() const { return m_open && m_stream.gmcpEnabled(); }
+    // A message for the server; false, and nothing sent, unless gmcpEnabled().
+    bool sendGmcp(QStringView package, const QJsonValue& data = QJsonValue(QJsonValue::Undefined));
     // Where the client writes its own text into the display.
     DisplaySink& ownText() { return m_own; }
 

@@ -24,6 +24,7 @@ TextSettings textSettings(const ServerSettings& server) {
                     : server.codifica == Codifica::Utf8 ? EncodingChoice::Utf8
                                                         : EncodingChoice::Auto;
     text.tls = server.tls;
+    text.gmcp = server.gmcp;
     text.colours = server.colori == Colori::Classico ? ColourRules::Classic
                    : server.colori == Colori::Ansi   ? ColourRules::Terminal
                                                      : ColourRules::Automatic;
@@ -60,6 +61,12 @@ void GameSession::onReceived(const QByteArray& bytes) {
     syncEcho();
     for (int i = 0; i < outcome.promptMarks && m_open; ++i)
         emit promptMarked();
+    for (const GmcpAt& g : outcome.gmcp)
+        emit gmcpReceived(g.message);
+}
+
+bool GameSession::sendGmcp(QStringView package, const QJsonValue& data) {
+    return gmcpEnabled() && m_path.sendGmcp(package, data);
 }
 
 void GameSession::onFailed(const QString& reason) {

@@ -5,6 +5,7 @@
 // server says its farewell phrase, the connection fails or is lost; every
 // window element that shows the state follows openChanged().
 #include "automation/ServerSettings.h"
+#include "protocol/GmcpMessage.h"
 #include "protocol/TextPath.h"
 #include "session/Connection.h"
 
@@ -28,6 +29,10 @@ public:
 
     // A command for the server; nothing when not connected.
     void sendCommand(QStringView text) { m_path.sendCommand(text); }
+    // The server agreed to exchange the character's data beside the text.
+    bool gmcpEnabled() const { return m_open && m_path.gmcpEnabled(); }
+    // A message for the server; false, and nothing sent, unless gmcpEnabled().
+    bool sendGmcp(QStringView package, const QJsonValue& data = QJsonValue(QJsonValue::Undefined));
 
 signals:
     void openChanged(bool open);
@@ -37,6 +42,9 @@ signals:
     void openFailed(const QString& reason);
     void serverEchoChanged(bool on);
     void promptMarked();
+    // One message of the character's data, in the order the server sent
+    // them, after the text of the same read is shown.
+    void gmcpReceived(const GmcpMessage& message);
 
 private:
     void onReceived(const QByteArray& bytes);

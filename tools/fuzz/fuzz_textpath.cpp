@@ -27,6 +27,8 @@
 
 #include <QApplication>
 #include <QByteArray>
+#include <QJsonArray>
+#include <QJsonDocument>
 #include <QList>
 #include <QRegularExpression>
 
@@ -274,6 +276,7 @@ struct Outcome {
     int writes = 0;
     bool disconnected = false;
     bool broken = false; // the compressed stream could not be read on
+    QStringList gmcp;    // the character's data beside the text: package and body
 };
 
 Outcome play(QByteArrayView stream, PairTable& triggers, const Settings& settings,
@@ -301,6 +304,12 @@ Outcome play(QByteArrayView stream, PairTable& triggers, const Settings& setting
         const TextPath::Outcome read = path.receive(stream.sliced(at, n));
         at += n;
         out.writes += int(read.replies.size());
+        for (const GmcpAt& g : read.gmcp) {
+            FUZZ_EXPECT(g.at >= 0 && !g.message.package.isEmpty());
+            out.gmcp
+                << g.message.package + u' ' +
+                       QJsonDocument(QJsonArray{g.message.data}).toJson(QJsonDocument::Compact);
+        }
         // Trigger echoes release a held break, which the watch cannot follow.
         if (watching && out.writes == 0 && !read.farewell && watch.wroteEarly(path)) {
             ++caps.heldTextReads;
@@ -418,6 +427,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     if (whole.writes || whole.disconnected || whole.broken)
         return 0;
     ++caps.compared;
+    // The character's data beside the text, however the reads fall.
+    FUZZ_EXPECT(split_.gmcp == whole.gmcp);
     // Text before a cut sequence waits with it, so where reads fall decides
     // how much of the end is still waiting; shown plus waiting is the same.
     FUZZ_EXPECT(withoutCr(split_.logged + split_.waiting) ==
