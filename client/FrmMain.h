@@ -12,7 +12,6 @@
 #include <functional>
 #include <memory>
 
-struct FileResult;
 struct GmcpMessage;
 class QAction;
 class QCheckBox;
@@ -23,7 +22,6 @@ class CommandInput;
 class Connection;
 class DisplaySink;
 class GameSession;
-class SessionLog;
 class MainButtons;
 class MainSurface;
 class FrmTrova;
@@ -81,7 +79,6 @@ private:
     void setConnectedState(bool connected);
     void onConnectFailed(const QString& reason);
     void onLogToggled(bool ticked);
-    void tellLogResult(const FileResult& result);
     void writeToServer(const QString& text);
     void onGmcp(const GmcpMessage& message);
 
@@ -107,8 +104,6 @@ private:
     CommandInput* m_combo = nullptr;
     QCheckBox* m_chkLog = nullptr;
     GameSession* m_session = nullptr;
-    std::unique_ptr<SessionLog> m_log;
-    bool m_logFailing = false; // the player knows the log is failing
     std::unique_ptr<MainButtons> m_buttons;
 
     QAction* mnuConnetti = nullptr;

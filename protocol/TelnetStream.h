@@ -31,7 +31,8 @@ public:
         // text[todaysServerAt] on.
         bool todaysServer = false;
         qsizetype todaysServerAt = 0;
-        // The character's data that came with the text, in order; messages
+        // The character's data that came with the text, in order, each with
+        // the number of characters of the read's text before it; messages
         // that cannot be read are left out.
         QList<GmcpAt> gmcp;
     };
@@ -52,8 +53,6 @@ public:
     // Display size in characters, told to servers that ask for it; kept
     // across connections.
     void setWindowSize(int cols, int rows) { m_telnet.setWindowSize(cols, rows); }
-    bool serverEchoes() const { return m_telnet.serverEchoes(); }
-    bool broken() const { return m_telnet.failed(); }
     bool gmcpEnabled() const { return m_telnet.gmcpEnabled(); }
     // False, and nothing sent, unless the server agreed to option 201.
     bool sendGmcp(QByteArrayView payload) { return m_telnet.sendGmcp(payload); }
