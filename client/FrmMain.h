@@ -14,6 +14,7 @@
 
 struct FileResult;
 struct FontChoice;
+struct GmcpMessage;
 class QAction;
 class QCheckBox;
 class QMenu;
@@ -23,7 +24,6 @@ class CommandInput;
 class Connection;
 class DisplaySink;
 class GameSession;
-class SessionLog;
 class MainButtons;
 class MainSurface;
 class FrmTrova;
@@ -82,8 +82,8 @@ private:
     void showServerTitle(const QString& title);
     void onConnectFailed(const QString& reason);
     void onLogToggled(bool ticked);
-    void tellLogResult(const FileResult& result);
     void writeToServer(const QString& text);
+    void onGmcp(const GmcpMessage& message);
 
     void mnuConnetti_Click();
     void mnuTrigger_Click();
@@ -109,8 +109,6 @@ private:
     CommandInput* m_combo = nullptr;
     QCheckBox* m_chkLog = nullptr;
     GameSession* m_session = nullptr;
-    std::unique_ptr<SessionLog> m_log;
-    bool m_logFailing = false; // the player knows the log is failing
     std::unique_ptr<MainButtons> m_buttons;
 
     QAction* mnuConnetti = nullptr;

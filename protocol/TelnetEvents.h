@@ -26,6 +26,9 @@ public:
     // The stream cannot be read on (a broken compressed stream): nothing more
     // is read until reset().
     virtual void error(const QString&) {}
+    // One message of the character's data beside the text (option 201), as
+    // the server framed it; only while the option is agreed.
+    virtual void gmcp(QByteArrayView) {}
 
 protected:
     ~TelnetEvents() = default;

@@ -29,6 +29,11 @@ void TelnetStream::todaysServer() {
     m_read.todaysServerAt = m_text ? m_text->size() : 0;
 }
 
+void TelnetStream::gmcp(QByteArrayView payload) {
+    if (std::optional<GmcpMessage> message = GmcpMessage::parse(payload))
+        m_read.gmcp.append({m_text ? m_text->size() : 0, std::move(*message)});
+}
+
 void TelnetStream::error(const QString& why) {
     m_read.broken = true;
     m_read.error = why;

@@ -69,11 +69,7 @@ TextPath::Outcome TextPath::receive(QByteArrayView bytes) {
     QString readText;
     readText.swap(m_readText);
     readText.resize(0);
-    const TelnetStream::Read read = m_stream.read(bytes, readText);
-    outcome.echoChanged = read.echoChanged;
-    outcome.promptMarks = read.promptMarks;
-    outcome.broken = read.broken;
-    outcome.error = read.error;
+    static_cast<TelnetStream::Read&>(outcome) = m_stream.read(bytes, readText);
     const auto process = [&](QStringView text) {
         for (qsizetype at = 0; at < text.size() && m_open;) {
             qsizetype n = qMin(kChunkSize, text.size() - at);
@@ -85,16 +81,16 @@ TextPath::Outcome TextPath::receive(QByteArrayView bytes) {
         }
     };
     const QStringView text(readText);
-    if (read.todaysServer && m_colourChoice == ColourRules::Automatic) {
+    if (outcome.todaysServer && m_colourChoice == ColourRules::Automatic) {
         // Text from before the server showed itself keeps the classic rules,
         // wherever the read began.
-        process(text.first(read.todaysServerAt));
+        process(text.first(outcome.todaysServerAt));
         m_renderer.colours().setRules(SgrColours::Rules::Terminal);
-        process(text.sliced(read.todaysServerAt));
+        process(text.sliced(outcome.todaysServerAt));
     } else {
         process(text);
     }
-    if (read.utf8At >= 0 && m_open)
+    if (outcome.utf8At >= 0 && m_open)
         writeUtf8Notice();
     m_readText.swap(readText);
     return outcome;
@@ -117,7 +113,7 @@ void TextPath::processChunk(QStringView chunk, Outcome& outcome) {
         m_work = removeEchoNegotiation(m_work);
     QStringView written = m_renderer.render(m_work);
     if (!written.isEmpty())
-        m_atLineStart = written.endsWith(ColourRenderer::kMarker) || written.endsWith(u'\n');
+        m_atLineStart = written.endsWith(LineBreaks::kMarker) || written.endsWith(u'\n');
     if (std::optional<QString> title = m_renderer.takeTitle())
         outcome.title = std::move(title);
 
@@ -141,12 +137,7 @@ void TextPath::fireTriggers(QStringView written, Outcome& outcome) {
     for (int i : fired) {
         if (i >= m_triggers.actions.size())
             continue;
-        QString& action = m_triggers.actions[i];
-        if (!QStringView(action).right(5).contains(ActionText::kSeparator)) {
-            action += ActionText::kSeparator;
-            m_triggers.touch();
-        }
-        const QString command = ActionText::toWire(action);
+        const QString command = ActionText::triggerCommand(m_triggers, i);
         m_own.setSelColor(currentColour());
         m_own.insertText(command);
         outcome.replies << command;
@@ -215,6 +206,10 @@ void TextPath::sendCommand(QStringView text) {
     // when every answer came in a read of its own. Where the network cuts
     // the server's text never starts them afresh.
     m_renderer.colours().beginChunk();
+}
+
+bool TextPath::sendGmcp(QStringView package, const QJsonValue& data) {
+    return gmcpEnabled() && m_stream.sendGmcp(GmcpMessage::encode(package, data));
 }
 
 void TextPath::releaseHeldBreak() {

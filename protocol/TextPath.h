@@ -42,15 +42,12 @@ public:
     static inline const QString kUtf8Notice = QStringLiteral(
         "[Il server scrive in UTF-8: da ora il testo si legge e si invia in UTF-8.]");
 
-    struct Outcome {
-        bool farewell = false;    // the server's farewell phrase ended the session
-        bool echoChanged = false; // serverEchoes() changed
-        int promptMarks = 0;
-        // The compressed stream cannot be read on; the text before the fault
-        // was shown. The connection should be dropped.
-        bool broken = false;
-        QString error;
-        QStringList replies; // commands the triggers answered with, in order
+    // What the telnet stream found in the read (the server's echo, prompt
+    // marks; when broken, the connection should be dropped: the text before
+    // the fault was shown), and what the text did.
+    struct Outcome : TelnetStream::Read {
+        bool farewell = false; // the server's farewell phrase ended the session
+        QStringList replies;   // commands the triggers answered with, in order
         // The window title the server named last in this read, if any.
         std::optional<QString> title;
     };
@@ -82,6 +79,10 @@ public:
     // A command for the server, in the session's encoding; nothing once the
     // session has ended.
     void sendCommand(QStringView text);
+    // The server agreed to send the character's data beside the text.
+    bool gmcpEnabled() const { return m_open && m_stream.gmcpEnabled(); }
+    // A message for the server; false, and nothing sent, unless gmcpEnabled().
+    bool sendGmcp(QStringView package, const QJsonValue& data = QJsonValue(QJsonValue::Undefined));
     // Where the client writes its own text into the display.
     DisplaySink& ownText() { return m_own; }
 
@@ -89,7 +90,6 @@ public:
     QRgb currentColour() const { return m_renderer.colours().current(); }
     void setCurrentColour(QRgb colour) { m_renderer.colours().setCurrent(colour); }
 
-    bool serverEchoes() const { return m_stream.serverEchoes(); }
     TextEncoding encoding() const { return m_stream.encoding(); }
     SgrColours::Rules colourRules() const { return m_renderer.colours().rules(); }
     void setWindowSize(int cols, int rows) { m_stream.setWindowSize(cols, rows); }

@@ -15,6 +15,9 @@ optional=(tinymux)
 packages+=(dpkg-dev file lintian desktop-file-utils appstream)
 # TLS tests (skipped when missing): stunnel4 as the server, openssl makes its certificate.
 optional+=(stunnel4 openssl)
+# A real peer that offers the character's data beside the text (option 201),
+# run in server mode inside a loopback-only network namespace.
+optional+=(tintin++)
 # The screen-reader check: a display server, a session bus, the desktop's
 # accessibility registry and its Python client.
 accessibility=(xvfb xauth dbus at-spi2-core python3-pyatspi)

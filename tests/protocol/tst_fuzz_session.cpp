@@ -1,12 +1,15 @@
 // Server text from the fuzzer: however the server's bytes fall into reads, the
 // display and the log get the same text in the same colour. Only how much of
-// the end still waits behind a cut sequence may differ.
+// the end still waits behind a cut sequence may differ, and the character's
+// data beside the text comes out the same, in the same order.
 #include "automation/PairTable.h"
 #include "display/GameDisplay.h"
 #include "files/CodePage.h"
 #include "protocol/ColourRenderer.h"
 #include "protocol/TextPath.h"
 
+#include <QJsonArray>
+#include <QJsonDocument>
 #include <QTest>
 
 namespace {
@@ -18,8 +21,10 @@ struct Shown {
     // Of every character in the display (not the waiting ones): see
     // sameColours.
     QList<QRgb> colours;
+    QStringList gmcp; // package and body of each message
     bool operator==(const Shown& o) const {
-        return logged == o.logged && displayed == o.displayed && colour == o.colour;
+        return logged == o.logged && displayed == o.displayed && colour == o.colour &&
+               gmcp == o.gmcp;
     }
 };
 
@@ -41,10 +46,13 @@ template <typename Reads = QStringList> Shown play(const Reads& reads) {
         if constexpr (std::is_same_v<Reads, QStringList>)
             path.receiveText(r);
         else
-            path.receive(r);
+            for (const GmcpAt& g : path.receive(r).gmcp)
+                out.gmcp
+                    << g.message.package + u' ' +
+                           QJsonDocument(QJsonArray{g.message.data}).toJson(QJsonDocument::Compact);
     }
     QString waiting = path.keptText().toString() + path.heldBreak().toString();
-    waiting.replace(ColourRenderer::kMarker, QStringLiteral("\r\n"));
+    waiting.replace(LineBreaks::kMarker, QStringLiteral("\r\n"));
     out.logged += waiting;
     out.displayed = display.buffer().text() + waiting;
     out.displayed.remove(QLatin1Char('\r'));
@@ -131,6 +139,37 @@ private slots:
             if (!(split == whole) || !sameColours(split, whole))
                 QFAIL(qPrintable(QStringLiteral("read cut at byte %1").arg(cut)));
         }
+    }
+
+    // Messages beside the text, read or ignored, cut anywhere: the same
+    // messages, and the text around them whole.
+    void characterDataSplitAnywhere() {
+        const auto sub = [](const QByteArray& payload) {
+            return "\xff\xfa\xc9" + payload + "\xff\xf0";
+        };
+        const QByteArray bytes = sub("Char.Vitals 1") + "\xff\xfb\xc9Salve " +
+                                 sub(R"(Char.Vitals {"hp":151,"maxhp":500})") +
+                                 "vian\xe8"
+                                 "dante " +
+                                 sub(R"(Room.Info {"name":)") + sub("Core.Goodbye \"Addio\"") +
+                                 "\r\n";
+        const Shown whole = play(QList<QByteArray>{bytes});
+        QCOMPARE(whole.displayed, QStringLiteral("Salve vianèdante \n"));
+        QCOMPARE(whole.gmcp, QStringList({R"(Char.Vitals [{"hp":151,"maxhp":500}])",
+                                          R"(Core.Goodbye ["Addio"])"}));
+        for (qsizetype cut = 1; cut < bytes.size(); ++cut) {
+            const Shown split = play(QList<QByteArray>{bytes.left(cut), bytes.mid(cut)});
+            if (!(split == whole))
+                QFAIL(qPrintable(QStringLiteral("read cut at byte %1").arg(cut)));
+        }
+        // Where each came among the read's text.
+        GameDisplay display;
+        PairTable triggers;
+        TextPath path(display, triggers);
+        QList<qsizetype> at;
+        for (const GmcpAt& g : path.receive(bytes).gmcp)
+            at << g.at;
+        QCOMPARE(at, QList<qsizetype>({6, 17}));
     }
 
     // A blank line sent as CR LF CR LF shows the same whether or not a read

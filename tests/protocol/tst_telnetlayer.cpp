@@ -57,6 +57,7 @@ struct Recorder : TelnetEvents {
     QStringList errors;
     QList<TextEncoding> encodings;
     int modern = 0;
+    QList<QByteArray> messages; // option 201
     QString order;
     std::function<void(QChar)> react;
 
@@ -88,6 +89,10 @@ struct Recorder : TelnetEvents {
         ++modern;
         log(u'M');
     }
+    void gmcp(QByteArrayView payload) override {
+        messages << payload.toByteArray();
+        log(u'G');
+    }
     void feedBytewise(const QByteArray& b) {
         for (char c : b)
             layer.feed(&c, 1);
@@ -98,6 +103,49 @@ struct Recorder : TelnetEvents {
 class TstTelnetLayer : public QObject {
     Q_OBJECT
 private slots:
+    // Option 201: agreed once, with our introduction; messages handed on in
+    // order with the text, and only while agreed; refused when the settings
+    // say so. Ours go out framed, IAC doubled, only while agreed.
+    void characterDataBesideTheText() {
+        constexpr char GMCP = char(201);
+        const auto sub = [](QByteArray payload) {
+            payload.replace("\xFF", "\xFF\xFF");
+            return bytes({IAC, SB, GMCP}) + payload + bytes({IAC, SE});
+        };
+        const QByteArray will = bytes({IAC, WILL, GMCP}), wont = bytes({IAC, WONT, GMCP});
+        const QByteArray stream = sub("Early 1") + "a" + will + "b" +
+                                  sub(R"(Char.Vitals {"hp":1})") + "c" + will + sub("X \"\xFF\"") +
+                                  wont + sub("Late 2") + "d";
+        const QByteArray introduction =
+            sub(R"(Core.Hello {"client":"Varendor","version":"1.0"})") +
+            sub(R"(Core.Supports.Set ["Char 1","Char.Vitals 1","Room 1","Comm.Channel 1"])");
+        for (const bool agreed : {true, false}) {
+            for (const bool bytewise : {false, true}) {
+                TextSettings settings;
+                settings.gmcp = agreed;
+                Recorder r(settings);
+                QVERIFY(!r.layer.sendGmcp("A 1"));
+                bytewise ? r.feedBytewise(stream) : r.layer.feed(stream);
+                QCOMPARE(r.text, QByteArray("abcd"));
+                // The offer, taken or refused, shows a server of today (M).
+                QCOMPARE(r.order, agreed ? QString("DMDGDGD") : QString("DMDDD"));
+                const QList<QByteArray> messages = {R"(Char.Vitals {"hp":1})", "X \"\xFF\""};
+                QCOMPARE(r.messages, agreed ? messages : QList<QByteArray>());
+                const QByteArray dont = bytes({IAC, DONT, GMCP});
+                QCOMPARE(r.sent.toHex(' '),
+                         (agreed ? bytes({IAC, DO, GMCP}) + introduction + dont : dont + dont)
+                             .toHex(' '));
+                QVERIFY(!r.layer.gmcpEnabled() && !r.layer.sendGmcp("A 1"));
+                r.layer.feed(will);
+                r.sent.clear();
+                QCOMPARE(r.layer.sendGmcp("A \"\xFF\""), agreed);
+                QCOMPARE(r.sent.toHex(' '), (agreed ? sub("A \"\xFF\"") : QByteArray()).toHex(' '));
+                r.layer.reset(); // a new connection starts unagreed
+                QVERIFY(!r.layer.gmcpEnabled());
+            }
+        }
+    }
+
     void plainBytesPassThroughUnchanged() {
         Recorder r;
         QByteArray all;
@@ -137,8 +185,9 @@ private slots:
 
         // Options we know nothing of are refused both ways, once.
         r.sent.clear();
-        r.layer.feed(bytes({IAC, WILL, char(201), IAC, DO, char(201), IAC, WILL, EOR}));
-        QCOMPARE(r.sent, bytes({IAC, DONT, char(201), IAC, WONT, char(201)}));
+        // (69 and 70 are two more ways of sending the game's state.)
+        r.layer.feed(bytes({IAC, WILL, 69, IAC, DO, 69, IAC, WILL, 70, IAC, WILL, EOR}));
+        QCOMPARE(r.sent, bytes({IAC, DONT, 69, IAC, WONT, 69, IAC, DONT, 70}));
         QVERIFY(r.text == "Welcome\r\n");
     }
 

@@ -27,6 +27,8 @@
 
 #include <QApplication>
 #include <QByteArray>
+#include <QJsonArray>
+#include <QJsonDocument>
 #include <QList>
 #include <QRegularExpression>
 
@@ -260,6 +262,7 @@ struct Outcome {
     bool disconnected = false;
     bool utf8Notice = false;
     bool broken = false; // the compressed stream could not be read on
+    QStringList gmcp;    // the character's data beside the text: package and body
 };
 
 Outcome play(QByteArrayView stream, PairTable& triggers, const Settings& settings,
@@ -289,6 +292,12 @@ Outcome play(QByteArrayView stream, PairTable& triggers, const Settings& setting
         out.writes += int(read.replies.size());
         if (read.title) // consumed, never shown: at most a line of printable text
             FUZZ_EXPECT(read.title->size() <= ColourRenderer::kMaxTitleLength);
+        for (const GmcpAt& g : read.gmcp) {
+            FUZZ_EXPECT(g.at >= 0 && !g.message.package.isEmpty());
+            out.gmcp
+                << g.message.package + u' ' +
+                       QJsonDocument(QJsonArray{g.message.data}).toJson(QJsonDocument::Compact);
+        }
         // Trigger echoes release a held break, which the watch cannot follow.
         if (watching && out.writes == 0 && !read.farewell && watch.wroteEarly(path)) {
             ++caps.heldTextReads;
@@ -343,7 +352,7 @@ Outcome play(QByteArrayView stream, PairTable& triggers, const Settings& setting
     caps.cutLineInputs += cut > 0;
     out.colour = path.currentColour();
     out.waiting = path.keptText().toString() + path.heldBreak().toString();
-    out.waiting.replace(ColourRenderer::kMarker, QStringLiteral("\r\n"));
+    out.waiting.replace(LineBreaks::kMarker, QStringLiteral("\r\n"));
     return out;
 }
 
@@ -413,6 +422,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     if (whole.writes || whole.disconnected || whole.broken || whole.utf8Notice)
         return 0;
     ++caps.compared;
+    // The character's data beside the text, however the reads fall.
+    FUZZ_EXPECT(split_.gmcp == whole.gmcp);
     // Text before a cut sequence waits with it, so where reads fall decides
     // how much of the end is still waiting; shown plus waiting is the same.
     FUZZ_EXPECT(withoutCr(split_.logged + split_.waiting) ==
