@@ -18,9 +18,18 @@ void LineHold::setSelBold(bool bold) {
     }
 }
 
+void LineHold::setSelStyle(const TextStyle& style) {
+    m_style = style;
+    if (!filtering()) {
+        if (holding())
+            release(false);
+        m_display.setSelStyle(style);
+    }
+}
+
 void LineHold::insertText(QStringView text) {
     if (filtering()) {
-        m_pieces.push_back({text.toString(), m_colour, m_bold});
+        m_pieces.push_back({text.toString(), m_colour, m_bold, m_style});
         return;
     }
     if (holding())
@@ -29,7 +38,7 @@ void LineHold::insertText(QStringView text) {
 }
 
 void LineHold::writeOwn(QStringView text, QRgb colour, bool bold) {
-    const Piece own{text.toString(), colour, bold, true};
+    const Piece own{text.toString(), colour, bold, {}, true};
     if (m_busy) {
         m_after.push_back(own);
         return;
@@ -59,11 +68,11 @@ void LineHold::flushLines() {
         }
         QStringView rest(p.text);
         for (qsizetype nl; (nl = rest.indexOf(u'\n')) >= 0; rest = rest.sliced(nl + 1)) {
-            line.push_back({rest.first(nl + 1).toString(), p.colour, p.bold});
+            line.push_back({rest.first(nl + 1).toString(), p.colour, p.bold, p.style});
             writeLine(line, false, true);
         }
         if (!rest.isEmpty())
-            line.push_back({rest.toString(), p.colour, p.bold});
+            line.push_back({rest.toString(), p.colour, p.bold, p.style});
     }
     m_pieces.insert(m_pieces.begin(), line.begin(), line.end());
     restoreAttributes();
@@ -133,40 +142,51 @@ void LineHold::writeShown(const std::vector<Piece>& pieces, const LineFilter::Sh
     const Piece& first = pieces.front();
     std::vector<QRgb> colours(size_t(n), first.colour);
     std::vector<char> bold(size_t(n), first.bold);
+    std::vector<TextStyle> styles(size_t(n), first.style);
     if (shown.text == plain) {
         qsizetype at = 0;
         for (const Piece& p : pieces)
             for (QChar c : p.text)
                 if (c != u'\r' && c != u'\n' && at < n) {
                     colours[size_t(at)] = p.colour;
+                    styles[size_t(at)] = p.style;
                     bold[size_t(at++)] = p.bold;
                 }
     }
     for (const LineFilter::Span& s : shown.spans) {
         const qsizetype start = qBound<qsizetype>(0, s.start, n);
         const qsizetype end = qBound<qsizetype>(start, s.start + s.length, n);
-        for (qsizetype i = start; i < end; ++i)
+        for (qsizetype i = start; i < end; ++i) {
             colours[size_t(i)] = s.colour;
+            if (s.hasBackground) {
+                styles[size_t(i)].flags |= TextStyle::Background;
+                styles[size_t(i)].background = s.background;
+            }
+        }
     }
     for (qsizetype at = 0; at < n;) {
         qsizetype end = at + 1;
         while (end < n && colours[size_t(end)] == colours[size_t(at)] &&
-               bold[size_t(end)] == bold[size_t(at)])
+               bold[size_t(end)] == bold[size_t(at)] && styles[size_t(end)] == styles[size_t(at)])
             ++end;
-        writePiece({shown.text.mid(at, end - at), colours[size_t(at)], bold[size_t(at)] != 0});
+        writePiece({shown.text.mid(at, end - at), colours[size_t(at)], bold[size_t(at)] != 0,
+                    styles[size_t(at)]});
         at = end;
     }
     if (complete)
-        writePiece({QStringLiteral("\r\n"), pieces.back().colour, pieces.back().bold});
+        writePiece({QStringLiteral("\r\n"), pieces.back().colour, pieces.back().bold,
+                    pieces.back().style});
 }
 
 void LineHold::writePiece(const Piece& piece) {
     m_display.setSelColor(piece.colour);
     m_display.setSelBold(piece.bold);
+    m_display.setSelStyle(piece.style);
     m_display.insertText(piece.text);
 }
 
 void LineHold::restoreAttributes() {
     m_display.setSelColor(m_colour);
     m_display.setSelBold(m_bold);
+    m_display.setSelStyle(m_style);
 }

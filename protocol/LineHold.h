@@ -23,6 +23,7 @@ public:
 
     void setSelColor(QRgb colour) override;
     void setSelBold(bool bold) override;
+    void setSelStyle(const TextStyle& style) override;
     void insertText(QStringView text) override;
     int lastLine() const override { return m_display.lastLine(); }
     void removeLeadingLines(int n) override { m_display.removeLeadingLines(n); }
@@ -43,6 +44,7 @@ private:
         QString text;
         QRgb colour;
         bool bold;
+        TextStyle style;
         bool own = false; // the client's own text, not the server's
     };
     // complete: the pieces end with the line break.
@@ -57,6 +59,7 @@ private:
     std::vector<Piece> m_pieces;
     QRgb m_colour = qRgb(255, 255, 255);
     bool m_bold = false;
+    TextStyle m_style;
     QString m_shownHead; // a prompt shown before its line was complete
     bool m_deferring = false;
     bool m_busy = false;        // inside the filter
