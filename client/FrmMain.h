@@ -12,6 +12,9 @@
 #include <functional>
 #include <memory>
 
+struct FileResult;
+struct FontChoice;
+struct GmcpMessage;
 class QAction;
 class QCheckBox;
 class QMenu;
@@ -76,9 +79,11 @@ private:
     void wireConnection();
     void makeFolder(const QString& name);
     void setConnectedState(bool connected);
+    void showServerTitle(const QString& title);
     void onConnectFailed(const QString& reason);
     void onLogToggled(bool ticked);
     void writeToServer(const QString& text);
+    void onGmcp(const GmcpMessage& message);
 
     void mnuConnetti_Click();
     void mnuTrigger_Click();
@@ -89,6 +94,8 @@ private:
     void mnuSfondo_Click();
     void mnuTrova_Click();
     void mnuTasti_Click();
+    void mnuCarattere_Click();
+    void applyFont(const FontChoice& choice);
 
     Api m_api;
     ButtonBar m_bar;
@@ -116,5 +123,6 @@ private:
     QAction* mnuAbout = nullptr;
     QAction* mnuTrova = nullptr;
     QAction* mnuTasti = nullptr;
+    QAction* mnuCarattere = nullptr;
     QPointer<FrmTrova> m_trova;
 };

@@ -3,6 +3,8 @@
 #include <QRandomGenerator>
 #include <QTest>
 
+using namespace Qt::StringLiterals;
+
 namespace {
 const QString R(QChar(0xFFFD));
 
@@ -121,6 +123,52 @@ private slots:
         QCOMPARE(codec.decode("\xC3"), QString());
         codec.reset(TextEncoding::Utf8);
         QCOMPARE(codec.decode("y"), QStringLiteral("y"));
+    }
+
+    // Watching Windows-1252 text for UTF-8: the same outcome wherever the
+    // reads are cut, the switch at the first well-formed sequence.
+    void watchFindsUtf8Unannounced_data() {
+        QTest::addColumn<QByteArray>("bytes");
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<int>("switchAt"); // -1: stays Windows-1252
+        QTest::newRow("utf-8") << QByteArray("la citt\xC3\xA0 \xE2\x82\xAC") << u"la città €"_s
+                               << 7;
+        QTest::newRow("four bytes") << QByteArray("a\xF0\x9F\x98\x80") << u"a\U0001F600"_s << 1;
+        QTest::newRow("game text") << QByteArray("citt\xE0 \xC3\xA0") << u"città Ã\u00A0"_s << -1;
+        QTest::newRow("quote first") << QByteArray("\x93x\x94 \xC3\xA8") << u"“x” Ã¨"_s << -1;
+        QTest::newRow("overlong") << QByteArray("\xC0\x80\xC3\xA8") << u"À€Ã¨"_s << -1;
+        QTest::newRow("cut at the end") << QByteArray("ok \xE2\x82") << u"ok \u00E2\u201A"_s << -1;
+        QTest::newRow("ascii") << QByteArray("solo testo\r\n") << u"solo testo\r\n"_s << -1;
+    }
+    void watchFindsUtf8Unannounced() {
+        QFETCH(QByteArray, bytes);
+        QFETCH(QString, text);
+        QFETCH(int, switchAt);
+        for (qsizetype cut = 0; cut <= bytes.size(); ++cut) {
+            TextCodec codec;
+            codec.setWatchForUtf8(true);
+            QString out;
+            codec.decode(bytes.first(cut), out);
+            qsizetype found = codec.takeUtf8Found();
+            codec.decode(bytes.sliced(cut), out);
+            if (found < 0)
+                found = codec.takeUtf8Found();
+            out += codec.flush();
+            QCOMPARE(out, text);
+            QCOMPARE(int(found), switchAt);
+            QCOMPARE(codec.encoding(), switchAt >= 0 ? TextEncoding::Utf8 : TextEncoding::Cp1252);
+            QCOMPARE(codec.encode(u"è"),
+                     switchAt >= 0 ? QByteArray("\xC3\xA8") : QByteArray("\xE8"));
+        }
+        // Negotiation ends the watch; what waited is Windows-1252 text.
+        TextCodec codec;
+        codec.setWatchForUtf8(true);
+        QString out;
+        codec.decode("a\xC3", out);
+        codec.setEncoding(TextEncoding::Cp1252);
+        codec.decode("\xA0", out);
+        QCOMPARE(out, u"aÃ\u00A0"_s);
+        QVERIFY(!codec.watchingForUtf8());
     }
 
     void encodesInTheSessionsEncoding() {
