@@ -316,6 +316,8 @@ private slots:
             {"38;2;255;0;0", qRgb(255, 0, 0)}, {"38;2;0;255;256", before},
         };
         for (const auto& [params, colour] : cases) {
+            cleanup();
+            init();
             renderer->colours().setCurrent(before);
             render(esc(QString(params) + "m"));
             QVERIFY2(current() == colour, params);
