@@ -425,6 +425,7 @@ private slots:
         row("separator only", A, ";;;", "", W);
         row("table and nothing else", A, "[TTABLE]", "", W);
         row("no separator", A, "UTF-8", "UTF-8", U);
+        row("no separator, a comma between", A, "ISO-8859-1,UTF-8", "UTF-8", U);
         row("code page wanted", EncodingChoice::Cp1252, ";UTF-8;Windows-1252", "Windows-1252", W);
         row("code page by its short name", EncodingChoice::Cp1252, ",CP1252", "CP1252", W);
         row("code page wanted, not offered", EncodingChoice::Cp1252, ";UTF-8", "", W);
