@@ -22,6 +22,9 @@ struct ServerSettings {
     Codifica codifica = Codifica::Auto;
     bool tls = false;
     Colori colori = Colori::Automatico;
+    // LETTORE in section "SCHERMO": the player uses a screen reader even
+    // when none announces itself to this program.
+    bool lettore = false;
 
     // The values as read from the file; any letter case, blanks around ignored.
     // CODIFICA: "CP1252" (also "WINDOWS-1252"), "UTF-8" (also "UTF8"), else AUTO.

@@ -11,6 +11,8 @@
 #include "display/GameDisplay.h"
 #include "session/GameSession.h"
 #include "session/SessionLog.h"
+#include "speech/GameVoice.h"
+#include "speech/Speech.h"
 #include "ui/Artwork.h"
 #include "ui/Dialogs.h"
 #include "ui/FileResultBox.h"
@@ -42,6 +44,7 @@ FrmMain::FrmMain(const QString& programFolder, QWidget* parent)
     createControls();
     wireConnection();
     createKeyItems();
+    createVoiceItems();
 }
 
 FrmMain::~FrmMain() = default;
@@ -76,7 +79,8 @@ void FrmMain::createControls() {
     m_combo->setCancellaPromptHook([this] { return mnuCancPromp->isChecked(); });
     connect(m_combo, &CommandInput::scrollRequested, m_display, &GameDisplay::scrollPages);
 
-    connect(m_chkLog, &QCheckBox::clicked, this, &FrmMain::onLogToggled);
+    // Toggled, not clicked: a screen reader's toggle action starts the log as a click does.
+    connect(m_chkLog, &QCheckBox::toggled, this, &FrmMain::onLogToggled);
     // Appended text and the caret stay at the end of the display.
     connect(m_display, &GameDisplay::focusReceived, this,
             [this] { m_display->setSelStart(m_display->textLength()); });
@@ -221,6 +225,9 @@ bool FrmMain::ConnettiServer() {
 
 void FrmMain::setConnectedState(bool connected) {
     m_buttons->showConnected(connected);
+    // The end is heard as the display's own notice ("Disconnesso da ...").
+    if (connected)
+        tell(QStringLiteral("Connessione in corso"));
     update();
 }
 

@@ -1,5 +1,7 @@
 #include "session/GameSession.h"
 
+#include <QAccessible>
+
 GameSession::GameSession(DisplaySink& display, PairTable& triggers, QObject* parent)
     : QObject(parent), m_connection(this), m_path(display, triggers) {
     m_connection.setObjectName(QStringLiteral("Socket1"));
@@ -27,6 +29,8 @@ TextSettings textSettings(const ServerSettings& server) {
     text.colours = server.colori == Colori::Classico ? ColourRules::Classic
                    : server.colori == Colori::Ansi   ? ColourRules::Terminal
                                                      : ColourRules::Automatic;
+    text.screenReader = server.lettore;
+    text.screenReaderActive = [] { return QAccessible::isActive(); };
     return text;
 }
 

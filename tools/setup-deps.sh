@@ -4,16 +4,19 @@
 # TinyMUX (a real game server for the integration test) is optional: when it
 # cannot be installed the build goes on and that test skips itself.
 set -euo pipefail
-packages=(cmake ninja-build g++ pkg-config qt6-base-dev libtelnet-dev zlib1g-dev
+packages=(cmake ninja-build g++ pkg-config qt6-base-dev libtelnet-dev zlib1g-dev libspeechd-dev
           fonts-dejavu-core fonts-liberation2 "$@")
 optional=(tinymux)
 # Building and checking the Debian package (tests/packaging/check_deb.sh).
 packages+=(dpkg-dev file lintian desktop-file-utils appstream)
 # TLS tests (skipped when missing): stunnel4 as the server, openssl makes its certificate.
 optional+=(stunnel4 openssl)
-# The screen-reader check: a display server, a session bus, the desktop's
-# accessibility registry and its Python client.
-accessibility=(xvfb xauth dbus at-spi2-core python3-pyatspi)
+# The screen-reader checks: a display server, a session bus, the desktop's
+# accessibility registry and its Python client; for the check with a real
+# screen reader also a window manager, keys typed from outside, the speech
+# service with an Italian voice, and Orca.
+accessibility=(xvfb xauth dbus at-spi2-core python3-pyatspi dbus-x11 openbox xdotool
+               speech-dispatcher speech-dispatcher-espeak-ng espeak-ng orca)
 
 installed() { dpkg-query -W -f='${Status}' "$1" 2>/dev/null | grep -q 'install ok installed'; }
 

@@ -8,7 +8,9 @@
 #include "support/ScriptedDialogs.h"
 #include "support/ScriptedServer.h"
 
+#include <QAccessible>
 #include <QFile>
+#include <QSet>
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QSignalSpy>
@@ -84,11 +86,15 @@ private slots:
     }
 
     void swatches() {
+        QSet<QString> names; // what a screen reader calls each swatch
         for (int i = 0; i < 16; ++i) {
             auto* sw = w->findChild<QLabel*>(QString("sphCol_%1").arg(i));
             QVERIFY(sw);
             QCOMPARE(sw->geometry(), QRect(344 + 16 * (i % 2), 136 + 16 * (i / 2), 17, 17));
+            names.insert(QAccessible::queryAccessibleInterface(sw)->text(QAccessible::Name));
         }
+        QCOMPARE(names.size(), 16);
+        QVERIFY(names.contains("Bianco, codice Z") && names.contains("Bianco, codice p"));
         auto* sw3 = w->findChild<QLabel*>("sphCol_3");
         QCOMPARE(sw3->palette().color(QPalette::Window), QColor(240, 0, 0));
         QCOMPARE(sw3->property("tag").toString(), QString("{{R"));

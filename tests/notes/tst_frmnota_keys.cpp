@@ -37,7 +37,7 @@ private slots:
         const QStringList expected{"Grigio scuro", "Grigio chiaro", "Rosso scuro",   "Rosso",
                                    "Verde scuro",  "Verde",         "Giallo scuro",  "Giallo",
                                    "Blu scuro",    "Blu",           "Magenta scuro", "Magenta",
-                                   "Ciano scuro",  "Ciano",         "Bianco",        "Bianco"};
+                                   "Ciano scuro",  "Ciano",         "Bianco, codice Z", "Bianco, codice p"};
         QStringList names;
         for (int i = 0; i < 16; ++i) {
             QAccessibleInterface* a = QAccessible::queryAccessibleInterface(r.swatch(i));
