@@ -29,7 +29,8 @@ void FrmMain::createVoiceItems() {
         m_display->setAnnouncing(mnuVoce->isChecked());
         connect(mnuVoce, &QAction::toggled, this, [this](bool on) {
             m_display->setAnnouncing(on);
-            WriteConfigValue(m_api, kSchermo, kVoce, on ? QStringLiteral("1") : QStringLiteral("0"));
+            WriteConfigValue(m_api, kSchermo, kVoce,
+                             on ? QStringLiteral("1") : QStringLiteral("0"));
             if (on)
                 m_voice->sayNow(QStringLiteral("Voce attiva"));
             else

@@ -3,6 +3,7 @@
 #include "commands/CommandInputAccessible.h"
 #include "ui/DisplaySink.h"
 
+#include <QAccessible>
 #include <QClipboard>
 #include <QEvent>
 #include <QGuiApplication>
@@ -11,6 +12,7 @@
 #include <QLineEdit>
 #include <QMouseEvent>
 #include <QRegularExpression>
+#include <utility>
 
 namespace {
 constexpr QChar kMask = u'*';
@@ -62,7 +64,7 @@ void CommandInput::setServerEchoes(bool serverEchoes) {
     // command left selected to be sent again (typing would replace it); a
     // secret left half-typed when the echo comes back is dropped, never shown.
     QString typed = serverEchoes ? currentText() : QString();
-    if (lineEdit()->selectedText() == typed)
+    if (lineEdit()->selectedText() == typed || std::exchange(m_replaceOnType, false))
         typed.clear();
     m_serverEchoes = serverEchoes;
     m_secret.clear();
@@ -179,13 +181,34 @@ void CommandInput::sendLine() {
             setEditText(out.text);
         // Choosing a list entry selects the edit text, as a combo box does:
         // Enter sends it again, typing starts a new command.
-        lineEdit()->selectAll();
+        if (!keepForScreenReader())
+            lineEdit()->selectAll();
     } else {
         setEditText(out.text);
         // Caret at the start, whole text selected: typing replaces it and
         // Enter sends it again.
-        lineEdit()->setSelection(int(out.text.size()), -int(out.text.size()));
+        if (!keepForScreenReader())
+            lineEdit()->setSelection(int(out.text.size()), -int(out.text.size()));
     }
+}
+
+// A screen reader would read a selection typed over as "selection deleted"
+// before every command: with one listening the last command stays
+// unselected, and the first character typed replaces it all the same.
+bool CommandInput::keepForScreenReader() {
+    m_replaceOnType = QAccessible::isActive() && !currentText().isEmpty();
+    if (m_replaceOnType)
+        lineEdit()->end(false);
+    return m_replaceOnType;
+}
+
+void CommandInput::replaceOnType(QKeyEvent* e) {
+    if (!std::exchange(m_replaceOnType, false))
+        return;
+    const QString text = e->text();
+    if (!(e->modifiers() & (Qt::ControlModifier | Qt::AltModifier)) && !text.isEmpty() &&
+        text.at(0).isPrint())
+        lineEdit()->clear();
 }
 
 bool CommandInput::handleKey(QKeyEvent* e) {
@@ -211,6 +234,7 @@ bool CommandInput::handleKey(QKeyEvent* e) {
 void CommandInput::keyPressEvent(QKeyEvent* e) {
     if (m_serverEchoes && handleSecretEvent(e))
         return;
+    replaceOnType(e);
     if (e->modifiers() & (Qt::ControlModifier | Qt::AltModifier) || !handleKey(e))
         QComboBox::keyPressEvent(e);
 }
@@ -223,8 +247,11 @@ void CommandInput::inputMethodEvent(QInputMethodEvent* e) {
 bool CommandInput::eventFilter(QObject* watched, QEvent* event) {
     if (watched == lineEdit() && m_serverEchoes && handleSecretEvent(event))
         return true;
+    if (watched == lineEdit() && event->type() == QEvent::MouseButtonPress)
+        m_replaceOnType = false;
     if (watched == lineEdit() && event->type() == QEvent::KeyPress) {
         auto* e = static_cast<QKeyEvent*>(event);
+        replaceOnType(e);
         if (!(e->modifiers() & (Qt::ControlModifier | Qt::AltModifier)) && handleKey(e))
             return true;
     }

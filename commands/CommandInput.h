@@ -56,6 +56,8 @@ private:
     // that would edit the line. True when the event is dealt with.
     bool handleSecretEvent(QEvent* event);
     void addSecret(const QString& text);
+    bool keepForScreenReader();
+    void replaceOnType(QKeyEvent* e);
     void showHistory();
     void echo(const QString& text);
 
@@ -65,5 +67,6 @@ private:
     std::function<QRgb()> m_currentColour;
     std::function<bool()> m_cancella;
     bool m_serverEchoes = false;
-    QString m_secret; // what was typed while the server echoes
+    QString m_secret;             // what was typed while the server echoes
+    bool m_replaceOnType = false; // the last command, kept unselected, goes at the next key
 };

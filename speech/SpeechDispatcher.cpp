@@ -60,7 +60,8 @@ void SpeechDispatcher::speak(const QString& text) {
     if (text.trimmed().isEmpty())
         return;
     const quint64 generation = m_generation.load();
-    QMetaObject::invokeMethod(m_worker, [w = m_worker, text, generation] { w->speak(text, generation); });
+    QMetaObject::invokeMethod(m_worker,
+                              [w = m_worker, text, generation] { w->speak(text, generation); });
 }
 
 void SpeechDispatcher::stop() {

@@ -57,6 +57,6 @@ if(NOT VARENDOR_SANITIZE)
     add_test(NAME client/orca_check
              COMMAND bash ${CMAKE_CURRENT_LIST_DIR}/client/orca_check.sh $<TARGET_FILE:Varendor>
                      $<TARGET_FILE:varendor-practice-server>)
-    set_tests_properties(client/orca_check PROPERTIES SKIP_RETURN_CODE 77 TIMEOUT 120)
+    set_tests_properties(client/orca_check PROPERTIES SKIP_RETURN_CODE 77 TIMEOUT 120 RUN_SERIAL TRUE)
   endif()
 endif()

@@ -8,8 +8,8 @@
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainter>
-#include <QStyle>
 #include <QPen>
+#include <QStyle>
 
 ClickLabel::ClickLabel(QWidget* parent) : QLabel(parent) {
     ClickLabelAccessible::install();

@@ -9,10 +9,10 @@
 
 #include <QAccessible>
 #include <QAction>
+#include <QApplication>
 #include <QCheckBox>
 #include <QDir>
 #include <QFile>
-#include <QApplication>
 #include <QLineEdit>
 #include <QTest>
 

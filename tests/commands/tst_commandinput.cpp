@@ -253,7 +253,7 @@ private slots:
             QTest::keyClicks(line, "rosa");
         if (how == "after command")
             r.send("Aldo"); // left selected in the line
-        QStringList held; // every text and selection the line had
+        QStringList held;   // every text and selection the line had
         connect(line, &QLineEdit::textChanged, [&](const QString& t) { held << t; });
         connect(line, &QLineEdit::selectionChanged, [&] { held << line->selectedText(); });
         QAccessibleInterface* iface = QAccessible::queryAccessibleInterface(&r.combo);

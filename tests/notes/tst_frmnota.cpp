@@ -1,6 +1,6 @@
 #include "automation/PairTable.h"
-#include "notes/FrmNota.h"
 #include "display/GameDisplay.h"
+#include "notes/FrmNota.h"
 #include "session/GameSession.h"
 #include "support/PaintCounter.h"
 #include "support/Paste.h"
@@ -10,9 +10,9 @@
 
 #include <QAccessible>
 #include <QFile>
-#include <QSet>
 #include <QLineEdit>
 #include <QPlainTextEdit>
+#include <QSet>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>

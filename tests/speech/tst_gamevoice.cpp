@@ -10,16 +10,24 @@ private slots:
         QTest::addColumn<QString>("text");
         QTest::addColumn<QString>("echo");
         QTest::addColumn<QString>("said");
-        QTest::newRow("a prompt without its line end") << "Come ti chiami, viandante? " << ""
+        QTest::newRow("a prompt without its line end") << "Come ti chiami, viandante? "
+                                                       << ""
                                                        << "Come ti chiami, viandante?";
-        QTest::newRow("the echo dropped, the answer kept")
-            << " nord\nSei nella piazza.\n" << " nord\r\n" << "Sei nella piazza.";
-        QTest::newRow("an echo elsewhere is game text")
-            << "Sei nella piazza.\n nord\n" << " nord\r\n" << "Sei nella piazza.\nnord";
-        QTest::newRow("blank lines and control characters")
-            << "\n\nUno\x07\n   \nDue\n" << "" << "Uno\nDue";
-        QTest::newRow("a secret's bare line end") << "\nBenvenuto\n" << "\r\n" << "Benvenuto";
-        QTest::newRow("nothing left") << " guarda\n" << " guarda\r\n" << "";
+        QTest::newRow("the echo dropped, the answer kept") << " nord\nSei nella piazza.\n"
+                                                           << " nord\r\n"
+                                                           << "Sei nella piazza.";
+        QTest::newRow("an echo elsewhere is game text") << "Sei nella piazza.\n nord\n"
+                                                        << " nord\r\n"
+                                                        << "Sei nella piazza.\nnord";
+        QTest::newRow("blank lines and control characters") << "\n\nUno\x07\n   \nDue\n"
+                                                            << ""
+                                                            << "Uno\nDue";
+        QTest::newRow("a secret's bare line end") << "\nBenvenuto\n"
+                                                  << "\r\n"
+                                                  << "Benvenuto";
+        QTest::newRow("nothing left") << " guarda\n"
+                                      << " guarda\r\n"
+                                      << "";
     }
     void spokenText() {
         QFETCH(QString, text);
