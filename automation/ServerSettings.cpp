@@ -40,6 +40,11 @@ Colori ServerSettings::parseColori(const QString& value) {
     return Colori::Automatico;
 }
 
+bool ServerSettings::parseGmcp(const QString& value) {
+    const QString v = upper(value);
+    return !(v == u"0" || v == u"NO" || v == u"OFF" || v == u"FALSE");
+}
+
 QString serverHost(const Api& api) {
     const QString host = ReadConfigValue(api, kServer, QStringLiteral("HOST")).trimmed();
     return host.isEmpty() ? QStringLiteral("localhost") : host;
@@ -62,6 +67,7 @@ ServerSettings readServerSettings(const Api& api) {
     // The same yes-words as TLS.
     s.lettore = ServerSettings::parseTls(
         ReadConfigValue(api, QStringLiteral("SCHERMO"), QStringLiteral("LETTORE")));
+    s.gmcp = ServerSettings::parseGmcp(ReadConfigValue(api, kServer, QStringLiteral("GMCP")));
     return s;
 }
 

@@ -25,6 +25,7 @@ struct ServerSettings {
     // LETTORE in section "SCHERMO": the player uses a screen reader even
     // when none announces itself to this program.
     bool lettore = false;
+    bool gmcp = true; // GMCP: the character's data beside the text
 
     // The values as read from the file; any letter case, blanks around ignored.
     // CODIFICA: "CP1252" (also "WINDOWS-1252"), "UTF-8" (also "UTF8"), else AUTO.
@@ -34,6 +35,8 @@ struct ServerSettings {
     static bool parseTls(const QString& value);
     // COLORI: "CLASSICO", "ANSI", else automatic.
     static Colori parseColori(const QString& value);
+    // GMCP: on unless "0", "NO", "OFF" or "FALSE".
+    static bool parseGmcp(const QString& value);
 };
 
 // Reads the whole section afresh. HOST is "localhost" when missing or blank;

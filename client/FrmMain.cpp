@@ -1,6 +1,7 @@
 #include "client/FrmMain.h"
 
 #include "automation/ButtonConfig.h"
+#include "automation/FontSettings.h"
 #include "automation/ServerSettings.h"
 #include "automation/Stores.h"
 #include "client/CertificatePrompt.h"
@@ -10,6 +11,7 @@
 #include "commands/MainButtons.h"
 #include "display/GameDisplay.h"
 #include "display/GaugeBar.h"
+#include "protocol/CharVitals.h"
 #include "session/GameSession.h"
 #include "session/SessionLog.h"
 #include "speech/GameVoice.h"
@@ -31,12 +33,13 @@
 namespace {
 const QString kUnableToConnect = QStringLiteral("Unable to connect to remote host");
 constexpr QRgb kWhite = qRgb(255, 255, 255);
+const QString kTitle = QStringLiteral("Telnet");
 } // namespace
 
 FrmMain::FrmMain(const QString& programFolder, QWidget* parent)
     : QMainWindow(parent), m_api(programFolder) {
     setObjectName(QStringLiteral("frmMain"));
-    setWindowTitle(QStringLiteral("Telnet"));
+    setWindowTitle(kTitle);
     // The bar needs about 700 pixels; below that the layout would go negative.
     setMinimumSize(720, 360);
     endProcess = [] { QCoreApplication::quit(); };
@@ -65,14 +68,13 @@ void FrmMain::createControls() {
     m_chkLog = new QCheckBox(QStringLiteral("Scrivi Log.txt"), m_surface);
     m_chkLog->setObjectName(QStringLiteral("chkLog"));
 
-    m_session = new GameSession(*m_display, m_api.TriggerList, this);
-    m_log = std::make_unique<SessionLog>(m_api.programFolder);
-    m_session->textPath().setLogHook([this](QStringView piece) {
-        // The log follows the encoding the server's text came in.
-        const FileResult banner = m_log->setEncoding(m_session->textPath().encoding());
-        const FileResult written = m_log->writePiece(piece);
-        tellLogResult(banner.ok() ? written : banner);
-    });
+    m_session = new GameSession(*m_display, m_api.TriggerList, m_api.programFolder, this);
+    // Told once per run of failures, after the current event: a message box
+    // inside the socket's data event would let the next chunk in before this
+    // one is finished. The session goes on either way.
+    connect(
+        &m_session->log(), &SessionLog::failed, this,
+        [](const FileResult& result) { showFileResult(nullptr, result); }, Qt::QueuedConnection);
 
     m_combo->setDisplay(&ownText());
     m_combo->setAliases(&m_api.AliasList);
@@ -157,7 +159,25 @@ void FrmMain::wireConnection() {
             });
     connect(m_session, &GameSession::openChanged, this, &FrmMain::setConnectedState);
     connect(m_session, &GameSession::openFailed, this, &FrmMain::onConnectFailed);
+    connect(m_session, &GameSession::titleNamed, this, &FrmMain::showServerTitle);
     connect(m_session, &GameSession::serverEchoChanged, m_combo, &CommandInput::setServerEchoes);
+    connect(m_session, &GameSession::gmcpReceived, this, &FrmMain::onGmcp);
+    // A new connection may be another character: no figures of the last one.
+    connect(m_session, &GameSession::openChanged, m_gauges, [this](bool open) {
+        if (open)
+            m_gauges->clear();
+    });
+}
+
+void FrmMain::onGmcp(const GmcpMessage& message) {
+    if (!message.is(u"Char.Vitals"))
+        return;
+    for (const VitalReading& r : readVitals(message.data)) {
+        const QString& gauge = r.vital == Vital::Health ? GaugeBar::kHealth
+                               : r.vital == Vital::Mana ? GaugeBar::kMana
+                                                        : GaugeBar::kMoves;
+        m_gauges->setGauge(gauge, r.current, r.max);
+    }
 }
 
 void FrmMain::Form_Load() {
@@ -176,6 +196,7 @@ void FrmMain::Form_Load() {
     showFileResult(this, LoadTriggers(m_api, nullptr));
     showFileResult(this, LoadAliases(m_api, nullptr));
     LoadButtons(m_api, m_bar, nullptr);
+    applyFont(readFontChoice(m_api));
     m_display->setSelColor(kWhite);
     m_session->textPath().setCurrentColour(SgrColours::kPlainColour);
     // Without a window manager to honour the maximised state, fill the screen.
@@ -226,7 +247,13 @@ bool FrmMain::ConnettiServer() {
     return true;
 }
 
+void FrmMain::showServerTitle(const QString& title) {
+    setWindowTitle(title.isEmpty() ? kTitle : kTitle + QStringLiteral(" - ") + title);
+}
+
 void FrmMain::setConnectedState(bool connected) {
+    if (!connected)
+        showServerTitle({}); // the name was the server's
     m_buttons->showConnected(connected);
     // The end is heard as the display's own notice ("Disconnesso da ...").
     if (connected)
@@ -249,24 +276,8 @@ void FrmMain::onConnectFailed(const QString& reason) {
 }
 
 void FrmMain::onLogToggled(bool ticked) {
-    const FileResult banner = m_log->setEncoding(m_session->textPath().encoding());
-    const FileResult switched = m_log->setEnabled(ticked);
-    tellLogResult(banner.ok() ? switched : banner);
+    m_session->setLogging(ticked);
     m_combo->setFocus();
-}
-
-void FrmMain::tellLogResult(const FileResult& result) {
-    // Told once per run of failures; the session goes on either way.
-    if (result.ok()) {
-        m_logFailing = false;
-        return;
-    }
-    if (std::exchange(m_logFailing, true))
-        return;
-    // Shown after the current event: a message box inside the socket's data
-    // event would let the next chunk in before this one is finished.
-    QMetaObject::invokeMethod(
-        this, [result] { showFileResult(nullptr, result); }, Qt::QueuedConnection);
 }
 
 void FrmMain::ClearHover() {

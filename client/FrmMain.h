@@ -13,6 +13,8 @@
 #include <memory>
 
 struct FileResult;
+struct FontChoice;
+struct GmcpMessage;
 class QAction;
 class QCheckBox;
 class QMenu;
@@ -22,7 +24,6 @@ class CommandInput;
 class Connection;
 class DisplaySink;
 class GameSession;
-class SessionLog;
 class MainButtons;
 class MainSurface;
 class FrmTrova;
@@ -90,10 +91,11 @@ private:
     void wireConnection();
     void makeFolder(const QString& name);
     void setConnectedState(bool connected);
+    void showServerTitle(const QString& title);
     void onConnectFailed(const QString& reason);
     void onLogToggled(bool ticked);
-    void tellLogResult(const FileResult& result);
     void writeToServer(const QString& text);
+    void onGmcp(const GmcpMessage& message);
 
     void mnuConnetti_Click();
     void mnuTrigger_Click();
@@ -104,6 +106,8 @@ private:
     void mnuSfondo_Click();
     void mnuTrova_Click();
     void mnuTasti_Click();
+    void mnuCarattere_Click();
+    void applyFont(const FontChoice& choice);
 
     Api m_api;
     ButtonBar m_bar;
@@ -117,8 +121,6 @@ private:
     CommandInput* m_combo = nullptr;
     QCheckBox* m_chkLog = nullptr;
     GameSession* m_session = nullptr;
-    std::unique_ptr<SessionLog> m_log;
-    bool m_logFailing = false; // the player knows the log is failing
     std::unique_ptr<MainButtons> m_buttons;
     std::unique_ptr<Speech> m_speech;
     std::unique_ptr<GameVoice> m_voice;
@@ -136,5 +138,6 @@ private:
     QAction* mnuTrova = nullptr;
     QAction* mnuTasti = nullptr;
     QAction* mnuVoce = nullptr;
+    QAction* mnuCarattere = nullptr;
     QPointer<FrmTrova> m_trova;
 };

@@ -1,6 +1,7 @@
 #include "commands/CommandInput.h"
 
 #include "commands/CommandInputAccessible.h"
+#include "ui/DisplayFont.h"
 #include "ui/DisplaySink.h"
 
 #include <QAccessible>
@@ -29,11 +30,7 @@ CommandInput::CommandInput(QWidget* parent) : QComboBox(parent) {
     setDuplicatesEnabled(true);
     setMaxVisibleItems(CommandLine::kHistorySize);
 
-    QFont font(QStringLiteral("Courier"));
-    font.setPointSizeF(9.75);
-    font.setStyleHint(QFont::TypeWriter);
-    font.setFixedPitch(true);
-    setFont(font);
+    setFont(DisplayFont::make());
 
     lineEdit()->installEventFilter(this);
     connect(lineEdit(), &QLineEdit::textChanged, this, [this](const QString& text) {

@@ -18,4 +18,5 @@ struct TextSettings {
     // asked at the moment the server asks for the terminal type, says so.
     bool screenReader = false;
     bool (*screenReaderActive)() = nullptr;
+    bool gmcp = true; // the character's data beside the text may be agreed (option 201)
 };

@@ -7,11 +7,17 @@ set -euo pipefail
 packages=(cmake ninja-build g++ pkg-config qt6-base-dev libtelnet-dev zlib1g-dev libspeechd-dev
           liblua5.4-dev libpcre2-dev
           fonts-dejavu-core fonts-liberation2 "$@")
+# A desktop's fonts: "Courier" maps to a print face there, which the display
+# must not pick up by accident.
+packages+=(fonts-urw-base35)
 optional=(tinymux)
 # Building and checking the Debian package (tests/packaging/check_deb.sh).
 packages+=(dpkg-dev file lintian desktop-file-utils appstream)
 # TLS tests (skipped when missing): stunnel4 as the server, openssl makes its certificate.
 optional+=(stunnel4 openssl)
+# A real peer that offers the character's data beside the text (option 201),
+# run in server mode inside a loopback-only network namespace.
+optional+=(tintin++)
 # The screen-reader checks: a display server, a session bus, the desktop's
 # accessibility registry and its Python client; for the check with a real
 # screen reader also a window manager, keys typed from outside, the speech

@@ -3,6 +3,7 @@
 #include "display/GameDisplay.h"
 #include "support/AccessibleTexts.h"
 #include "support/RecordingDisplay.h"
+#include "ui/DisplayFont.h"
 
 #include <QClipboard>
 #include <QGuiApplication>
@@ -48,7 +49,7 @@ private slots:
     void design() {
         Rig r;
         QCOMPARE(r.combo.objectName(), QString("Combo1"));
-        QCOMPARE(r.combo.font().family(), QString("Courier"));
+        QCOMPARE(r.combo.font().family(), DisplayFont::make().family());
         QCOMPARE(r.combo.font().pointSizeF(), 9.75);
         QVERIFY(r.combo.isEditable());
     }
