@@ -70,6 +70,23 @@ void CommandInput::setServerEchoes(bool serverEchoes) {
     lineEdit()->setContextMenuPolicy(serverEchoes ? Qt::NoContextMenu : Qt::DefaultContextMenu);
     setEditText(QString());
     addSecret(typed);
+    pointReaderAtLine();
+}
+
+// A screen reader echoes each key by the role of the object it believes has
+// the focus. Before the first key of a secret the reader is told the focus
+// is on the line, now a password field; when the echo comes back, on the
+// combo box again.
+void CommandInput::pointReaderAtLine() {
+    if (!hasFocus() || !QAccessible::isActive())
+        return;
+    // A reader keeps the role it first learnt of an object; the line is made
+    // a new object on the bus, so its password role is read afresh.
+    if (QAccessibleInterface* line = QAccessible::queryAccessibleInterface(lineEdit()))
+        QAccessible::deleteAccessibleInterface(QAccessible::uniqueId(line));
+    QObject* focused = m_serverEchoes ? static_cast<QObject*>(lineEdit()) : this;
+    QAccessibleEvent event(focused, QAccessible::Focus);
+    QAccessible::updateAccessibility(&event);
 }
 
 void CommandInput::addSecret(const QString& text) {
@@ -239,6 +256,12 @@ void CommandInput::keyPressEvent(QKeyEvent* e) {
 void CommandInput::inputMethodEvent(QInputMethodEvent* e) {
     if (!(m_serverEchoes && handleSecretEvent(e)))
         QComboBox::inputMethodEvent(e);
+}
+
+void CommandInput::focusInEvent(QFocusEvent* e) {
+    QComboBox::focusInEvent(e);
+    if (m_serverEchoes)
+        pointReaderAtLine();
 }
 
 bool CommandInput::eventFilter(QObject* watched, QEvent* event) {

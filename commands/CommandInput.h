@@ -48,9 +48,11 @@ signals:
 protected:
     void keyPressEvent(QKeyEvent* e) override;
     void inputMethodEvent(QInputMethodEvent* e) override;
+    void focusInEvent(QFocusEvent* e) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
+    void pointReaderAtLine();
     bool handleKey(QKeyEvent* e);
     // While the server echoes: every key, paste, drop or input-method text
     // that would edit the line. True when the event is dealt with.

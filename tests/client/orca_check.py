@@ -120,9 +120,10 @@ class Ears:
             _, found, text = line.partition("SPEECH OUTPUT: '")
             if not found:
                 continue
-            if text.endswith("}") and "'{" in text:
-                text = text.rpartition("'{")[0]
-            said.append(text.rstrip("'"))
+            # Key echo and some other lines end with a dictionary of voice
+            # settings after the closing quote: "'r' {...}" or "'nord'[{...}]".
+            spoken = re.match(r"(.*?)'\s*(?:\[?\{.*\}\]?)?\s*$", text, re.S)
+            said.append(spoken.group(1) if spoken else text)
         return said
 
     def voice(self):
