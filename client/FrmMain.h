@@ -12,6 +12,8 @@
 #include <functional>
 #include <memory>
 
+struct FileResult;
+struct FontChoice;
 struct GmcpMessage;
 class QAction;
 class QCheckBox;
@@ -77,6 +79,7 @@ private:
     void wireConnection();
     void makeFolder(const QString& name);
     void setConnectedState(bool connected);
+    void showServerTitle(const QString& title);
     void onConnectFailed(const QString& reason);
     void onLogToggled(bool ticked);
     void writeToServer(const QString& text);
@@ -91,6 +94,8 @@ private:
     void mnuSfondo_Click();
     void mnuTrova_Click();
     void mnuTasti_Click();
+    void mnuCarattere_Click();
+    void applyFont(const FontChoice& choice);
 
     Api m_api;
     ButtonBar m_bar;
@@ -118,5 +123,6 @@ private:
     QAction* mnuAbout = nullptr;
     QAction* mnuTrova = nullptr;
     QAction* mnuTasti = nullptr;
+    QAction* mnuCarattere = nullptr;
     QPointer<FrmTrova> m_trova;
 };

@@ -44,6 +44,15 @@ const telnet_telopt_t kOptionsWithGmcp[] = {
 // What the client takes: the packages whose messages it reads or hands on.
 const char* const kGmcpPackages[] = {"Char 1", "Char.Vitals 1", "Room 1", "Comm.Channel 1"};
 
+// Whether bytes we send refuse an option the server offered: the library
+// answers an offer of an option it does not know (GMCP, MSDP, NEW-ENVIRON, ...)
+// with DONT or WONT by itself, and tells of the offer no other way.
+bool refusesOffer(QByteArrayView bytes) {
+    return bytes.size() == 3 && uchar(bytes[0]) == TELNET_IAC &&
+           (uchar(bytes[1]) == TELNET_DONT || uchar(bytes[1]) == TELNET_WONT) &&
+           uchar(bytes[2]) != TELNET_TELOPT_ECHO;
+}
+
 bool isNameByte(char c) {
     return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9');
 }
@@ -357,6 +366,8 @@ void TelnetLayer::handle(telnet_event_t* ev) {
         received(QByteArrayView(ev->data.buffer, qsizetype(ev->data.size)));
         break;
     case TELNET_EV_SEND:
+        if (refusesOffer(QByteArrayView(ev->data.buffer, qsizetype(ev->data.size))))
+            markModern();
         if (ev->data.size > 0)
             m_events.send(QByteArrayView(ev->data.buffer, qsizetype(ev->data.size)));
         break;
@@ -367,7 +378,7 @@ void TelnetLayer::handle(telnet_event_t* ev) {
             m_skippingSub = false; // the end of a subnegotiation too long to hold
         break;
     case TELNET_EV_WILL:
-        if (ev->neg.telopt == kCharset)
+        if (ev->neg.telopt != TELNET_TELOPT_ECHO)
             markModern();
         if (ev->neg.telopt == TELNET_TELOPT_ECHO && !m_serverEcho) {
             m_serverEcho = true;
@@ -388,7 +399,7 @@ void TelnetLayer::handle(telnet_event_t* ev) {
             m_gmcp = false;
         break;
     case TELNET_EV_DO:
-        if (ev->neg.telopt == kCharset)
+        if (ev->neg.telopt != TELNET_TELOPT_ECHO)
             markModern();
         if (ev->neg.telopt == TELNET_TELOPT_NAWS) {
             m_nawsOn = true;

@@ -16,8 +16,12 @@ TelnetStream::Read TelnetStream::read(QByteArrayView bytes, QString& text) {
 }
 
 void TelnetStream::data(QByteArrayView bytes) {
-    if (m_text)
-        m_codec.decode(bytes, *m_text);
+    if (!m_text)
+        return;
+    m_codec.decode(bytes, *m_text);
+    const qsizetype utf8At = m_codec.takeUtf8Found();
+    if (utf8At >= 0)
+        m_read.utf8At = utf8At;
 }
 
 void TelnetStream::todaysServer() {
@@ -43,4 +47,5 @@ void TelnetStream::sendText(QStringView text) {
 void TelnetStream::reset(const TextSettings& settings) {
     m_telnet.setSettings(settings);
     m_codec.reset(m_telnet.encoding());
+    m_codec.setWatchForUtf8(settings.encoding == EncodingChoice::Auto);
 }

@@ -26,11 +26,14 @@ public:
         // before the fault, and nothing more is read until reset().
         bool broken = false;
         QString error;
-        // The server negotiated CHARSET or asked for the terminal type: a
-        // server of today (true from the read in which it first did), from
-        // text[todaysServerAt] on.
+        // The server offered an option other than ECHO or asked for the
+        // terminal type: a server of today (true from the read in which it
+        // first did), from text[todaysServerAt] on.
         bool todaysServer = false;
         qsizetype todaysServerAt = 0;
+        // The server's text showed itself UTF-8 without negotiation, from
+        // text[utf8At] on (-1: it did not); both directions are UTF-8 now.
+        qsizetype utf8At = -1;
         // The character's data that came with the text, in order, each with
         // the number of characters of the read's text before it; messages
         // that cannot be read are left out.

@@ -77,6 +77,8 @@ void GameSession::onReceived(const QByteArray& bytes) {
         m_connection.abandon(); // reported as lost: the notice follows
     }
     setEcho(outcome.serverEchoes);
+    if (outcome.title)
+        emit titleNamed(*outcome.title);
     for (int i = 0; i < outcome.promptMarks && m_open; ++i)
         emit promptMarked();
     for (const GmcpAt& g : outcome.gmcp)

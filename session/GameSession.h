@@ -52,6 +52,8 @@ signals:
     void openFailed(const QString& reason);
     void serverEchoChanged(bool on);
     void promptMarked();
+    // The server named the window (empty: no name of its own).
+    void titleNamed(const QString& title);
     // One message of the character's data, in the order the server sent
     // them, after the text of the same read is shown.
     void gmcpReceived(const GmcpMessage& message);

@@ -7,6 +7,9 @@ set -euo pipefail
 packages=(cmake ninja-build g++ pkg-config qt6-base-dev libtelnet-dev zlib1g-dev
           liblua5.4-dev libpcre2-dev
           fonts-dejavu-core fonts-liberation2 "$@")
+# A desktop's fonts: "Courier" maps to a print face there, which the display
+# must not pick up by accident.
+packages+=(fonts-urw-base35)
 optional=(tinymux)
 # Building and checking the Debian package (tests/packaging/check_deb.sh).
 packages+=(dpkg-dev file lintian desktop-file-utils appstream)

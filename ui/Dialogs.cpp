@@ -4,6 +4,7 @@
 #include <QApplication>
 #include <QDialog>
 #include <QFileDialog>
+#include <QFontDialog>
 #include <QMessageBox>
 #include <QPushButton>
 
@@ -100,6 +101,15 @@ public:
         return dlg.selectedFiles().constFirst();
     }
 
+    bool chooseFont(QWidget* owner, QFont& font, const QString& title) override {
+        bool ok = false;
+        const QFont chosen =
+            QFontDialog::getFont(&ok, font, owner, title, QFontDialog::MonospacedFonts);
+        if (ok)
+            font = chosen;
+        return ok;
+    }
+
     void runModal(QDialog* window) override { window->exec(); }
 };
 
@@ -111,6 +121,10 @@ DialogHost* g_host = nullptr;
 int DialogHost::choice(QWidget*, const QString&, const QStringList&, int defaultButton, int,
                        const QString&) {
     return defaultButton;
+}
+
+bool DialogHost::chooseFont(QWidget*, QFont&, const QString&) {
+    return false;
 }
 
 DialogHost& dialogs() {

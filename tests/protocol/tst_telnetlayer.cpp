@@ -127,7 +127,8 @@ private slots:
                 QVERIFY(!r.layer.sendGmcp("A 1"));
                 bytewise ? r.feedBytewise(stream) : r.layer.feed(stream);
                 QCOMPARE(r.text, QByteArray("abcd"));
-                QCOMPARE(r.order, agreed ? QString("DDGDGD") : QString("DDDD"));
+                // The offer, taken or refused, shows a server of today (M).
+                QCOMPARE(r.order, agreed ? QString("DMDGDGD") : QString("DMDDD"));
                 const QList<QByteArray> messages = {R"(Char.Vitals {"hp":1})", "X \"\xFF\""};
                 QCOMPARE(r.messages, agreed ? messages : QList<QByteArray>());
                 const QByteArray dont = bytes({IAC, DONT, GMCP});
@@ -276,7 +277,7 @@ private slots:
         r.layer.feed(bytes({IAC, WILL, EOR}) + "HP 10> " + bytes({IAC, EOR_CMD}) + "x" +
                      bytes({IAC, GA}));
         QCOMPARE(r.prompts, 2);
-        QCOMPARE(r.order, QStringLiteral("DPDP"));
+        QCOMPARE(r.order, QStringLiteral("MDPDP")); // EOR offered: a server of today
         QCOMPARE(r.text, QByteArray("HP 10> x"));
     }
 
@@ -424,6 +425,7 @@ private slots:
         row("separator only", A, ";;;", "", W);
         row("table and nothing else", A, "[TTABLE]", "", W);
         row("no separator", A, "UTF-8", "UTF-8", U);
+        row("no separator, a comma between", A, "ISO-8859-1,UTF-8", "UTF-8", U);
         row("code page wanted", EncodingChoice::Cp1252, ";UTF-8;Windows-1252", "Windows-1252", W);
         row("code page by its short name", EncodingChoice::Cp1252, ",CP1252", "CP1252", W);
         row("code page wanted, not offered", EncodingChoice::Cp1252, ";UTF-8", "", W);
@@ -526,12 +528,27 @@ private slots:
         r.layer.feed(send);
         QCOMPARE(r.sent, ttypeIs("VARENDOR"));
         QCOMPARE(r.modern, 2); // once for each connection
+    }
 
-        // Agreeing to the option without asking is what servers have always
-        // done: not a server of today.
-        Recorder old;
-        old.layer.feed(bytes({IAC, DO, TTYPE, IAC, DO, NAWS, IAC, WILL, ECHO, IAC, WILL, EOR}));
-        QCOMPARE(old.modern, 0);
+    // The game's own server offers nothing but its password echo; any other
+    // offer, known or refused, shows a server of today.
+    void offersOtherThanEchoShowATodaysServer() {
+        const QList<std::pair<QByteArray, int>> cases = {
+            {bytes({IAC, WILL, ECHO, IAC, WONT, ECHO, IAC, WILL, ECHO}), 0},
+            {bytes({IAC, DONT, ECHO, IAC, WONT, EOR}), 0},
+            {bytes({IAC, WILL, EOR}), 1},
+            {bytes({IAC, WILL, SGA}), 1},
+            {bytes({IAC, DO, NAWS}), 1},
+            {bytes({IAC, WILL, char(201)}), 1},                     // GMCP, refused
+            {bytes({IAC, WILL, char(69), IAC, WILL, char(70)}), 1}, // MSDP, MSSP
+            {bytes({IAC, DO, NEW_ENVIRON}), 1},
+        };
+        for (const auto& [stream, modern] : cases) {
+            Recorder r;
+            r.feedBytewise(stream);
+            QCOMPARE(r.modern, modern);
+            QCOMPARE(r.layer.modernServer(), modern > 0);
+        }
     }
 };
 
