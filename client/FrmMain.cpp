@@ -203,7 +203,7 @@ void FrmMain::Form_Load() {
     if (QScreen* screen = this->screen())
         resize(screen->availableGeometry().size());
     showMaximized();
-    RepaintMain();
+    m_buttons->RepaintMain();
     m_combo->setFocus();
 }
 
@@ -278,14 +278,6 @@ void FrmMain::onConnectFailed(const QString& reason) {
 void FrmMain::onLogToggled(bool ticked) {
     m_session->setLogging(ticked);
     m_combo->setFocus();
-}
-
-void FrmMain::ClearHover() {
-    m_buttons->ClearHover();
-}
-
-void FrmMain::RepaintMain() {
-    m_buttons->RepaintMain();
 }
 
 void FrmMain::closeEvent(QCloseEvent* event) {

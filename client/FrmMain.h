@@ -43,8 +43,6 @@ public:
 
     bool ConnettiServer();
     void DisconnettiServer();
-    void ClearHover();
-    void RepaintMain();
 
     // From a connection request until the session ends; the menus and the
     // drawn pair follow it.

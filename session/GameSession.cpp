@@ -83,8 +83,6 @@ void GameSession::onReceived(const QByteArray& bytes) {
     setEcho(outcome.serverEchoes);
     if (outcome.title)
         emit titleNamed(*outcome.title);
-    for (int i = 0; i < outcome.promptMarks && m_open; ++i)
-        emit promptMarked();
     for (const GmcpAt& g : outcome.gmcp)
         emit gmcpReceived(g.message);
 }
