@@ -119,8 +119,9 @@ struct ScriptEngine::Api {
     }
 
     static int echo(lua_State* L) {
-        const QString line = QString::fromUtf8(luaL_tolstring(L, 1, nullptr));
+        // The colour first: luaL_tolstring pushes the text above the arguments.
         const QRgb c = lua_isnoneornil(L, 2) ? kEchoColour : colour(L, 2, "echo");
+        const QString line = QString::fromUtf8(luaL_tolstring(L, 1, nullptr));
         engine(L).m_host.showLine(line, c);
         return 0;
     }
