@@ -15,6 +15,8 @@
 #include "protocol/CharVitals.h"
 #include "session/GameSession.h"
 #include "session/SessionLog.h"
+#include "speech/GameVoice.h"
+#include "speech/Speech.h"
 #include "ui/Artwork.h"
 #include "ui/Dialogs.h"
 #include "ui/FileResultBox.h"
@@ -47,6 +49,7 @@ FrmMain::FrmMain(const QString& programFolder, QWidget* parent)
     createControls();
     wireConnection();
     createKeyItems();
+    createVoiceItems();
 }
 
 FrmMain::~FrmMain() = default;
@@ -85,7 +88,8 @@ void FrmMain::createControls() {
     m_combo->setCancellaPromptHook([this] { return mnuCancPromp->isChecked(); });
     connect(m_combo, &CommandInput::scrollRequested, m_display, &GameDisplay::scrollPages);
 
-    connect(m_chkLog, &QCheckBox::clicked, this, &FrmMain::onLogToggled);
+    // Toggled, not clicked: a screen reader's toggle action starts the log as a click does.
+    connect(m_chkLog, &QCheckBox::toggled, this, &FrmMain::onLogToggled);
     // Appended text and the caret stay at the end of the display.
     connect(m_display, &GameDisplay::focusReceived, this,
             [this] { m_display->setSelStart(m_display->textLength()); });
@@ -206,7 +210,7 @@ void FrmMain::Form_Load() {
     if (QScreen* screen = this->screen())
         resize(screen->availableGeometry().size());
     showMaximized();
-    RepaintMain();
+    m_buttons->RepaintMain();
     m_combo->setFocus();
 }
 
@@ -258,6 +262,9 @@ void FrmMain::setConnectedState(bool connected) {
     if (!connected)
         showServerTitle({}); // the name was the server's
     m_buttons->showConnected(connected);
+    // The end is heard as the display's own notice ("Disconnesso da ...").
+    if (connected)
+        tell(QStringLiteral("Connessione in corso"));
     update();
 }
 
@@ -278,14 +285,6 @@ void FrmMain::onConnectFailed(const QString& reason) {
 void FrmMain::onLogToggled(bool ticked) {
     m_session->setLogging(ticked);
     m_combo->setFocus();
-}
-
-void FrmMain::ClearHover() {
-    m_buttons->ClearHover();
-}
-
-void FrmMain::RepaintMain() {
-    m_buttons->RepaintMain();
 }
 
 void FrmMain::closeEvent(QCloseEvent* event) {

@@ -28,6 +28,8 @@ class MainButtons;
 class MainSurface;
 class FrmTrova;
 class ScriptBridge;
+class GameVoice;
+class Speech;
 
 class FrmMain : public QMainWindow {
     Q_OBJECT
@@ -42,8 +44,6 @@ public:
 
     bool ConnettiServer();
     void DisconnettiServer();
-    void ClearHover();
-    void RepaintMain();
 
     // From a connection request until the session ends; the menus and the
     // drawn pair follow it.
@@ -65,6 +65,14 @@ public:
     QCheckBox* logSwitch() const { return m_chkLog; }
     QRgb CurrentColor() const;
     QPixmap backgroundPicture() const { return m_background; }
+    // The game's own voice; tests give it a recording speech.
+    GameVoice& voice() { return *m_voice; }
+    // Whether the game is spoken: a screen reader is listening or the
+    // player turned on "Voce".
+    bool voiceWanted() const;
+    // Says a change the player should hear (a connection, a search result),
+    // when the game is spoken.
+    void tell(const QString& text);
 
     // What ending the process means; tests replace it.
     std::function<void()> endProcess;
@@ -79,6 +87,8 @@ private:
     void createDrawnButtons();
     // Keyboard and screen-reader extras: Trova, the keys list, F1 to F8.
     void createKeyItems();
+    // The voice: "Configura > Voce", Ctrl+Shift+S, Alt+1 to Alt+9.
+    void createVoiceItems();
     void wireConnection();
     void makeFolder(const QString& name);
     void setConnectedState(bool connected);
@@ -114,6 +124,8 @@ private:
     GameSession* m_session = nullptr;
     std::unique_ptr<MainButtons> m_buttons;
     std::unique_ptr<ScriptBridge> m_scripts;
+    std::unique_ptr<Speech> m_speech;
+    std::unique_ptr<GameVoice> m_voice;
 
     QAction* mnuConnetti = nullptr;
     QAction* mnuDisconnetti = nullptr;
@@ -127,6 +139,7 @@ private:
     QAction* mnuAbout = nullptr;
     QAction* mnuTrova = nullptr;
     QAction* mnuTasti = nullptr;
+    QAction* mnuVoce = nullptr;
     QAction* mnuCarattere = nullptr;
     QPointer<FrmTrova> m_trova;
 };

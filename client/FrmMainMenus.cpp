@@ -6,6 +6,7 @@
 #include "client/FrmMain.h"
 #include "client/MainSurface.h"
 #include "commands/CommandInput.h"
+#include "commands/MainButtons.h"
 #include "display/GameDisplay.h"
 #include "notes/FrmNota.h"
 #include "ui/Artwork.h"
@@ -92,7 +93,7 @@ void FrmMain::mnuBottoni_Click() {
         dialogs().runModal(&editor);
     }
     LoadButtons(m_api, m_bar, nullptr);
-    RepaintMain();
+    m_buttons->RepaintMain();
     update();
 }
 
@@ -125,7 +126,7 @@ void FrmMain::mnuSfondo_Click() {
     }
     m_background = QPixmap::fromImage(image);
     m_surface->setBackground(m_background);
-    RepaintMain();
+    m_buttons->RepaintMain();
     QString error;
     if (!SavedBackground::keep(m_api.programFolder, path, reader.format(), &error))
         msgBox(this, error, Msg::Exclamation, QStringLiteral("Sfondo"));

@@ -34,6 +34,10 @@ else()
   # Libraries from dpkg-shlibdeps; the fonts the windows are drawn with.
   set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
   set(CPACK_DEBIAN_PACKAGE_DEPENDS "fonts-dejavu-core, fonts-liberation2")
+  # The game's own voice speaks through the desktop's speech service; the
+  # library comes through shlibdeps, the service and an Italian voice are
+  # recommended (without them the client is silent, nothing else changes).
+  set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "speech-dispatcher, speech-dispatcher-espeak-ng")
   set(CPACK_DEBIAN_COMPRESSION_TYPE xz)
 endif()
 

@@ -1,5 +1,7 @@
 #include "session/GameSession.h"
 
+#include <QAccessible>
+
 namespace {
 const QString kBrokenStream =
     QStringLiteral("\r\nI dati ricevuti dal server non sono più leggibili (%1): la connessione "
@@ -42,6 +44,8 @@ TextSettings textSettings(const ServerSettings& server) {
     text.colours = server.colori == Colori::Classico ? ColourRules::Classic
                    : server.colori == Colori::Ansi   ? ColourRules::Terminal
                                                      : ColourRules::Automatic;
+    text.screenReader = server.lettore;
+    text.screenReaderActive = [] { return QAccessible::isActive(); };
     return text;
 }
 
@@ -84,8 +88,6 @@ void GameSession::onReceived(const QByteArray& bytes) {
         emit titleNamed(*outcome.title);
     if (m_path.holdsPrompt())
         m_promptWait.start();
-    for (int i = 0; i < outcome.promptMarks && m_open; ++i)
-        emit promptMarked();
     for (const GmcpAt& g : outcome.gmcp)
         emit gmcpReceived(g.message);
 }

@@ -56,7 +56,6 @@ signals:
     // answered at all.
     void openFailed(const QString& reason);
     void serverEchoChanged(bool on);
-    void promptMarked();
     // The server named the window (empty: no name of its own).
     void titleNamed(const QString& title);
     // One message of the character's data, in the order the server sent

@@ -306,6 +306,24 @@ private slots:
         QCOMPARE(colourOf("k"), qRgb(7, 8, 9));
     }
 
+    // The ends of each range are exact; one past the end changes nothing.
+    void xtermColourBounds() {
+        const QRgb before = qRgb(1, 2, 3);
+        const QList<std::pair<const char*, QRgb>> cases = {
+            {"38;5;15", qRgb(240, 240, 240)},  {"38;5;16", qRgb(0, 0, 0)},
+            {"38;5;231", qRgb(255, 255, 255)}, {"38;5;232", qRgb(8, 8, 8)},
+            {"38;5;255", qRgb(238, 238, 238)}, {"38;5;256", before},
+            {"38;2;255;0;0", qRgb(255, 0, 0)}, {"38;2;0;255;256", before},
+        };
+        for (const auto& [params, colour] : cases) {
+            cleanup();
+            init();
+            renderer->colours().setCurrent(before);
+            render(esc(QString(params) + "m"));
+            QVERIFY2(current() == colour, params);
+        }
+    }
+
     void brokenAndBackgroundFormsChangeNothing() {
         renderer->colours().setCurrent(qRgb(0, 120, 0));
         render(esc("38;5;999m") + "a" + esc("38;2;300;0m") + "b" + esc("38;5m") + "c" +

@@ -181,6 +181,13 @@ private slots:
             QStringLiteral("a") + QChar(0xD800) + QStringLiteral("b") + QChar(0xDC00);
         QCOMPARE(TextCodec(TextEncoding::Utf8).encode(lone), QByteArray("a\xEF\xBF\xBD"
                                                                         "b\xEF\xBF\xBD"));
+        // The boundaries of each UTF-8 length, both ways, as Qt has them.
+        for (const char32_t c :
+             {0x7FU, 0x80U, 0x7FFU, 0x800U, 0xD7FFU, 0xE000U, 0xFFFFU, 0x10000U, 0x10FFFFU}) {
+            const QString one = QString::fromUcs4(&c, 1) + u'x';
+            QCOMPARE(TextCodec(TextEncoding::Utf8).encode(one), one.toUtf8());
+            QCOMPARE(TextCodec(TextEncoding::Utf8).decode(one.toUtf8()), one);
+        }
         // The code page path is the game's table, all 256 bytes both ways.
         QByteArray all(256, '\0');
         for (int i = 0; i < 256; ++i)

@@ -142,6 +142,37 @@ private slots:
         const int echo = int(shown().lastIndexOf("guarda"));
         QCOMPARE(display->buffer().colourAt(echo), qRgb(160, 160, 160));
         QVERIFY(path->heldBreak().isEmpty());
+
+        // Own text that releases a held CR: only the very next character may
+        // complete that break; later ones are text and breaks of their own.
+        feed("a\r");
+        path->ownText().insertText(u"x");
+        feed("y");
+        feed("\nz");
+        QVERIFY2(shown().endsWith("Stanza"
+                                  "a\nxy\nz"),
+                 qPrintable(shown()));
+    }
+
+    // A CODIFICA that names the encoding decides the decoding when the
+    // server negotiates nothing at all, both ways.
+    void encodingWithoutNegotiation() {
+        const QByteArray utf8 = QStringLiteral("città €").toUtf8();
+        const QString asCodePage = QStringLiteral("citt\u00C3\u00A0 \u00E2\u201A\u00AC");
+        const QList<std::tuple<EncodingChoice, QString, QByteArray>> cases = {
+            {EncodingChoice::Cp1252, asCodePage, "\xE8"},
+            {EncodingChoice::Utf8, QStringLiteral("città €"), "\xC3\xA8"},
+        };
+        for (const auto& [choice, shownText, sent] : cases) {
+            init();
+            QByteArray out;
+            path->setSendHook([&](QByteArrayView b) { out += b; });
+            path->beginSession({choice, false, ColourRules::Automatic});
+            path->receive(utf8);
+            QCOMPARE(shown(), shownText);
+            path->sendCommand(u"è");
+            QCOMPARE(out, sent);
+        }
     }
 
     void promptMarksAndEchoChangesDoNotSplitARead() {

@@ -325,14 +325,15 @@ private slots:
         QFETCH(QByteArray, call);
         QFETCH(QString, message);
         Folder folder;
-        folder.script("a.lua", "echo('prima', 'Verde')\n" + call);
+        folder.script("a.lua", "echo('prima', 'Verde') echo('poi')\n" + call);
         RecordingHost host;
         ScriptEngine engine(host, folder.path());
         engine.reload();
         QCOMPARE(host.lines.value(0), QString("prima"));
         QCOMPARE(host.colours.value(0), qRgb(0, 240, 0));
-        QVERIFY2(host.lines.value(1).startsWith("Errore nello script a.lua, riga 2: " + message),
-                 qPrintable(host.lines.value(1)));
+        QCOMPARE(host.lines.value(1), QString("poi")); // no colour: the echo colour
+        QVERIFY2(host.lines.value(2).startsWith("Errore nello script a.lua, riga 2: " + message),
+                 qPrintable(host.lines.value(2)));
     }
 };
 

@@ -21,6 +21,8 @@ private slots:
             QVERIFY(rig.waitShown(QStringLiteral("parola d'ordine")));
             rig.type(QStringLiteral("segreto"));
             QVERIFY(rig.waitShown(QStringLiteral("<Ale HP:500/500 MP:300/300 MV:200/200>")));
+            QCOMPARE(rig.gaugeFigures(),
+                     QString::fromLatin1(refused ? "- - -" : "500/500 300/300 200/200"));
             const std::pair<const char*, const char*> steps[] = {
                 {"combatti", "440/500 270/300 180/200"},
                 {"combatti", "380/500 240/300 160/200"},
