@@ -4,6 +4,7 @@
 // together. What each of them does lives in its own class.
 #include "automation/Api.h"
 #include "automation/ButtonBar.h"
+#include "automation/ServerSettings.h"
 #include "ui/CButton.h"
 
 #include <QMainWindow>
@@ -25,6 +26,8 @@ class SessionLog;
 class MainButtons;
 class MainSurface;
 class FrmTrova;
+class InputReturn;
+class PracticeWorld;
 
 class FrmMain : public QMainWindow {
     Q_OBJECT
@@ -38,6 +41,12 @@ public:
     void Form_Load();
 
     bool ConnettiServer();
+    // A first start with no game server set: the player chooses between
+    // the practice world and typing the game's address, then connects.
+    void offerWorlds();
+    // Connects to the practice world on this machine, starting it when
+    // nothing listens there; config.ini is left as it is.
+    void enterPracticeWorld();
     void DisconnettiServer();
     void ClearHover();
     void RepaintMain();
@@ -54,6 +63,7 @@ public:
     CommandInput* commandInput() const { return m_combo; }
     Connection* connection() const;
     GameSession* session() const { return m_session; }
+    PracticeWorld& practiceWorld() const { return *m_practice; }
     // Where the window's own text (echoes, notices) is written.
     DisplaySink& ownText();
     QCheckBox* logSwitch() const { return m_chkLog; }
@@ -74,8 +84,13 @@ private:
     // Keyboard and screen-reader extras: Trova, the keys list, F1 to F8.
     void createKeyItems();
     void wireConnection();
+    void returnToInput();
     void makeFolder(const QString& name);
     void setConnectedState(bool connected);
+    // Connects to server, starting the practice world first when it is
+    // this machine and nothing listens there.
+    bool connectTo(const ServerSettings& server);
+    bool openSession(const ServerSettings& server);
     void onConnectFailed(const QString& reason);
     void onLogToggled(bool ticked);
     void tellLogResult(const FileResult& result);
@@ -119,4 +134,7 @@ private:
     QAction* mnuTrova = nullptr;
     QAction* mnuTasti = nullptr;
     QPointer<FrmTrova> m_trova;
+    InputReturn* m_inputReturn = nullptr;
+    PracticeWorld* m_practice = nullptr;
+    ServerSettings m_practiceServer; // connected to once the practice world listens
 };

@@ -6,6 +6,8 @@
 set -euo pipefail
 packages=(cmake ninja-build g++ pkg-config qt6-base-dev libtelnet-dev zlib1g-dev
           fonts-dejavu-core fonts-liberation2 "$@")
+# Qt's own texts (file dialogs, context menus, network errors) in Italian.
+packages+=(qt6-translations-l10n)
 optional=(tinymux)
 # Building and checking the Debian package (tests/packaging/check_deb.sh).
 packages+=(dpkg-dev file lintian desktop-file-utils appstream)

@@ -31,6 +31,9 @@ struct FileDialogRequest {
     QStringList nameFilters;
     int filterIndex = 0;    // in: filter offered first; out: the one chosen
     bool mustExist = false; // open dialogs refuse names of missing files
+    // The folder the dialog opens in (a name typed alone lands there);
+    // empty leaves it to the system.
+    QString folder;
 };
 
 class DialogHost {
@@ -45,6 +48,10 @@ public:
     // returns defaultButton.
     virtual int choice(QWidget* owner, const QString& text, const QStringList& buttons,
                        int defaultButton, int flags, const QString& title);
+    // A line of text the person types, offered with initial; a null string
+    // when cancelled. The base host asks nobody and cancels.
+    virtual QString textInput(QWidget* owner, const QString& text, const QString& initial,
+                              const QString& title);
     // Returns the chosen full path, or an empty string when cancelled.
     virtual QString fileDialog(FileDialogRequest& request) = 0;
     // Shows a window modally and returns when it has closed.
