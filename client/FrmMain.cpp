@@ -11,6 +11,7 @@
 #include "commands/EseguiButt.h"
 #include "commands/MainButtons.h"
 #include "display/GameDisplay.h"
+#include "display/GaugeBar.h"
 #include "session/GameSession.h"
 #include "session/SessionLog.h"
 #include "ui/Artwork.h"
@@ -74,6 +75,7 @@ void FrmMain::createControls() {
 
     m_display = new GameDisplay(m_surface);
     m_display->move(twipsToPixels(120), twipsToPixels(960));
+    m_gauges = new GaugeBar(m_surface);
     m_combo = new CommandInput(m_surface);
     m_combo->move(twipsToPixels(120), m_display->geometry().bottom() + 3);
     m_chkLog = new QCheckBox(QStringLiteral("Scrivi Log.txt"), m_surface);
@@ -152,6 +154,7 @@ void FrmMain::createDrawnButtons() {
     pictures.imgDiscRect = QRect(QPoint(265 + nudge, 5 + nudge), pictures.imgDisc.size());
     m_surface->setPictures(pictures);
     m_surface->setLayoutWidgets(m_display, m_combo, m_chkLog);
+    m_surface->setGaugeBar(m_gauges);
 }
 
 void FrmMain::wireConnection() {

@@ -18,6 +18,7 @@ class QAction;
 class QCheckBox;
 class QMenu;
 class GameDisplay;
+class GaugeBar;
 class CommandInput;
 class Connection;
 class DisplaySink;
@@ -60,6 +61,7 @@ public:
     CButton& connectButton() { return m_connectButton; }
     CButton& disconnectButton() { return m_disconnectButton; }
     GameDisplay* display() const { return m_display; }
+    GaugeBar* gauges() const { return m_gauges; }
     CommandInput* commandInput() const { return m_combo; }
     Connection* connection() const;
     GameSession* session() const { return m_session; }
@@ -114,6 +116,7 @@ private:
 
     MainSurface* m_surface = nullptr;
     GameDisplay* m_display = nullptr;
+    GaugeBar* m_gauges = nullptr;
     CommandInput* m_combo = nullptr;
     QCheckBox* m_chkLog = nullptr;
     GameSession* m_session = nullptr;

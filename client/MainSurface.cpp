@@ -2,7 +2,10 @@
 
 #include "ui/Twips.h"
 
+#include <QEvent>
 #include <QPainter>
+
+#include <algorithm>
 
 namespace {
 
@@ -45,6 +48,20 @@ void MainSurface::setLayoutWidgets(QWidget* rtbDisplay, QWidget* combo1, QWidget
     layoutControls();
 }
 
+void MainSurface::setGaugeBar(QWidget* gauges) {
+    m_gauges = gauges;
+    if (gauges)
+        gauges->installEventFilter(this);
+    layoutControls();
+}
+
+bool MainSurface::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == m_gauges &&
+        (event->type() == QEvent::ShowToParent || event->type() == QEvent::HideToParent))
+        layoutControls();
+    return QWidget::eventFilter(watched, event);
+}
+
 void MainSurface::paint(QPainter& p, const QSize& size) const {
     const QRect all(QPoint(0, 0), size);
     if (!m_pictures.background.isNull())
@@ -75,6 +92,12 @@ void MainSurface::layoutControls() {
             r.setWidth(twipsToPixels(sw - kRightMargin));
         if (sh - kDisplayBottomMargin >= 0)
             r.setHeight(twipsToPixels(sh - kDisplayBottomMargin));
+        if (m_gauges && !m_gauges->isHidden()) {
+            // The gauges take the foot of the display's place.
+            const int barHeight = std::min(m_gauges->sizeHint().height(), r.height() / 2);
+            m_gauges->setGeometry(r.left(), r.bottom() + 1 - barHeight, r.width(), barHeight);
+            r.setHeight(r.height() - barHeight);
+        }
         m_display->setGeometry(r);
     }
     if (m_combo) {

@@ -37,6 +37,8 @@ public:
     void setBackground(const QPixmap& background);
     // The controls laid out on resize; any may be null.
     void setLayoutWidgets(QWidget* rtbDisplay, QWidget* combo1, QWidget* chkLog);
+    // The gauges, at the foot of the display's place while they are shown.
+    void setGaugeBar(QWidget* gauges);
 
     // Paints what the surface shows onto p, the surface being size big.
     void paint(QPainter& p, const QSize& size) const;
@@ -47,11 +49,12 @@ public:
 protected:
     void paintEvent(QPaintEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     const ButtonBar& m_bar;
     const CButton& m_connect;
     const CButton& m_disconnect;
     MainPictures m_pictures;
-    QPointer<QWidget> m_display, m_combo, m_chkLog;
+    QPointer<QWidget> m_display, m_combo, m_chkLog, m_gauges;
 };

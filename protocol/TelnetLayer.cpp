@@ -96,12 +96,11 @@ TextEncoding TelnetLayer::initialEncoding(const TextSettings& settings) {
     return settings.encoding == EncodingChoice::Utf8 ? TextEncoding::Utf8 : TextEncoding::Cp1252;
 }
 
-TelnetLayer::TelnetLayer() {
+TelnetLayer::TelnetLayer(TelnetEvents& events) : m_events(events) {
     start();
 }
 
 TelnetLayer::~TelnetLayer() {
-    *m_alive = false;
     stop();
 }
 
@@ -110,17 +109,30 @@ void TelnetLayer::start() {
 }
 
 void TelnetLayer::stop() {
-    if (m_telnet)
+    if (m_telnet && m_inLibrary)
+        m_retired.append(m_telnet); // still running: freed when it returns
+    else if (m_telnet)
         telnet_free(m_telnet);
     m_telnet = nullptr;
 }
 
+template <typename Call> void TelnetLayer::inLibrary(Call call) {
+    if (m_inLibrary) {
+        call();
+        return;
+    }
+    m_inLibrary = true;
+    call();
+    m_inLibrary = false;
+    for (telnet_t* old : std::as_const(m_retired))
+        telnet_free(old);
+    m_retired.clear();
+}
+
 void TelnetLayer::reset() {
     stop();
-    ++m_generation;
-    m_busy = false;
+    m_interrupted = m_busy;
     m_input.clear();
-    m_events.clear();
     m_serverEcho = false;
     m_nawsOn = false;
     m_compressed = false;
@@ -143,29 +155,35 @@ void TelnetLayer::setSettings(const TextSettings& settings) {
 void TelnetLayer::feed(const char* data, qsizetype size) {
     if (size <= 0 || !data)
         return;
-    if (m_busy) {
-        m_input.append(data, size); // the running feed picks these up after its callbacks
+    if (m_busy || m_inLibrary) {
+        m_input.append(data, size); // read once the running call returns
         return;
     }
     m_busy = true;
-    // The events keep copies of what they need: the caller's bytes are read
-    // where they are.
     parse(QByteArrayView(data, size));
-    if (!deliverQueued())
-        return; // destroyed or reset by a callback
     while (!m_input.isEmpty()) {
         QByteArray chunk;
         chunk.swap(m_input);
         parse(chunk);
-        if (!deliverQueued())
-            return; // destroyed or reset by a callback
     }
     m_busy = false;
 }
 
+void TelnetLayer::readQueued() {
+    if (m_busy || m_inLibrary || m_input.isEmpty())
+        return;
+    QByteArray bytes;
+    bytes.swap(m_input);
+    feed(bytes);
+}
+
+void TelnetLayer::recv(QByteArrayView bytes) {
+    inLibrary([&] { telnet_recv(m_telnet, bytes.data(), size_t(bytes.size())); });
+}
+
 void TelnetLayer::parse(QByteArrayView chunk) {
-    m_parsing = true;
-    while (!chunk.isEmpty() && m_telnet && !m_failed) {
+    m_interrupted = false;
+    while (!chunk.isEmpty() && m_telnet && !m_failed && !m_interrupted) {
         if (m_parser != Parser::Lost) {
             if (m_parser == Parser::Data) {
                 const void* iac = std::memchr(chunk.data(), 0xFF, size_t(chunk.size()));
@@ -178,7 +196,7 @@ void TelnetLayer::parse(QByteArrayView chunk) {
                 }
             }
             const qsizetype n = commandLength(chunk);
-            telnet_recv(m_telnet, chunk.data(), size_t(n));
+            recv(chunk.first(n));
             chunk = chunk.sliced(n);
             continue;
         }
@@ -192,10 +210,10 @@ void TelnetLayer::parse(QByteArrayView chunk) {
             const qsizetype se = findIacSe(chunk);
             n = se < 0 ? chunk.size() : se + 2;
         }
-        telnet_recv(m_telnet, chunk.data(), size_t(n));
+        recv(chunk.first(n));
         chunk = chunk.sliced(n);
     }
-    m_parsing = false;
+    m_interrupted = false;
 }
 
 qsizetype TelnetLayer::commandLength(QByteArrayView bytes) {
@@ -253,32 +271,15 @@ qsizetype TelnetLayer::commandLength(QByteArrayView bytes) {
 }
 
 void TelnetLayer::received(QByteArrayView data) {
-    if (!skipping(data))
-        post(Event::Data, data);
+    if (!data.isEmpty() && !skipping(data))
+        m_events.data(data);
 }
 
 void TelnetLayer::send(QByteArrayView bytes) {
     if (!m_telnet || bytes.isEmpty())
         return;
-    m_parsing = true;
-    telnet_send(m_telnet, bytes.data(), size_t(bytes.size()));
-    m_parsing = false;
-    deliverQueued();
-}
-
-bool TelnetLayer::deliverQueued() {
-    // The library's events of one call of ours go out only after it returned,
-    // so a callback may reset or destroy this layer.
-    const std::shared_ptr<bool> alive = m_alive;
-    const unsigned generation = m_generation;
-    QList<Event> events;
-    events.swap(m_events);
-    for (const Event& e : events) {
-        deliver(e);
-        if (!*alive || generation != m_generation)
-            return false;
-    }
-    return true;
+    inLibrary([&] { telnet_send(m_telnet, bytes.data(), size_t(bytes.size())); });
+    readQueued();
 }
 
 void TelnetLayer::setWindowSize(int cols, int rows) {
@@ -288,11 +289,9 @@ void TelnetLayer::setWindowSize(int cols, int rows) {
         return;
     m_cols = cols;
     m_rows = rows;
-    if (m_nawsOn && !m_parsing) {
-        m_parsing = true;
-        sendWindowSize();
-        m_parsing = false;
-        deliverQueued();
+    if (m_nawsOn && m_telnet) {
+        inLibrary([&] { sendWindowSize(); });
+        readQueued();
     }
 }
 
@@ -302,8 +301,10 @@ void TelnetLayer::sendWindowSize() {
     telnet_subnegotiation(m_telnet, TELNET_TELOPT_NAWS, size, sizeof size);
 }
 
-void TelnetLayer::handler(telnet_t*, telnet_event_t* ev, void* self) {
-    static_cast<TelnetLayer*>(self)->handle(ev);
+void TelnetLayer::handler(telnet_t* telnet, telnet_event_t* ev, void* self) {
+    auto* layer = static_cast<TelnetLayer*>(self);
+    if (telnet == layer->m_telnet) // not a parser retired by reset() in one of its events
+        layer->handle(ev);
 }
 
 void TelnetLayer::handle(telnet_event_t* ev) {
@@ -312,11 +313,12 @@ void TelnetLayer::handle(telnet_event_t* ev) {
         received(QByteArrayView(ev->data.buffer, qsizetype(ev->data.size)));
         break;
     case TELNET_EV_SEND:
-        post(Event::Send, QByteArrayView(ev->data.buffer, qsizetype(ev->data.size)));
+        if (ev->data.size > 0)
+            m_events.send(QByteArrayView(ev->data.buffer, qsizetype(ev->data.size)));
         break;
     case TELNET_EV_IAC:
         if (ev->iac.cmd == TELNET_GA || ev->iac.cmd == TELNET_EOR)
-            post(Event::Prompt);
+            m_events.promptMark();
         else if (ev->iac.cmd == TELNET_SE)
             m_skippingSub = false; // the end of a subnegotiation too long to hold
         break;
@@ -325,13 +327,13 @@ void TelnetLayer::handle(telnet_event_t* ev) {
             markModern();
         if (ev->neg.telopt == TELNET_TELOPT_ECHO && !m_serverEcho) {
             m_serverEcho = true;
-            post(Event::Echo, {}, true);
+            m_events.serverEchoChanged(true);
         }
         break;
     case TELNET_EV_WONT:
         if (ev->neg.telopt == TELNET_TELOPT_ECHO && m_serverEcho) {
             m_serverEcho = false;
-            post(Event::Echo, {}, false);
+            m_events.serverEchoChanged(false);
         }
         break;
     case TELNET_EV_DO:
@@ -379,7 +381,7 @@ void TelnetLayer::handle(telnet_event_t* ev) {
         m_failed = true;
         m_parser = Parser::Lost;
         m_compressed = false;
-        post(Event::Error, QByteArrayView(ev->error.msg ? ev->error.msg : "telnet error"));
+        m_events.error(QString::fromUtf8(ev->error.msg ? ev->error.msg : "telnet error"));
         break;
     default:
         break;
@@ -413,7 +415,7 @@ void TelnetLayer::markModern() {
     if (m_modern)
         return;
     m_modern = true;
-    post(Event::Modern);
+    m_events.todaysServer();
 }
 
 void TelnetLayer::handleCharset(QByteArrayView sub) {
@@ -447,9 +449,7 @@ void TelnetLayer::answerCharsetRequest(QByteArrayView list) {
         const TextEncoding now = cp1252 ? TextEncoding::Cp1252 : TextEncoding::Utf8;
         if (now != m_encoding) {
             m_encoding = now;
-            Event e{Event::Encoding, {}};
-            e.encoding = now;
-            m_events.append(e);
+            m_events.encodingChanged(now);
         }
         return;
     }
@@ -459,46 +459,4 @@ void TelnetLayer::answerCharsetRequest(QByteArrayView list) {
 void TelnetLayer::sendCharset(char command, QByteArrayView name) {
     const QByteArray sub = command + name.toByteArray();
     telnet_subnegotiation(m_telnet, kCharset, sub.constData(), size_t(sub.size()));
-}
-
-void TelnetLayer::post(Event::Kind kind, QByteArrayView bytes, bool on) {
-    if ((kind == Event::Data || kind == Event::Send) && !m_events.isEmpty() &&
-        m_events.last().kind == kind) {
-        m_events.last().bytes.append(bytes);
-        return;
-    }
-    m_events.append(Event{kind, bytes.toByteArray(), on});
-}
-
-void TelnetLayer::deliver(const Event& e) {
-    switch (e.kind) {
-    case Event::Data:
-        if (onData && !e.bytes.isEmpty())
-            onData(e.bytes);
-        break;
-    case Event::Send:
-        if (onSend && !e.bytes.isEmpty())
-            onSend(e.bytes);
-        break;
-    case Event::Echo:
-        if (onServerEchoChanged)
-            onServerEchoChanged(e.on);
-        break;
-    case Event::Prompt:
-        if (onPromptMark)
-            onPromptMark();
-        break;
-    case Event::Error:
-        if (onError)
-            onError(QString::fromUtf8(e.bytes));
-        break;
-    case Event::Encoding:
-        if (onEncodingChanged)
-            onEncodingChanged(e.encoding);
-        break;
-    case Event::Modern:
-        if (onModernServer)
-            onModernServer();
-        break;
-    }
 }

@@ -6,6 +6,7 @@
 // With a server of today it also agrees on the text encoding (CHARSET, RFC
 // 2066) and tells what the client can show (the terminal type cycle: our
 // name, a terminal, then "MTTS n" with the capability bits).
+#include "protocol/TelnetEvents.h"
 #include "protocol/TextCodec.h"
 #include "protocol/TextSettings.h"
 
@@ -13,9 +14,6 @@
 #include <QByteArrayView>
 #include <QList>
 #include <QString>
-
-#include <functional>
-#include <memory>
 
 struct telnet_t;
 union telnet_event_t;
@@ -41,27 +39,14 @@ public:
     // end, but no further than this: a server that never ends it loses no text.
     static constexpr qsizetype kMaxSkippedSubnegotiation = 64 * 1024;
 
-    TelnetLayer();
+    // The events go to events, which must outlive the layer.
+    explicit TelnetLayer(TelnetEvents& events);
     ~TelnetLayer();
     TelnetLayer(const TelnetLayer&) = delete;
     TelnetLayer& operator=(const TelnetLayer&) = delete;
 
-    // Callbacks run in the order the server's bytes asked for them, never from
-    // inside the protocol parser, so they may call send() or reset() freely.
-    std::function<void(QByteArrayView)> onData; // text, telnet commands removed
-    std::function<void(QByteArrayView)> onSend; // bytes for the server
-    std::function<void(bool)> onServerEchoChanged;
-    std::function<void()> onPromptMark;          // GA or EOR after a prompt
-    std::function<void(const QString&)> onError; // the stream cannot be read on
-    // The session's encoding changes; it applies to the data after this call
-    // and to everything sent after it.
-    std::function<void(TextEncoding)> onEncodingChanged;
-    // The server negotiated CHARSET or asked for the terminal type: a server
-    // of today. Once per connection.
-    std::function<void()> onModernServer;
-
-    // Bytes from the server, any split. A call made while callbacks of an
-    // earlier call are running is queued and processed after them, in order.
+    // Bytes from the server, any split. A call made from an event of an
+    // earlier call is queued and processed after it, in order.
     void feed(const char* data, qsizetype size);
     void feed(QByteArrayView bytes) { feed(bytes.data(), bytes.size()); }
 
@@ -84,18 +69,11 @@ public:
     void setSettings(const TextSettings& settings);
     const TextSettings& settings() const { return m_settings; }
 
-    // Forgets all negotiation, for a new connection. Callbacks still pending
-    // from the bytes fed so far are dropped.
+    // Forgets all negotiation, for a new connection. Called from an event,
+    // the rest of the running feed is dropped.
     void reset();
 
 private:
-    struct Event {
-        enum Kind { Data, Send, Echo, Prompt, Error, Encoding, Modern } kind;
-        QByteArray bytes;
-        bool on = false;
-        TextEncoding encoding = TextEncoding::Cp1252;
-    };
-
     // Where the protocol parser stands, followed from the bytes it was given:
     // while it reads plain data, the bytes up to the next IAC are data, so
     // they go out as such and only commands go through the parser. Lost (for
@@ -109,9 +87,10 @@ private:
     void parse(QByteArrayView chunk);
     qsizetype commandLength(QByteArrayView bytes);
     void received(QByteArrayView data);
-    void post(Event::Kind kind, QByteArrayView bytes = {}, bool on = false);
-    void deliver(const Event& e);
-    bool deliverQueued(); // false when a callback reset or destroyed the layer
+    void recv(QByteArrayView bytes);
+    // Runs a call into the library; a parser retired meanwhile is freed after it.
+    template <typename Call> void inLibrary(Call call);
+    void readQueued(); // bytes fed from an event outside a feed
     void sendWindowSize();
     void sendTerminalType();
     void handleCharset(QByteArrayView sub);
@@ -122,17 +101,17 @@ private:
     void start();
     void stop();
 
+    TelnetEvents& m_events;
     telnet_t* m_telnet = nullptr;
-    std::shared_ptr<bool> m_alive = std::make_shared<bool>(true);
-    unsigned m_generation = 0;
-    bool m_parsing = false; // inside the library: its events are queued
-    bool m_busy = false;    // a feed is delivering callbacks
-    QByteArray m_input;     // bytes waiting for the parser
-    QList<Event> m_events;
+    bool m_busy = false;        // a feed is running: another one waits in m_input
+    bool m_inLibrary = false;   // a parser running now must not be freed
+    QList<telnet_t*> m_retired; // parsers reset() replaced while they ran
+    bool m_interrupted = false; // reset() from an event: the running feed stops
+    QByteArray m_input;         // bytes fed from an event, waiting for the parser
     bool m_serverEcho = false;
     bool m_nawsOn = false;
     bool m_compressed = false;
-    bool m_failed = false; // after onError nothing more is read until reset()
+    bool m_failed = false; // after an error nothing more is read until reset()
     int m_cols = 80;
     int m_rows = 24;
     TextSettings m_settings;

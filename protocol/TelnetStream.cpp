@@ -2,43 +2,32 @@
 
 #include <utility>
 
-TelnetStream::TelnetStream(std::function<void(QByteArrayView)> send) {
-    m_telnet.onSend = std::move(send);
-    m_telnet.onData = [this](QByteArrayView bytes) {
-        if (m_text)
-            m_codec.decode(bytes, *m_text);
-    };
-    // Delivered in order with the data: the bytes before it are decoded
-    // already, those after it in the new encoding.
-    m_telnet.onEncodingChanged = [this](TextEncoding encoding) { m_codec.setEncoding(encoding); };
-    m_telnet.onModernServer = [this] {
-        if (m_read) {
-            m_read->todaysServer = true;
-            m_read->todaysServerAt = m_text ? m_text->size() : 0;
-        }
-    };
-    m_telnet.onPromptMark = [this] {
-        if (m_read)
-            ++m_read->promptMarks;
-    };
-    m_telnet.onError = [this](const QString& why) {
-        if (m_read) {
-            m_read->broken = true;
-            m_read->error = why;
-        }
-    };
-}
+TelnetStream::TelnetStream(std::function<void(QByteArrayView)> send) : m_send(std::move(send)) {}
 
 TelnetStream::Read TelnetStream::read(QByteArrayView bytes, QString& text) {
-    Read result;
+    m_read = Read{};
     const bool echoed = m_telnet.serverEchoes();
-    m_read = &result;
+    m_read.serverEchoes = echoed;
     m_text = &text;
     m_telnet.feed(bytes);
-    m_read = nullptr;
     m_text = nullptr;
-    result.echoChanged = m_telnet.serverEchoes() != echoed;
-    return result;
+    m_read.echoChanged = m_read.serverEchoes != echoed;
+    return std::exchange(m_read, Read{});
+}
+
+void TelnetStream::data(QByteArrayView bytes) {
+    if (m_text)
+        m_codec.decode(bytes, *m_text);
+}
+
+void TelnetStream::todaysServer() {
+    m_read.todaysServer = true;
+    m_read.todaysServerAt = m_text ? m_text->size() : 0;
+}
+
+void TelnetStream::error(const QString& why) {
+    m_read.broken = true;
+    m_read.error = why;
 }
 
 void TelnetStream::sendText(QStringView text) {

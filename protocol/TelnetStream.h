@@ -4,6 +4,7 @@
 // game's code page decoded) and our text becomes bytes for the server. No
 // sockets here: one call per socket read, and what the read did comes back
 // as a result, so nothing calls back into the caller in the middle of a read.
+#include "protocol/TelnetEvents.h"
 #include "protocol/TelnetLayer.h"
 #include "protocol/TextCodec.h"
 
@@ -13,12 +14,13 @@
 
 #include <functional>
 
-class TelnetStream {
+class TelnetStream : private TelnetEvents {
 public:
     // What one read of the server's bytes amounted to, besides its text.
     struct Read {
-        bool echoChanged = false; // serverEchoes() differs from before the read
-        int promptMarks = 0;      // GA / EOR after a prompt
+        bool echoChanged = false;  // the server's echo differs from before the read
+        bool serverEchoes = false; // after the read
+        int promptMarks = 0;       // GA / EOR after a prompt
         // The compressed stream cannot be read on: the text holds what came
         // before the fault, and nothing more is read until reset().
         bool broken = false;
@@ -51,8 +53,17 @@ public:
     TextEncoding encoding() const { return m_codec.encoding(); }
 
 private:
-    TelnetLayer m_telnet;
+    void data(QByteArrayView bytes) override;
+    void send(QByteArrayView bytes) override { m_send(bytes); }
+    void encodingChanged(TextEncoding encoding) override { m_codec.setEncoding(encoding); }
+    void todaysServer() override;
+    void promptMark() override { ++m_read.promptMarks; }
+    void serverEchoChanged(bool on) override { m_read.serverEchoes = on; }
+    void error(const QString& why) override;
+
+    std::function<void(QByteArrayView)> m_send;
+    TelnetLayer m_telnet{*this};
     TextCodec m_codec;
-    Read* m_read = nullptr;    // the read being collected
-    QString* m_text = nullptr; // and its text
+    Read m_read;               // the read being collected
+    QString* m_text = nullptr; // and where its text goes
 };

@@ -5,6 +5,7 @@
 # cannot be installed the build goes on and that test skips itself.
 set -euo pipefail
 packages=(cmake ninja-build g++ pkg-config qt6-base-dev libtelnet-dev zlib1g-dev
+          liblua5.4-dev libpcre2-dev
           fonts-dejavu-core fonts-liberation2 "$@")
 # Qt's own texts (file dialogs, context menus, network errors) in Italian.
 packages+=(qt6-translations-l10n)

@@ -1,5 +1,6 @@
 #include "ui/ColourNames.h"
 
+#include <algorithm>
 #include <array>
 #include <limits>
 
@@ -44,4 +45,27 @@ QString colourName(const QColor& c) {
         }
     }
     return QString::fromUtf8(best->name);
+}
+
+bool colourFromName(const QString& name, QRgb& colour) {
+    const QString wanted = name.trimmed();
+    for (const Named& n : kColours) {
+        if (wanted.compare(QLatin1String(n.name), Qt::CaseInsensitive) == 0) {
+            colour = qRgb(n.r, n.g, n.b);
+            return true;
+        }
+    }
+    const auto isHex = [](QChar c) {
+        return c.isDigit() || (c.toLower() >= u'a' && c.toLower() <= u'f');
+    };
+    if (wanted.size() == 7 && wanted.startsWith(QLatin1Char('#')) &&
+        std::all_of(wanted.begin() + 1, wanted.end(), isHex)) {
+        bool ok = false;
+        const uint value = wanted.mid(1).toUInt(&ok, 16);
+        if (ok) {
+            colour = qRgb(int(value >> 16) & 0xFF, int(value >> 8) & 0xFF, int(value) & 0xFF);
+            return true;
+        }
+    }
+    return false;
 }

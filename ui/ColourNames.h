@@ -6,3 +6,7 @@
 
 // The name of the palette colour nearest to c: "Rosso", "Verde scuro", ...
 QString colourName(const QColor& c);
+
+// The palette colour called name ("rosso scuro", letter case ignored), or a
+// "#rrggbb" colour. False when it is neither.
+bool colourFromName(const QString& name, QRgb& colour);

@@ -3,7 +3,7 @@
 #include <QRegularExpression>
 #include <QTest>
 
-#include <memory>
+#include <functional>
 #include <zlib.h>
 
 namespace {
@@ -46,10 +46,11 @@ QByteArray deflated(const QByteArray& plain) {
     return out;
 }
 
-// Records what the layer hands on, with a log that shows the order.
-struct Recorder {
-    TelnetLayer layer;
-    QByteArray data;
+// Records what the layer hands on, with a log that shows the order; react
+// runs after each event with its letter in the log.
+struct Recorder : TelnetEvents {
+    TelnetLayer layer{*this};
+    QByteArray text;
     QByteArray sent;
     QList<bool> echoes;
     int prompts = 0;
@@ -57,31 +58,35 @@ struct Recorder {
     QList<TextEncoding> encodings;
     int modern = 0;
     QString order;
+    std::function<void(QChar)> react;
 
-    explicit Recorder(const TextSettings& settings = {}) {
-        layer.setSettings(settings);
-        layer.onData = [this](QByteArrayView b) {
-            data += b;
-            order += QStringLiteral("D");
-        };
-        layer.onSend = [this](QByteArrayView b) { sent += b; };
-        layer.onServerEchoChanged = [this](bool on) {
-            echoes << on;
-            order += on ? QStringLiteral("E") : QStringLiteral("e");
-        };
-        layer.onPromptMark = [this] {
-            ++prompts;
-            order += QStringLiteral("P");
-        };
-        layer.onError = [this](const QString& m) { errors << m; };
-        layer.onEncodingChanged = [this](TextEncoding e) {
-            encodings << e;
-            order += QStringLiteral("U");
-        };
-        layer.onModernServer = [this] {
-            ++modern;
-            order += QStringLiteral("M");
-        };
+    explicit Recorder(const TextSettings& settings = {}) { layer.setSettings(settings); }
+    void log(QChar event) {
+        order += event;
+        if (react)
+            react(event);
+    }
+    void data(QByteArrayView b) override {
+        text += b;
+        log(u'D');
+    }
+    void send(QByteArrayView b) override { sent += b; }
+    void serverEchoChanged(bool on) override {
+        echoes << on;
+        log(on ? u'E' : u'e');
+    }
+    void promptMark() override {
+        ++prompts;
+        log(u'P');
+    }
+    void error(const QString& m) override { errors << m; }
+    void encodingChanged(TextEncoding e) override {
+        encodings << e;
+        log(u'U');
+    }
+    void todaysServer() override {
+        ++modern;
+        log(u'M');
     }
     void feedBytewise(const QByteArray& b) {
         for (char c : b)
@@ -101,7 +106,7 @@ private slots:
         all += QByteArray("line\r\nnext\n\rcr\0nul\r", 19);
         r.layer.feed(all.left(100));
         r.layer.feed(all.mid(100));
-        QCOMPARE(r.data, all);
+        QCOMPARE(r.text, all);
         QVERIFY(r.sent.isEmpty());
         QVERIFY(r.echoes.isEmpty());
         QCOMPARE(r.prompts, 0);
@@ -114,7 +119,7 @@ private slots:
                    IAC, DO,   NAWS, IAC, DO, NEW_ENVIRON, IAC, WILL, CHARSET, IAC, DO, CHARSET}) +
             "Welcome\r\n";
         r.layer.feed(opening);
-        QCOMPARE(r.data, QByteArray("Welcome\r\n"));
+        QCOMPARE(r.text, QByteArray("Welcome\r\n"));
         const QByteArray expected =
             bytes({IAC,   DO,  EOR,  IAC,  WONT,        EOR, IAC,  WONT,    SGA, IAC,  WILL,
                    TTYPE, IAC, WILL, NAWS, IAC,         SB,  NAWS, 0,       80,  0,    24,
@@ -134,7 +139,7 @@ private slots:
         r.sent.clear();
         r.layer.feed(bytes({IAC, WILL, char(201), IAC, DO, char(201), IAC, WILL, EOR}));
         QCOMPARE(r.sent, bytes({IAC, DONT, char(201), IAC, WONT, char(201)}));
-        QVERIFY(r.data == "Welcome\r\n");
+        QVERIFY(r.text == "Welcome\r\n");
     }
 
     void windowSizeFollowsTheDisplay() {
@@ -171,14 +176,14 @@ private slots:
         Recorder split;
         split.feedBytewise(stream);
         for (Recorder* r : {&whole, &split}) {
-            QCOMPARE(r->data, QByteArray("ab\xFF") + "cpwde");
+            QCOMPARE(r->text, QByteArray("ab\xFF") + "cpwde");
             QCOMPARE(r->echoes, QList<bool>{true});
             QCOMPARE(r->prompts, 1);
         }
         QCOMPARE(split.sent, whole.sent);
         // The trailing IAC waits for its command byte.
         split.layer.feed(bytes({IAC}));
-        QCOMPARE(split.data, QByteArray("ab\xFF") + "cpwde\xFF");
+        QCOMPARE(split.text, QByteArray("ab\xFF") + "cpwde\xFF");
     }
 
     void dataBetweenEveryKindOfCommand() {
@@ -193,7 +198,7 @@ private slots:
             Recorder r;
             r.layer.feed(stream.first(cut));
             r.layer.feed(stream.sliced(cut));
-            QCOMPARE(r.data, QByteArray("abcdef\xFFg"));
+            QCOMPARE(r.text, QByteArray("abcdef\xFFg"));
             QCOMPARE(r.echoes, QList<bool>{true});
         }
     }
@@ -211,7 +216,7 @@ private slots:
         QCOMPARE(r.echoes, (QList<bool>{true, false}));
         // The prompt text comes before the echo change, the rest after it.
         QCOMPARE(r.order, QStringLiteral("DEeD"));
-        QCOMPARE(r.data, QByteArray("Password: \r\nOk\r\n"));
+        QCOMPARE(r.text, QByteArray("Password: \r\nOk\r\n"));
         // A WONT for an echo never switched on changes nothing.
         Recorder fresh;
         fresh.layer.feed(bytes({IAC, WONT, ECHO}));
@@ -224,7 +229,7 @@ private slots:
                      bytes({IAC, GA}));
         QCOMPARE(r.prompts, 2);
         QCOMPARE(r.order, QStringLiteral("DPDP"));
-        QCOMPARE(r.data, QByteArray("HP 10> x"));
+        QCOMPARE(r.text, QByteArray("HP 10> x"));
     }
 
     void inflatesACompressedStream() {
@@ -245,14 +250,14 @@ private slots:
         // the text after the end of the compressed stream must not be lost.
         Recorder whole;
         whole.layer.feed("before" + bytes({IAC, WILL, MCCP2}) + stream);
-        QCOMPARE(whole.data, expected);
+        QCOMPARE(whole.text, expected);
         QVERIFY(!whole.layer.compressed());
         for (qsizetype at = 0; at < stream.size(); at += 7) {
             r.layer.feed(stream.mid(at, 7));
             if (at == 7)
                 QVERIFY(r.layer.compressed());
         }
-        QCOMPARE(r.data, expected);
+        QCOMPARE(r.text, expected);
         QCOMPARE(r.echoes, QList<bool>{true});
         QVERIFY(r.errors.isEmpty());
     }
@@ -263,12 +268,12 @@ private slots:
         QVERIFY(!r.errors.isEmpty());
         QVERIFY(r.layer.failed());
         r.layer.feed(QByteArrayView("more garbage"));
-        QVERIFY(r.data.isEmpty());
+        QVERIFY(r.text.isEmpty());
         QCOMPARE(r.errors.size(), 1);
         // A new connection starts clean.
         r.layer.reset();
         r.layer.feed(QByteArrayView("clean"));
-        QCOMPARE(r.data, QByteArray("clean"));
+        QCOMPARE(r.text, QByteArray("clean"));
     }
 
     void sendDoublesIac() {
@@ -279,40 +284,53 @@ private slots:
         QCOMPARE(r.sent.size(), 11);
     }
 
-    void callbacksMayFeedResetOrDestroy() {
-        // A callback that feeds more bytes: they come after the rest of the first feed.
+    void eventsMayFeedSendOrReset() {
+        // An event that feeds more bytes: they come after the rest of the first feed.
         Recorder r;
-        bool nested = false;
-        r.layer.onData = [&](QByteArrayView b) {
-            r.data += b;
-            if (!nested) {
-                nested = true;
+        r.react = [&](QChar e) {
+            if (e == u'D' && r.text == "one")
                 r.layer.feed(QByteArrayView("[later]"));
-            }
         };
         r.layer.feed("one" + bytes({IAC, GA}) + "two");
-        QCOMPARE(r.data, QByteArray("onetwo[later]"));
+        QCOMPARE(r.text, QByteArray("onetwo[later]"));
 
-        // A callback that resets the layer drops what was left of that feed.
-        Recorder s;
-        s.layer.onPromptMark = [&] { s.layer.reset(); };
-        s.layer.feed("a" + bytes({IAC, WILL, ECHO, IAC, GA}) + "b" + bytes({IAC, WILL, ECHO}));
-        QCOMPARE(s.data, QByteArray("a"));
-        QCOMPARE(s.echoes, QList<bool>{true});
-        QVERIFY(!s.layer.serverEchoes());
-        s.layer.feed(QByteArrayView("fresh"));
-        QCOMPARE(s.data, QByteArray("afresh"));
-
-        // A callback that destroys the layer: nothing touches it afterwards.
-        auto layer = std::make_unique<TelnetLayer>();
-        QByteArray seen;
-        layer->onData = [&](QByteArrayView b) {
-            seen += b;
-            layer.reset();
+        // An event that resets the layer drops what was left of that feed,
+        // whether the parser sent it (a prompt mark) or it went round it
+        // (text); what the event feeds or sends next belongs to the new
+        // connection.
+        struct Case {
+            QChar at;
+            QByteArray fedThen, sentThen, text, sent;
+            QList<bool> echoes;
         };
-        layer->feed("x" + bytes({IAC, GA}) + "y");
-        QVERIFY(!layer);
-        QCOMPARE(seen, QByteArray("x"));
+        const QByteArray stream =
+            "a" + bytes({IAC, WILL, ECHO, IAC, GA}) + "b" + bytes({IAC, WILL, ECHO});
+        const QList<Case> cases = {
+            {u'P', {}, {}, "a", bytes({IAC, DO, ECHO}), {true}},
+            {u'E', "new", "hi", "anew", bytes({IAC, DO, ECHO}) + "hi", {true}},
+            {u'D', "x" + bytes({IAC, GA}), {}, "ax", {}, {}},
+        };
+        for (const Case& c : cases) {
+            Recorder s;
+            s.react = [&](QChar e) {
+                if (e != c.at || !s.order.endsWith(e) || s.order.count(e) > 1)
+                    return;
+                s.layer.reset();
+                s.layer.feed(c.fedThen);
+                s.layer.send(c.sentThen);
+            };
+            s.layer.feed(stream);
+            QCOMPARE(s.text, c.text);
+            QCOMPARE(s.sent, c.sent);
+            QCOMPARE(s.echoes, c.echoes);
+            QVERIFY(!s.layer.serverEchoes());
+            QCOMPARE(s.prompts, c.at == u'D' ? 1 : int(c.at == u'P'));
+            // The parser in use afterwards is a fresh one.
+            s.sent.clear();
+            s.layer.feed("fresh" + bytes({IAC, WILL, ECHO}));
+            QCOMPARE(s.text, c.text + "fresh");
+            QCOMPARE(s.sent, bytes({IAC, DO, ECHO}));
+        }
     }
 
     // TinyMUX's offer: the encoding switches exactly after the REQUEST, for
@@ -330,7 +348,7 @@ private slots:
                      bytes({IAC, DO, CHARSET, IAC, WILL, CHARSET}) + charsetSub("\x02UTF-8"));
             QCOMPARE(r->encodings, QList<TextEncoding>{TextEncoding::Utf8});
             QCOMPARE(r->order.replace(QRegularExpression("D+"), "D"), QStringLiteral("MDUD"));
-            QCOMPARE(r->data, QByteArray("prima dopo"));
+            QCOMPARE(r->text, QByteArray("prima dopo"));
             QCOMPARE(r->layer.encoding(), TextEncoding::Utf8);
             QCOMPARE(r->modern, 1);
         }
@@ -375,7 +393,7 @@ private slots:
         const QByteArray answer = accepted.isEmpty() ? "\x03" : "\x02" + accepted;
         QCOMPARE(r.sent, bytes({IAC, DO, CHARSET}) + charsetSub(answer));
         QCOMPARE(int(r.layer.encoding()), encoding);
-        QCOMPARE(r.data, QByteArray("x"));
+        QCOMPARE(r.text, QByteArray("x"));
         // Only a change is reported.
         QCOMPARE(r.encodings.size(),
                  encoding == int(TelnetLayer::initialEncoding(settings)) ? 0 : 1);
@@ -389,7 +407,7 @@ private slots:
         QCOMPARE(r.sent, charsetSub("\x05"));
         QVERIFY(r.encodings.isEmpty());
         QCOMPARE(r.layer.encoding(), TextEncoding::Cp1252);
-        QCOMPARE(r.data, QByteArray("fine"));
+        QCOMPARE(r.text, QByteArray("fine"));
     }
 
     // A subnegotiation longer than the parser holds is skipped whole: none of
@@ -402,13 +420,13 @@ private slots:
         Recorder fits;
         fits.layer.feed(charsetSub(names + "UTF-8") + "dopo");
         QCOMPARE(fits.sent, charsetSub("\x02UTF-8"));
-        QCOMPARE(fits.data, QByteArray("dopo"));
+        QCOMPARE(fits.text, QByteArray("dopo"));
 
         Recorder huge;
         huge.layer.feed("prima " + charsetSub(names + names + "UTF-8") + "dopo" + bytes({IAC, GA}) +
                         "ancora");
         QVERIFY(huge.sent.isEmpty());
-        QCOMPARE(huge.data, QByteArray("prima dopoancora"));
+        QCOMPARE(huge.text, QByteArray("prima dopoancora"));
         QCOMPARE(huge.prompts, 1);
         QVERIFY(huge.errors.isEmpty());
 
@@ -417,8 +435,8 @@ private slots:
         endless.layer.feed(bytes({IAC, SB, CHARSET}) + names + names);
         for (int i = 0; i < 3; ++i)
             endless.layer.feed(text);
-        QVERIFY(endless.data.size() >= text.size());
-        QVERIFY(!endless.data.contains("X-NAME"));
+        QVERIFY(endless.text.size() >= text.size());
+        QVERIFY(!endless.text.contains("X-NAME"));
     }
 
     // A warning about a malformed subnegotiation is no overflow, whatever its
@@ -428,7 +446,7 @@ private slots:
         Recorder r;
         fillStackWith(kOverflowCode);
         r.layer.feed(bytes({IAC, SB, TTYPE, IAC, SE}) + "testo");
-        QCOMPARE(r.data, QByteArray("testo"));
+        QCOMPARE(r.text, QByteArray("testo"));
     }
 
     void terminalTypeCycle() {

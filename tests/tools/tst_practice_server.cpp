@@ -31,8 +31,13 @@ QString visible(QString line) {
     return line.remove(sgr);
 }
 
-QByteArray prompt(const QByteArray& name) {
-    return "\x1b[1;32m<" + name + ">\x1b[0m ";
+const QByteArray kWillGmcp("\xff\xfb\xc9", 3);
+const QByteArray kDoGmcp("\xff\xfd\xc9", 3);
+const QByteArray kDontGmcp("\xff\xfe\xc9", 3);
+const QByteArray kRested("HP:500/500 MP:300/300 MV:200/200");
+
+QByteArray prompt(const QByteArray& name, const QByteArray& figures = kRested) {
+    return "\x1b[1;32m<" + name + ' ' + figures + ">\x1b[0m ";
 }
 
 // A literal with NULs in it, all of it.
@@ -118,6 +123,7 @@ private slots:
     void codePage();
     void charsetAgreedOnUtf8();
     void charsetIgnoredRefusedOrCodePage();
+    void vitalsInPromptAndData();
     void programListensOnLoopback();
     void programRejectsBadPort();
 
@@ -144,8 +150,8 @@ void TestPracticeServer::greetingAndLoginFraming() {
     QVERIFY(greeting.contains("\r\n"));
     QVERIFY(greeting.contains("\n\r"));
     // The character set is offered first; the rest is plain text.
-    QVERIFY(greeting.startsWith(kWillCharset));
-    QVERIFY(!greeting.mid(kWillCharset.size()).contains('\xff'));
+    QVERIFY(greeting.startsWith(kWillCharset + kWillGmcp));
+    QVERIFY(!greeting.mid(kWillCharset.size() + kWillGmcp.size()).contains('\xff'));
 
     a.send("   ");
     QVERIFY(!a.readUntil("Come ti chiami? ").isEmpty());
@@ -594,6 +600,62 @@ void TestPracticeServer::charsetIgnoredRefusedOrCodePage() {
         a.send("fine");
         QVERIFY(a.waitClosed());
         QVERIFY(!a.buffer.contains('\xff'));
+    }
+}
+
+// The character's state shows in the prompt and, while the client agrees to
+// option 201, goes out as Char.Vitals before the text that tells of it: a
+// fight costs, rest restores, a worn-out character is refused.
+void TestPracticeServer::vitalsInPromptAndData() {
+    const auto vitals = [](int hp, int mp, int mv) {
+        return QByteArray("\xff\xfa\xc9"
+                          "Char.Vitals ") +
+               QStringLiteral(R"({"hp":%1,"maxhp":500,"mp":%2,"maxmp":300,"mv":%3,"maxmv":200})")
+                   .arg(hp)
+                   .arg(mp)
+                   .arg(mv)
+                   .toLatin1() +
+               "\xff\xf0";
+    };
+    const auto figures = [](int hp, int mp, int mv) {
+        return QStringLiteral("HP:%1/500 MP:%2/300 MV:%3/200").arg(hp).arg(mp).arg(mv).toLatin1();
+    };
+    for (const bool agreed : {false, true}) {
+        Client a(port);
+        a.readUntil(kNamePrompt);
+        if (agreed)
+            a.socket.write(kDoGmcp);
+        const QByteArray entered = a.loginGreeted("Ale");
+        QCOMPARE(entered.contains(vitals(500, 300, 200) + "\r\n\x1b[1;32m<Ale"), agreed);
+
+        struct Step {
+            const char* command;
+            int hp, mp, mv;
+            const char* says;
+            bool sends;
+        };
+        QList<Step> steps = {{"combatti", 440, 270, 180, "perdi 60 punti di salute", true},
+                             {"riposa", 500, 300, 200, "di nuovo in forze", true},
+                             {"riposa", 500, 300, 200, "riposato", false}};
+        for (int hp = 440; hp >= 20; hp -= 60) {
+            const int fights = (500 - hp) / 60;
+            steps.append({"combatti", hp, 300 - 30 * fights, 200 - 20 * fights, "perdi", true});
+        }
+        steps.append({"combatti", 20, 60, 40, "troppo stanco", false});
+        for (const Step& step : steps) {
+            a.send(step.command);
+            const QByteArray answer =
+                a.readUntil(prompt("Ale", figures(step.hp, step.mp, step.mv)));
+            QVERIFY2(answer.contains(QByteArray(step.says)), step.command);
+            QCOMPARE(answer.contains("\xff"), agreed && step.sends);
+            if (agreed && step.sends)
+                QVERIFY(answer.startsWith(vitals(step.hp, step.mp, step.mv)));
+        }
+        if (agreed) { // refused later: the state shows in the prompt only
+            a.socket.write(kDontGmcp);
+            a.send("riposa");
+            QVERIFY(!a.readUntil(prompt("Ale")).contains('\xff'));
+        }
     }
 }
 

@@ -22,9 +22,7 @@
 #include "protocol/ColourRenderer.h"
 #include "protocol/LineBreaks.h"
 #include "protocol/SgrColours.h"
-#include "protocol/TelnetLayer.h"
 #include "protocol/TelnetStream.h"
-#include "protocol/TextCodec.h"
 #include "protocol/TextPath.h"
 
 #include <QApplication>
@@ -207,14 +205,11 @@ struct Decoded {
 
 Decoded decodeWhole(QByteArrayView stream, const TextSettings& settings) {
     Decoded d;
-    TelnetLayer telnet;
-    TextCodec codec;
-    telnet.setSettings(settings);
-    codec.reset(telnet.encoding());
-    telnet.onData = [&](QByteArrayView bytes) { d.text += codec.decode(bytes); };
-    telnet.onEncodingChanged = [&](TextEncoding e) { codec.setEncoding(e); };
-    telnet.onModernServer = [&] { d.todayFrom = d.text.size(); };
-    telnet.feed(stream);
+    TelnetStream telnet([](QByteArrayView) {});
+    telnet.reset(settings);
+    const TelnetStream::Read read = telnet.read(stream, d.text);
+    if (read.todaysServer)
+        d.todayFrom = read.todaysServerAt;
     return d;
 }
 

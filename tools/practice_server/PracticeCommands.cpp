@@ -57,6 +57,10 @@ void PracticeServer::handleCommand(Player& p, const QString& text) {
         answer = noteCommand(p, rest);
     } else if (verb == u"colori") {
         answer = ColourChart::text(p.input.utf8());
+    } else if (verb == u"combatti") {
+        answer = fightAnswer(p);
+    } else if (verb == u"riposa") {
+        answer = restAnswer(p);
     } else if (verb == u"flood" || verb == u"inonda") {
         answer = floodText();
     } else {
@@ -66,6 +70,35 @@ void PracticeServer::handleCommand(Player& p, const QString& text) {
     }
     send(p, answer);
     sendPrompt(p);
+}
+
+QString PracticeServer::fightAnswer(Player& p) {
+    constexpr int kHpCost = 60, kMpCost = 30, kMvCost = 20;
+    Vitals& v = p.vitals;
+    if (v.hp <= kHpCost || v.mp < kMpCost || v.mv < kMvCost)
+        return notice(QStringLiteral("Sei troppo stanco per combattere: prima riposa."));
+    v.hp -= kHpCost;
+    v.mp -= kMpCost;
+    v.mv -= kMvCost;
+    sendVitals(p);
+    return QStringLiteral("Affronti il fantoccio di paglia dell'arena e ne esci malconcio: ") +
+           kCrLf +
+           QStringLiteral("perdi %1 punti di salute, %2 di mana e %3 di movimento.")
+               .arg(kHpCost)
+               .arg(kMpCost)
+               .arg(kMvCost) +
+           kCrLf;
+}
+
+QString PracticeServer::restAnswer(Player& p) {
+    Vitals& v = p.vitals;
+    if (v.hp == v.maxHp && v.mp == v.maxMp && v.mv == v.maxMv)
+        return QStringLiteral("Sei già riposato.") + kCrLf;
+    v.hp = v.maxHp;
+    v.mp = v.maxMp;
+    v.mv = v.maxMv;
+    sendVitals(p);
+    return QStringLiteral("Ti siedi a riposare e ti senti di nuovo in forze.") + kCrLf;
 }
 
 QString PracticeServer::roomText(const Player& p) const {
@@ -155,6 +188,8 @@ QString PracticeServer::helpText() const {
         {"nota leggi [numero]", "elenca o legge le note"},
         {"nota mostra, nota annulla", "mostra o scarta la nota in corso"},
         {"colori", "i 256 colori e le sfumature a 24 bit"},
+        {"combatti", "ti alleni all'arena: costa salute, mana e movimento"},
+        {"riposa", "ti rimette in forze"},
         {"inonda (o flood)", "tante righe colorate, per provare lo schermo"},
         {"fine (o quit)", "esci dal gioco"},
     };

@@ -15,6 +15,10 @@ const QByteArray kWontEcho("\xff\xfc\x01", 3);
 // The character set offer, and the request once the client agreed.
 const QByteArray kWillCharset("\xff\xfb\x2a", 3);
 const QByteArray kCharsetRequest("\xff\xfa\x2a\x01;UTF-8;WINDOWS-1252\xff\xf0");
+// The offer of the character's data beside the text, and its frame.
+const QByteArray kWillGmcp("\xff\xfb\xc9", 3);
+const QByteArray kGmcpStart("\xff\xfa\xc9", 3);
+const QByteArray kGmcpEnd("\xff\xf0", 2);
 
 QString c(const char* seq) {
     return QLatin1String(seq);
@@ -56,7 +60,7 @@ void PracticeServer::onNewConnection() {
             socket, &QTcpSocket::disconnected, this, [this, socket] { removePlayer(socket); },
             Qt::QueuedConnection);
         m_players.push_back(std::move(player));
-        sendRaw(*m_players.back(), kWillCharset);
+        sendRaw(*m_players.back(), kWillCharset + kWillGmcp);
         greet(*m_players.back());
     }
 }
@@ -83,6 +87,7 @@ void PracticeServer::onReadyRead(QTcpSocket* socket) {
         return;
     const QList<TelnetInput::Line> lines = p->input.feed(socket->readAll());
     followCharset(*p);
+    followGmcp(*p);
     for (const TelnetInput::Line& line : lines) {
         if (p->stage == Stage::Leaving)
             break;
@@ -124,6 +129,29 @@ void PracticeServer::followCharset(Player& p) {
     }
 }
 
+void PracticeServer::followGmcp(Player& p) {
+    if (p.gmcpOn == p.input.gmcp())
+        return;
+    p.gmcpOn = p.input.gmcp();
+    sendVitals(p);
+}
+
+void PracticeServer::sendVitals(Player& p) {
+    if (!p.gmcpOn || p.stage != Stage::Playing)
+        return;
+    const Vitals& v = p.vitals;
+    const QByteArray body = QStringLiteral(R"({"hp":%1,"maxhp":%2,"mp":%3,"maxmp":%4,)"
+                                           R"("mv":%5,"maxmv":%6})")
+                                .arg(v.hp)
+                                .arg(v.maxHp)
+                                .arg(v.mp)
+                                .arg(v.maxMp)
+                                .arg(v.mv)
+                                .arg(v.maxMv)
+                                .toLatin1();
+    sendRaw(p, kGmcpStart + "Char.Vitals " + body + kGmcpEnd);
+}
+
 void PracticeServer::releaseHeld(Player& p) {
     if (!p.holding)
         return;
@@ -163,8 +191,17 @@ void PracticeServer::writeOut(Player& p, const QByteArray& bytes) {
 }
 
 void PracticeServer::sendPrompt(Player& p) {
-    send(p, QStringLiteral("\r\n") + c(Ansi::kBrightGreen) + QStringLiteral("<") + p.name +
-                QStringLiteral(">") + c(Ansi::kReset) + QStringLiteral(" "));
+    const Vitals& v = p.vitals;
+    send(p, QStringLiteral("\r\n") + c(Ansi::kBrightGreen) +
+                QStringLiteral("<%1 HP:%2/%3 MP:%4/%5 MV:%6/%7>")
+                    .arg(p.name)
+                    .arg(v.hp)
+                    .arg(v.maxHp)
+                    .arg(v.mp)
+                    .arg(v.maxMp)
+                    .arg(v.mv)
+                    .arg(v.maxMv) +
+                c(Ansi::kReset) + QStringLiteral(" "));
 }
 
 void PracticeServer::notify(Player& p, const QString& text) {
@@ -278,6 +315,7 @@ void PracticeServer::enterWorld(Player& p, bool created) {
     text += QStringLiteral("Scrivi ") + c(Ansi::kBrightYellow) + QStringLiteral("aiuto") +
             c(Ansi::kReset) + QStringLiteral(" per l'elenco dei comandi.\r\n\r\n");
     send(p, text + roomText(p));
+    sendVitals(p);
     sendPrompt(p);
     notifyRoom(p.room,
                c(Ansi::kBrightYellow) + p.name + QStringLiteral(" entra nel mondo di prova.") +

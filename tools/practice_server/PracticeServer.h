@@ -49,6 +49,13 @@ private:
             return recipients.isEmpty() && subject.isEmpty() && lines.isEmpty();
         }
     };
+    // The character's state, shown in the prompt and, to a client that
+    // agreed, sent as data beside the text.
+    struct Vitals {
+        int hp = 500, maxHp = 500;
+        int mp = 300, maxMp = 300;
+        int mv = 200, maxMv = 200;
+    };
     struct Held {
         bool isText = false;
         QString text;
@@ -62,6 +69,8 @@ private:
         int room = 0;
         bool inWorld = false; // seen by others; cleared once its leaving is told
         Draft draft;
+        Vitals vitals;
+        bool gmcpOn = false; // the client agreed to option 201
         bool charsetRequested = false;
         // Between the character set request and its answer the client reads
         // what comes as UTF-8 already: output waits, to go out in the
@@ -84,6 +93,8 @@ private:
     void followCharset(Player& p);
     void releaseHeld(Player& p);
     void sendPrompt(Player& p);
+    void followGmcp(Player& p);
+    void sendVitals(Player& p);
     // A message that reaches a player who is sitting at the prompt.
     void notify(Player& p, const QString& text);
     void notifyRoom(int room, const QString& text, const Player* except);
@@ -103,6 +114,8 @@ private:
     QString whoText() const;
     QString helpText() const;
     QString floodText() const;
+    QString fightAnswer(Player& p);
+    QString restAnswer(Player& p);
     static QString helpLine(const QString& name, const QString& what, int width);
     QString noteCommand(Player& p, const QString& rest);
     QString noteList(const Player& p) const;

@@ -56,6 +56,8 @@ QList<TelnetInput::Line> TelnetInput::feed(const QByteArray& bytes) {
                 m_news << Charset::Agreed;
             else if (u == kCharset && m_command == DONT)
                 m_news << Charset::Refused;
+            else if (u == kGmcp && (m_command == DO || m_command == DONT))
+                m_gmcp = m_command == DO;
             break;
         case State::Sub:
             if (u == IAC)

@@ -4,7 +4,8 @@
 // line, backspaces edit, other control characters vanish, and an overlong
 // line is cut and marked. The one negotiation the server follows is the
 // character set (RFC 2066): lines are read as UTF-8 from the byte after the
-// client's ACCEPTED UTF-8, as Windows-1252 before.
+// client's ACCEPTED UTF-8, as Windows-1252 before. It also notes whether the
+// client agreed to the character's data beside the text (option 201).
 #include <QByteArray>
 #include <QList>
 #include <QString>
@@ -19,6 +20,7 @@ public:
     // A subnegotiation that never ends must not swallow the session.
     static constexpr int kMaxSubnegotiation = 512;
     static constexpr unsigned char kCharset = 42;
+    static constexpr unsigned char kGmcp = 201;
 
     // What the client said about the character set, in the order it came.
     enum class Charset {
@@ -33,6 +35,8 @@ public:
     // The server sent its REQUEST: the next ACCEPTED or REJECTED answers it.
     void requestSent() { m_requestPending = true; }
     bool utf8() const { return m_utf8; }
+    // The client's last word on option 201: DO (true) or DONT.
+    bool gmcp() const { return m_gmcp; }
 
 private:
     enum class State { Data, Iac, Option, Sub, SubIac };
@@ -45,6 +49,7 @@ private:
     QList<Charset> m_news;
     bool m_requestPending = false;
     bool m_utf8 = false;
+    bool m_gmcp = false;
     QByteArray m_line; // in the client's encoding
     bool m_tooLong = false;
     char m_lastEnd = 0; // the CR or LF that just ended a line, for pairs
