@@ -178,14 +178,16 @@ private slots:
     void noteDialogsOpenInThePlayersNoteFolder() {
         MainWindowRig c;
         c.load();
-        c.dialogs.filePaths << c.path("Note/saluti") << QString();
+        c.dialogs.filePaths << QString() << c.path("Note/saluti");
         c.open("mnuNota", [](QDialog* d) {
             auto* composer = qobject_cast<FrmNota*>(d);
             QVERIFY(composer);
+            composer->lblShape_Click(FrmNota::Apri);
             composer->lblShape_Click(FrmNota::Nuovo);
+            composer->findChild<QLineEdit*>("txtDest")->setText("tutti");
+            composer->findChild<QLineEdit*>("txtSogg")->setText("saluti");
             composer->findChild<QPlainTextEdit*>("txtNota")->setPlainText("ciao");
             composer->lblShape_Click(FrmNota::Salva);
-            composer->lblShape_Click(FrmNota::Apri);
         });
         QCOMPARE(c.dialogs.fileRequests.size(), 2);
         for (const FileDialogRequest& r : std::as_const(c.dialogs.fileRequests))
