@@ -81,14 +81,13 @@ void FrmMain::createControls() {
     m_chkLog = new QCheckBox(QStringLiteral("Scrivi Log.txt"), m_surface);
     m_chkLog->setObjectName(QStringLiteral("chkLog"));
 
-    m_session = new GameSession(*m_display, m_api.TriggerList, this);
-    m_log = std::make_unique<SessionLog>(m_api.programFolder);
-    m_session->textPath().setLogHook([this](QStringView piece) {
-        // The log follows the encoding the server's text came in.
-        const FileResult banner = m_log->setEncoding(m_session->textPath().encoding());
-        const FileResult written = m_log->writePiece(piece);
-        tellLogResult(banner.ok() ? written : banner);
-    });
+    m_session = new GameSession(*m_display, m_api.TriggerList, m_api.programFolder, this);
+    // Told once per run of failures, after the current event: a message box
+    // inside the socket's data event would let the next chunk in before this
+    // one is finished. The session goes on either way.
+    connect(
+        &m_session->log(), &SessionLog::failed, this,
+        [](const FileResult& result) { showFileResult(nullptr, result); }, Qt::QueuedConnection);
 
     m_combo->setDisplay(&ownText());
     m_combo->setAliases(&m_api.AliasList);
@@ -281,24 +280,8 @@ void FrmMain::onConnectFailed(const QString& reason) {
 }
 
 void FrmMain::onLogToggled(bool ticked) {
-    const FileResult banner = m_log->setEncoding(m_session->textPath().encoding());
-    const FileResult switched = m_log->setEnabled(ticked);
-    tellLogResult(banner.ok() ? switched : banner);
+    m_session->setLogging(ticked);
     m_combo->setFocus();
-}
-
-void FrmMain::tellLogResult(const FileResult& result) {
-    // Told once per run of failures; the session goes on either way.
-    if (result.ok()) {
-        m_logFailing = false;
-        return;
-    }
-    if (std::exchange(m_logFailing, true))
-        return;
-    // Shown after the current event: a message box inside the socket's data
-    // event would let the next chunk in before this one is finished.
-    QMetaObject::invokeMethod(
-        this, [result] { showFileResult(nullptr, result); }, Qt::QueuedConnection);
 }
 
 void FrmMain::ClearHover() {

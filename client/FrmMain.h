@@ -13,7 +13,6 @@
 #include <functional>
 #include <memory>
 
-struct FileResult;
 class QAction;
 class QCheckBox;
 class QMenu;
@@ -23,7 +22,6 @@ class CommandInput;
 class Connection;
 class DisplaySink;
 class GameSession;
-class SessionLog;
 class MainButtons;
 class MainSurface;
 class FrmTrova;
@@ -95,7 +93,6 @@ private:
     bool openSession(const ServerSettings& server);
     void onConnectFailed(const QString& reason);
     void onLogToggled(bool ticked);
-    void tellLogResult(const FileResult& result);
     void writeToServer(const QString& text);
 
     void mnuConnetti_Click();
@@ -120,8 +117,6 @@ private:
     CommandInput* m_combo = nullptr;
     QCheckBox* m_chkLog = nullptr;
     GameSession* m_session = nullptr;
-    std::unique_ptr<SessionLog> m_log;
-    bool m_logFailing = false; // the player knows the log is failing
     std::unique_ptr<MainButtons> m_buttons;
 
     QAction* mnuConnetti = nullptr;

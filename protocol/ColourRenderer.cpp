@@ -36,16 +36,19 @@ Scan scanSequence(QStringView text, qsizetype p, qsizetype& end) {
                : Scan::NotASequence;
 }
 
-// Whether the marker "$0$" starts at text[i], text[i] being a '$'.
+const QStringView kMarker(LineBreaks::kMarker);
+
+// Whether a line-break marker starts at text[i], text[i] being its first character.
 inline bool markerAt(QStringView text, qsizetype i) {
-    return i + 2 < text.size() && text[i + 1] == u'0' && text[i + 2] == u'$';
+    return text.sliced(i).startsWith(kMarker);
 }
 
 // The first marker in text from `from`, -1 when there is none.
 qsizetype findMarker(QStringView text, qsizetype from) {
     const char16_t* const base = text.utf16();
     const char16_t* const end = base + text.size();
-    for (const char16_t* p = base + from; (p = CharScan::findEither(p, end, u'$', u'$')) != end;
+    for (const char16_t* p = base + from;
+         (p = CharScan::findEither(p, end, kMarker[0].unicode(), kMarker[0].unicode())) != end;
          ++p) {
         if (markerAt(text, p - base))
             return p - base;

@@ -2,13 +2,14 @@
 // Writes server text into the display in the colours its escape sequences
 // choose (SgrColours). The text is cut at every sequence; each plain piece is
 // inserted with one display call in the colour current before its sequence
-// and handed to the log. Line-break markers ("$0$") become CR LF as a piece is
+// and handed to the log. Line-break markers (LineBreaks::kMarker) become CR LF as a piece is
 // written. A sequence cut off by the end of the text is kept, with the text in
 // front of it, and written in front of the next call's text.
 //
 // Limits: a sequence is at most kMaxSequenceLength characters (past that its
 // ESC is shown as text); at most kMaxHeldText characters wait in front of a
 // cut sequence (more is written at once).
+#include "protocol/LineBreaks.h"
 #include "protocol/SgrColours.h"
 
 #include <QString>
@@ -43,8 +44,6 @@ public:
 
     SgrColours& colours() { return m_colours; }
     const SgrColours& colours() const { return m_colours; }
-
-    static inline const QString kMarker = QStringLiteral("$0$");
 
 private:
     qsizetype renderText(QStringView text);

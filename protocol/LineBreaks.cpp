@@ -5,8 +5,6 @@
 #include <cstring>
 
 namespace {
-const QString kMarker = QStringLiteral("$0$");
-
 // In one pass, the same result as replacing every LF CR pair first and then
 // every CR LF pair: a CR LF whose LF starts an LF CR pair leaves the CR alone.
 // next and after are the two characters that follow c, 0 past the end.
@@ -34,10 +32,8 @@ void LineBreaks::mark(QStringView text, QString& out) {
     char16_t* const begin = reinterpret_cast<char16_t*>(out.data());
     char16_t* d = begin + oldSize;
     auto putMarker = [&d] {
-        d[0] = u'$';
-        d[1] = u'0';
-        d[2] = u'$';
-        d += 3;
+        std::memcpy(d, kMarker.utf16(), size_t(kMarker.size()) * sizeof(char16_t));
+        d += kMarker.size();
     };
 
     if (m_held) { // leads the text, which is not empty

@@ -14,6 +14,10 @@
 
 class LineBreaks {
 public:
+    // What a pair of breaks becomes, in the display's text and in the
+    // texts triggers are matched against.
+    static inline const QString kMarker = QStringLiteral("$0$");
+
     // Appends text to out with its breaks marked; the break held from the
     // last read leads, a break that ends text is held.
     void mark(QStringView text, QString& out);

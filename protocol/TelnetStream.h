@@ -48,8 +48,6 @@ public:
     // Display size in characters, told to servers that ask for it; kept
     // across connections.
     void setWindowSize(int cols, int rows) { m_telnet.setWindowSize(cols, rows); }
-    bool serverEchoes() const { return m_telnet.serverEchoes(); }
-    bool broken() const { return m_telnet.failed(); }
     TextEncoding encoding() const { return m_codec.encoding(); }
 
 private:

@@ -66,11 +66,7 @@ TextPath::Outcome TextPath::receive(QByteArrayView bytes) {
     QString readText;
     readText.swap(m_readText);
     readText.resize(0);
-    const TelnetStream::Read read = m_stream.read(bytes, readText);
-    outcome.echoChanged = read.echoChanged;
-    outcome.promptMarks = read.promptMarks;
-    outcome.broken = read.broken;
-    outcome.error = read.error;
+    static_cast<TelnetStream::Read&>(outcome) = m_stream.read(bytes, readText);
     const auto process = [&](QStringView text) {
         for (qsizetype at = 0; at < text.size() && m_open;) {
             qsizetype n = qMin(kChunkSize, text.size() - at);
@@ -82,12 +78,12 @@ TextPath::Outcome TextPath::receive(QByteArrayView bytes) {
         }
     };
     const QStringView text(readText);
-    if (read.todaysServer && m_colourChoice == ColourRules::Automatic) {
+    if (outcome.todaysServer && m_colourChoice == ColourRules::Automatic) {
         // Text from before the server showed itself keeps the classic rules,
         // wherever the read began.
-        process(text.first(read.todaysServerAt));
+        process(text.first(outcome.todaysServerAt));
         m_renderer.colours().setRules(SgrColours::Rules::Terminal);
-        process(text.sliced(read.todaysServerAt));
+        process(text.sliced(outcome.todaysServerAt));
     } else {
         process(text);
     }
@@ -131,12 +127,7 @@ void TextPath::fireTriggers(QStringView written, Outcome& outcome) {
     for (int i : fired) {
         if (i >= m_triggers.actions.size())
             continue;
-        QString& action = m_triggers.actions[i];
-        if (!QStringView(action).right(5).contains(ActionText::kSeparator)) {
-            action += ActionText::kSeparator;
-            m_triggers.touch();
-        }
-        const QString command = ActionText::toWire(action);
+        const QString command = ActionText::triggerCommand(m_triggers, i);
         m_own.setSelColor(currentColour());
         m_own.insertText(command);
         outcome.replies << command;

@@ -38,15 +38,12 @@ public:
     static inline const QString kDisconnectNotice =
         QStringLiteral("\r\n\r\nDisconnesso da Varendor");
 
-    struct Outcome {
-        bool farewell = false;    // the server's farewell phrase ended the session
-        bool echoChanged = false; // serverEchoes() changed
-        int promptMarks = 0;
-        // The compressed stream cannot be read on; the text before the fault
-        // was shown. The connection should be dropped.
-        bool broken = false;
-        QString error;
-        QStringList replies; // commands the triggers answered with, in order
+    // What the telnet stream found in the read (the server's echo, prompt
+    // marks; when broken, the connection should be dropped: the text before
+    // the fault was shown), and what the text did.
+    struct Outcome : TelnetStream::Read {
+        bool farewell = false; // the server's farewell phrase ended the session
+        QStringList replies;   // commands the triggers answered with, in order
     };
 
     TextPath(DisplaySink& display, PairTable& triggers);
@@ -83,7 +80,6 @@ public:
     QRgb currentColour() const { return m_renderer.colours().current(); }
     void setCurrentColour(QRgb colour) { m_renderer.colours().setCurrent(colour); }
 
-    bool serverEchoes() const { return m_stream.serverEchoes(); }
     TextEncoding encoding() const { return m_stream.encoding(); }
     SgrColours::Rules colourRules() const { return m_renderer.colours().rules(); }
     void setWindowSize(int cols, int rows) { m_stream.setWindowSize(cols, rows); }

@@ -1,9 +1,20 @@
 #include "session/GameSession.h"
 
-GameSession::GameSession(DisplaySink& display, PairTable& triggers, QObject* parent)
-    : QObject(parent), m_connection(this), m_path(display, triggers) {
+namespace {
+const QString kBrokenStream =
+    QStringLiteral("\r\nI dati ricevuti dal server non sono più leggibili (%1): la connessione "
+                   "viene chiusa.");
+} // namespace
+
+GameSession::GameSession(DisplaySink& display, PairTable& triggers, const QString& programFolder,
+                         QObject* parent)
+    : QObject(parent), m_connection(this), m_path(display, triggers), m_log(programFolder) {
     m_connection.setObjectName(QStringLiteral("Socket1"));
     m_path.setSendHook([this](QByteArrayView bytes) { m_connection.write(bytes); });
+    m_path.setLogHook([this](QStringView piece) {
+        m_log.setEncoding(m_path.encoding());
+        m_log.writePiece(piece);
+    });
     connect(&m_connection, &Connection::received, this, &GameSession::onReceived);
     connect(&m_connection, &Connection::connectFailed, this, &GameSession::onFailed);
     connect(&m_connection, &Connection::connectionLost, this, &GameSession::onLost);
@@ -36,7 +47,7 @@ bool GameSession::open(const ServerSettings& server) {
     if (!m_connection.connectToServer(server.host, server.port, server.tls))
         return false;
     m_path.beginSession(textSettings(server));
-    syncEcho();
+    setEcho(false);
     setOpen(true);
     return true;
 }
@@ -45,7 +56,13 @@ void GameSession::close() {
     m_connection.close();
     m_path.endSession();
     setOpen(false);
-    syncEcho();
+    setEcho(false);
+}
+
+FileResult GameSession::setLogging(bool on) {
+    const FileResult banner = m_log.setEncoding(m_path.encoding());
+    const FileResult switched = m_log.setEnabled(on);
+    return banner.ok() ? switched : banner;
 }
 
 void GameSession::onReceived(const QByteArray& bytes) {
@@ -55,9 +72,10 @@ void GameSession::onReceived(const QByteArray& bytes) {
         m_connection.close();
         setOpen(false);
     } else if (outcome.broken) {
+        tellBrokenStream(outcome.error);
         m_connection.abandon(); // reported as lost: the notice follows
     }
-    syncEcho();
+    setEcho(outcome.serverEchoes);
     for (int i = 0; i < outcome.promptMarks && m_open; ++i)
         emit promptMarked();
 }
@@ -65,7 +83,7 @@ void GameSession::onReceived(const QByteArray& bytes) {
 void GameSession::onFailed(const QString& reason) {
     m_connection.close();
     setOpen(false);
-    syncEcho();
+    setEcho(false);
     emit openFailed(reason);
 }
 
@@ -81,8 +99,17 @@ void GameSession::setOpen(bool open) {
     emit openChanged(open);
 }
 
-void GameSession::syncEcho() {
-    const bool echo = m_open && m_path.serverEchoes();
+void GameSession::tellBrokenStream(const QString& error) {
+    // Before the disconnect notice, in the display and in the log.
+    const QString text = kBrokenStream.arg(error);
+    DisplaySink& own = m_path.ownText();
+    own.setSelColor(qRgb(255, 255, 255));
+    own.insertText(text);
+    m_log.writePiece(text);
+}
+
+void GameSession::setEcho(bool on) {
+    const bool echo = m_open && on;
     if (echo == m_echo)
         return;
     m_echo = echo;

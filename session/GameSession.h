@@ -4,19 +4,27 @@
 // from the moment a request is issued until the player disconnects, the
 // server says its farewell phrase, the connection fails or is lost; every
 // window element that shows the state follows openChanged().
+//
+// It also keeps the daily log of what the server's text showed.
 #include "automation/ServerSettings.h"
 #include "protocol/TextPath.h"
 #include "session/Connection.h"
+#include "session/SessionLog.h"
 
 #include <QObject>
 
 class GameSession : public QObject {
     Q_OBJECT
 public:
-    GameSession(DisplaySink& display, PairTable& triggers, QObject* parent = nullptr);
+    // The daily log goes to the Log folder of programFolder.
+    GameSession(DisplaySink& display, PairTable& triggers, const QString& programFolder = {},
+                QObject* parent = nullptr);
 
     TextPath& textPath() { return m_path; }
     Connection& connection() { return m_connection; }
+    SessionLog& log() { return m_log; }
+    // The log switch; the log follows the encoding of the server's text.
+    FileResult setLogging(bool on);
 
     // Issues the connection request; false when it cannot even be issued
     // (no host, port 0), and nothing changes.
@@ -25,6 +33,8 @@ public:
     // Closes the connection and shows the disconnect notice.
     void close();
     bool isOpen() const { return m_open; }
+    // The server echoes what the player types (a password prompt).
+    bool serverEchoes() const { return m_echo; }
 
     // A command for the server; nothing when not connected.
     void sendCommand(QStringView text) { m_path.sendCommand(text); }
@@ -43,10 +53,12 @@ private:
     void onFailed(const QString& reason);
     void onLost();
     void setOpen(bool open);
-    void syncEcho();
+    void setEcho(bool on);
+    void tellBrokenStream(const QString& error);
 
     Connection m_connection;
     TextPath m_path;
+    SessionLog m_log;
     bool m_open = false;
     bool m_echo = false; // what serverEchoChanged last said
 };

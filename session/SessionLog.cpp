@@ -3,19 +3,21 @@
 #include "files/CodePage.h"
 
 #include <QDir>
-#include <QFile>
 
-SessionLog::SessionLog(QString programFolder)
-    : m_folder(std::move(programFolder)), m_clock([] { return QDateTime::currentDateTime(); }) {}
+SessionLog::SessionLog(QString programFolder, QObject* parent)
+    : QObject(parent), m_folder(std::move(programFolder)),
+      m_clock([] { return QDateTime::currentDateTime(); }) {
+    m_flushTimer.setInterval(kFlushInterval);
+    connect(&m_flushTimer, &QTimer::timeout, this, &SessionLog::flush);
+}
 
-QString SessionLog::pathFor(const QDateTime& now) const {
-    return m_folder + QStringLiteral("/Log/") + now.toString(QStringLiteral("dd-MM-yyyy")) +
-           (m_encoding == TextEncoding::Utf8 ? QStringLiteral("-utf8.txt")
-                                             : QStringLiteral(".txt"));
+QString SessionLog::pathFor(const QDate& day, TextEncoding encoding) const {
+    return m_folder + QStringLiteral("/Log/") + day.toString(QStringLiteral("dd-MM-yyyy")) +
+           (encoding == TextEncoding::Utf8 ? QStringLiteral("-utf8.txt") : QStringLiteral(".txt"));
 }
 
 QString SessionLog::currentPath() const {
-    return pathFor(m_clock());
+    return pathFor(m_clock().date(), m_encoding);
 }
 
 QString SessionLog::startBanner(const QDateTime& now) {
@@ -32,7 +34,11 @@ QString SessionLog::endBanner() {
 FileResult SessionLog::setEnabled(bool ticked) {
     m_enabled = ticked;
     const QDateTime now = m_clock();
-    return append(ticked ? startBanner(now) : endBanner(), now);
+    // The end banner ends in a line end: written through before the file closes.
+    const FileResult written = append(ticked ? startBanner(now) : endBanner(), now);
+    if (!ticked)
+        close();
+    return told(written);
 }
 
 FileResult SessionLog::setEncoding(TextEncoding encoding) {
@@ -42,32 +48,72 @@ FileResult SessionLog::setEncoding(TextEncoding encoding) {
     if (!m_enabled)
         return FileResult::done();
     const QDateTime now = m_clock();
-    return append(startBanner(now), now);
+    return told(append(startBanner(now), now));
 }
 
 FileResult SessionLog::writePiece(QStringView piece) {
     if (!m_enabled || piece.isEmpty())
         return FileResult::done();
-    return append(piece, m_clock());
+    return told(append(piece, m_clock()));
+}
+
+FileResult SessionLog::flush() {
+    if (!m_file.isOpen())
+        return FileResult::done();
+    const QString path = m_file.fileName();
+    if (!m_file.flush())
+        return told(failure(path));
+    if (QFile::exists(path))
+        return told(FileResult::done());
+    close();
+    return told(open(m_clock()));
 }
 
 FileResult SessionLog::append(QStringView text, const QDateTime& now) {
-    const QString path = pathFor(now);
-    QFile file(path);
-    QByteArray bytes;
-    if (m_encoding == TextEncoding::Utf8) {
-        if (file.size() == 0)
-            bytes = QByteArrayLiteral("\xEF\xBB\xBF");
-        bytes += text.toUtf8();
-    } else {
-        // Text in the code page always fits it; a banner too.
-        bytes = CodePage::encode(text);
+    if (!m_file.isOpen() || now.date() != m_fileDay || m_encoding != m_fileEncoding) {
+        const FileResult opened = open(now);
+        if (!opened)
+            return opened;
     }
-    const bool ok = file.open(QIODevice::WriteOnly | QIODevice::Append) &&
-                    file.write(bytes) == bytes.size() && file.flush();
-    file.close();
-    if (ok)
-        return FileResult::done();
+    // Text in the code page always fits it; a banner too.
+    const QByteArray bytes =
+        m_encoding == TextEncoding::Utf8 ? text.toUtf8() : CodePage::encode(text);
+    const bool lineEnd = text.contains(u'\n');
+    if (m_file.write(bytes) != bytes.size() || (lineEnd && !m_file.flush()))
+        return failure(m_file.fileName());
+    return FileResult::done();
+}
+
+FileResult SessionLog::open(const QDateTime& now) {
+    close();
+    m_fileDay = now.date();
+    m_fileEncoding = m_encoding;
+    m_file.setFileName(pathFor(m_fileDay, m_fileEncoding));
+    if (!m_file.open(QIODevice::WriteOnly | QIODevice::Append))
+        return failure(m_file.fileName());
+    if (m_fileEncoding == TextEncoding::Utf8 && m_file.size() == 0 &&
+        m_file.write("\xEF\xBB\xBF") != 3)
+        return failure(m_file.fileName());
+    m_flushTimer.start();
+    return FileResult::done();
+}
+
+void SessionLog::close() {
+    m_flushTimer.stop();
+    if (m_file.isOpen())
+        m_file.close(); // what waits is written first; a failure shows at the next open
+}
+
+FileResult SessionLog::failure(const QString& path) {
+    close();
     return FileResult::writeFailed(QStringLiteral("Impossibile scrivere nel file di log ") +
                                    QDir::toNativeSeparators(path));
+}
+
+FileResult SessionLog::told(FileResult result) {
+    if (result.ok())
+        m_failing = false;
+    else if (!std::exchange(m_failing, true))
+        emit failed(result);
+    return result;
 }

@@ -44,7 +44,7 @@ template <typename Reads = QStringList> Shown play(const Reads& reads) {
             path.receive(r);
     }
     QString waiting = path.keptText().toString() + path.heldBreak().toString();
-    waiting.replace(ColourRenderer::kMarker, QStringLiteral("\r\n"));
+    waiting.replace(LineBreaks::kMarker, QStringLiteral("\r\n"));
     out.logged += waiting;
     out.displayed = display.buffer().text() + waiting;
     out.displayed.remove(QLatin1Char('\r'));

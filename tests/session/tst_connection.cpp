@@ -5,8 +5,11 @@
 #include "support/ScriptedServer.h"
 #include "support/automation/TriggerTable.h"
 
+#include <QDir>
+#include <QFile>
 #include <QSignalSpy>
 #include <QTcpSocket>
+#include <QTemporaryDir>
 #include <QTest>
 
 #include <zlib.h>
@@ -30,15 +33,16 @@ public:
     void close() { session.close(); }
     bool isConnected() const { return session.connection().isConnected(); }
     bool isConnecting() const { return session.connection().isConnecting(); }
-    bool serverEchoes() const { return session.textPath().serverEchoes(); }
+    bool serverEchoes() const { return session.serverEchoes(); }
     TextEncoding encoding() const { return session.textPath().encoding(); }
     void setWindowSize(int cols, int rows) { session.textPath().setWindowSize(cols, rows); }
     void write(const QString& text) { session.sendCommand(text); }
     Connection* socket() { return &session.connection(); }
 
+    QTemporaryDir folder; // the daily log's
     GameDisplay display;
     PairTable triggers;
-    mutable GameSession session{display, triggers};
+    mutable GameSession session{display, triggers, folder.path()};
     QStringList chunks;
 };
 
@@ -321,10 +325,20 @@ private slots:
         QVERIFY(connectTo(c, server));
         server.send("ok " + bytes({255, 251, 86}));
         QVERIFY(server.waitForReceived(bytes({255, 253, 86})));
+        QVERIFY(QDir(c.conn.folder.path()).mkpath("Log"));
+        QVERIFY(c.conn.session.setLogging(true));
         server.send(bytes({255, 250, 86, 255, 240}) + "this is not a deflate stream");
         QVERIFY(QTest::qWaitFor([&] { return c.lost.size() == 1; }, 5000));
         QCOMPARE(c.text(), QStringLiteral("ok "));
         QVERIFY(server.waitForClientGone());
+        // The player is told why, before the disconnect notice, and so is the log.
+        const QString why = "I dati ricevuti dal server non sono più leggibili (inflate() failed: "
+                            "data error): la connessione viene chiusa.";
+        QCOMPARE(c.conn.display.buffer().text(), "ok \n" + why + "\n\nDisconnesso da Varendor");
+        c.conn.session.setLogging(false);
+        QFile log(c.conn.session.log().currentPath());
+        QVERIFY(log.open(QIODevice::ReadOnly));
+        QVERIFY(log.readAll().contains(("\r\n" + why + "\r\n").toLatin1()));
     }
 };
 

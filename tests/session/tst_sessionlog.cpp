@@ -8,6 +8,7 @@
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
+#include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -27,10 +28,8 @@ class TstSessionLog : public QObject {
         QFile f(dir.path() + "/Log/" + day + ".txt");
         return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<missing>");
     }
-    SessionLog makeLog() {
-        SessionLog log(dir.path());
+    void useTestClock(SessionLog& log) {
         log.setClock([this] { return now; });
-        return log;
     }
 
 private slots:
@@ -41,7 +40,8 @@ private slots:
     }
 
     void bannersAndPiecesSameDay() {
-        SessionLog log = makeLog();
+        SessionLog log(dir.path());
+        useTestClock(log);
         log.writePiece("not logged\r\n"); // switch off
         log.setEnabled(true);
         QVERIFY(log.isEnabled());
@@ -65,7 +65,8 @@ private slots:
     }
 
     void acrossMidnight() {
-        SessionLog log = makeLog();
+        SessionLog log(dir.path());
+        useTestClock(log);
         now = QDateTime(QDate(2026, 12, 31), QTime(23, 59, 59));
         log.setEnabled(true);
         log.writePiece("old year\r\n");
@@ -81,7 +82,8 @@ private slots:
     }
 
     void utf8TextKeepsEveryCharacterInAFileOfItsOwn() {
-        SessionLog log = makeLog();
+        SessionLog log(dir.path());
+        useTestClock(log);
         QVERIFY(log.setEnabled(true).ok());
         QVERIFY(log.writePiece(QStringLiteral("prima\r\n")).ok());
         QVERIFY(log.setEncoding(TextEncoding::Utf8).ok());
@@ -100,12 +102,35 @@ private slots:
         QVERIFY(log.setEncoding(TextEncoding::Cp1252).ok());
         QVERIFY(log.setEnabled(true).ok());
         QVERIFY(log.writePiece(QStringLiteral("dopo")).ok());
+        QVERIFY(log.flush());
         QVERIFY(fileOf("07-03-2026").endsWith("dopo"));
         QVERIFY(fileOf("07-03-2026-utf8").endsWith(kEndLine + "\r\n\r\n"));
     }
 
+    // The day's file stays open: a line end reaches the disk at once, a
+    // partial line within the flush interval; a file removed meanwhile is
+    // made again.
+    void writtenThroughAtLineEndsAndOnTheTimer() {
+        SessionLog log(dir.path());
+        useTestClock(log);
+        log.setEnabled(true);
+        const QByteArray banner = fileOf("07-03-2026");
+        QVERIFY(banner.endsWith(kStars + "\r\n\r\n"));
+        log.writePiece("HP 10> ");
+        QCOMPARE(fileOf("07-03-2026"), banner);
+        log.writePiece("n\r\nsei a nord");
+        QCOMPARE(fileOf("07-03-2026"), banner + "HP 10> n\r\nsei a nord");
+        log.writePiece("> ");
+        QTRY_COMPARE(fileOf("07-03-2026"), banner + "HP 10> n\r\nsei a nord> ");
+        QVERIFY(QFile::remove(dir.path() + "/Log/07-03-2026.txt"));
+        QVERIFY(log.flush());
+        log.writePiece("ancora\r\n");
+        QCOMPARE(fileOf("07-03-2026"), "ancora\r\n");
+    }
+
     void rendererFeedsTheLog() {
-        SessionLog log = makeLog();
+        SessionLog log(dir.path());
+        useTestClock(log);
         RecordingDisplay sink;
         ColourRenderer renderer(sink);
         renderer.setLogHook([&log](QStringView piece) { log.writePiece(piece); });
@@ -120,7 +145,9 @@ private slots:
 
     void unwritableFileIsReportedEachTime() {
         ScriptedDialogs dialogs;
-        SessionLog log = makeLog();
+        SessionLog log(dir.path());
+        useTestClock(log);
+        QSignalSpy told(&log, &SessionLog::failed);
         QVERIFY(QDir(dir.path() + "/Log").removeRecursively()); // nowhere to write
         const FileResult banner = log.setEnabled(true);
         QCOMPARE(banner.kind, FileResult::Kind::WriteFailed);
@@ -133,9 +160,15 @@ private slots:
         QCOMPARE(log.writePiece("off").kind, FileResult::Kind::Done);
 
         QVERIFY(QDir(dir.path()).mkpath("Log"));
+        QCOMPARE(told.size(), 1); // once for the whole run of failures
+        QCOMPARE(told.first().first().value<FileResult>().message, banner.message);
         QVERIFY(log.setEnabled(true));
         QVERIFY(log.writePiece("c"));
+        QVERIFY(log.flush());
         QVERIFY(fileOf("07-03-2026").endsWith("\r\n\r\nc"));
+        QVERIFY(QDir(dir.path() + "/Log").removeRecursively()); // a new run
+        QVERIFY(!log.flush());
+        QCOMPARE(told.size(), 2);
         // Telling the player is the window's business.
         QCoreApplication::processEvents();
         QVERIFY(dialogs.messages.isEmpty());

@@ -351,7 +351,7 @@ Outcome play(QByteArrayView stream, PairTable& triggers, const Settings& setting
     caps.cutLineInputs += cut > 0;
     out.colour = path.currentColour();
     out.waiting = path.keptText().toString() + path.heldBreak().toString();
-    out.waiting.replace(ColourRenderer::kMarker, QStringLiteral("\r\n"));
+    out.waiting.replace(LineBreaks::kMarker, QStringLiteral("\r\n"));
     return out;
 }
 
