@@ -40,6 +40,11 @@ Colori ServerSettings::parseColori(const QString& value) {
     return Colori::Automatico;
 }
 
+bool ServerSettings::parseGmcp(const QString& value) {
+    const QString v = upper(value);
+    return !(v == u"0" || v == u"NO" || v == u"OFF" || v == u"FALSE");
+}
+
 QString serverHost(const Api& api) {
     const QString host = ReadConfigValue(api, kServer, QStringLiteral("HOST")).trimmed();
     return host.isEmpty() ? QStringLiteral("localhost") : host;
@@ -103,6 +108,7 @@ ServerSettings readServerSettings(const Api& api) {
         ServerSettings::parseCodifica(ReadConfigValue(api, kServer, QStringLiteral("CODIFICA")));
     s.tls = ServerSettings::parseTls(ReadConfigValue(api, kServer, QStringLiteral("TLS")));
     s.colori = ServerSettings::parseColori(ReadConfigValue(api, kServer, QStringLiteral("COLORI")));
+    s.gmcp = ServerSettings::parseGmcp(ReadConfigValue(api, kServer, QStringLiteral("GMCP")));
     return s;
 }
 

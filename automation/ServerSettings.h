@@ -22,6 +22,7 @@ struct ServerSettings {
     Codifica codifica = Codifica::Auto;
     bool tls = false;
     Colori colori = Colori::Automatico;
+    bool gmcp = true; // GMCP: the character's data beside the text
 
     // The values as read from the file; any letter case, blanks around ignored.
     // CODIFICA: "CP1252" (also "WINDOWS-1252"), "UTF-8" (also "UTF8"), else AUTO.
@@ -31,6 +32,8 @@ struct ServerSettings {
     static bool parseTls(const QString& value);
     // COLORI: "CLASSICO", "ANSI", else automatic.
     static Colori parseColori(const QString& value);
+    // GMCP: on unless "0", "NO", "OFF" or "FALSE".
+    static bool parseGmcp(const QString& value);
 };
 
 // Reads the whole section afresh. HOST is "localhost" when missing or blank;

@@ -5,6 +5,8 @@
 #include <QRandomGenerator>
 #include <QStringList>
 
+#include <iterator>
+
 namespace {
 
 const QStringList kWords = {
@@ -21,10 +23,16 @@ const QStringList kRareWords = {"drago",    "fenice",    "basilisco", "negromant
 const char* const kColours[] = {"\x1b[0m",    "\x1b[31m",   "\x1b[32m",   "\x1b[1;33m",
                                 "\x1b[34m",   "\x1b[1;35m", "\x1b[36m",   "\x1b[37m",
                                 "\x1b[1;32m", "\x1b[0;37m", "\x1b[1;31m", "\x1b[m"};
+// Text of today's servers: backgrounds, attributes and their undoing.
+const char* const kAttributes[] = {"\x1b[0m",        "\x1b[1;33;44m",        "\x1b[3m",
+                                   "\x1b[23;4m",     "\x1b[24;7m",           "\x1b[27m",
+                                   "\x1b[48;5;238m", "\x1b[38;2;250;128;0m", "\x1b[48:2::20:40:60m",
+                                   "\x1b[2;9m",      "\x1b[22;29;49m",       "\x1b[101;30m",
+                                   "\x1b[1m",        "\x1b[39;49m"};
 
 } // namespace
 
-QByteArray SessionGenerator::session(qsizetype size, quint32 seed) {
+QByteArray SessionGenerator::session(qsizetype size, quint32 seed, bool attributes) {
     QRandomGenerator rng(seed);
     QByteArray out;
     out.reserve(size + 256);
@@ -39,7 +47,8 @@ QByteArray SessionGenerator::session(qsizetype size, quint32 seed) {
         while (line.size() < 72) {
             if (--untilColour == 0) {
                 line += QString::fromLatin1(
-                    kColours[rng.bounded(int(sizeof kColours / sizeof *kColours))]);
+                    attributes ? kAttributes[rng.bounded(int(std::size(kAttributes)))]
+                               : kColours[rng.bounded(int(std::size(kColours)))]);
                 untilColour = 2 + int(rng.bounded(4));
             }
             line += kWords[int(rng.bounded(int(kWords.size())))];

@@ -8,8 +8,10 @@
 #include <QString>
 
 namespace SessionGenerator {
-// About `size` bytes of server output (a little more, to end a line).
-QByteArray session(qsizetype size, quint32 seed);
+// About `size` bytes of server output (a little more, to end a line); with
+// attributes, the sequences are those of today's servers (backgrounds, bold,
+// italic, underline, reverse, dim, strike, 256 and 24-bit colours).
+QByteArray session(qsizetype size, quint32 seed, bool attributes = false);
 // n (match text, ActionText) pairs; about one in fifty occurs in the session.
 QList<QPair<QString, QString>> triggers(int n, quint32 seed);
 // The same pairs as the lines of a trigger file ("text<!>action" + CR LF).

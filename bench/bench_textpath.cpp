@@ -8,7 +8,11 @@
 //
 //   bench_textpath [--input FILE --triggers FILE] [--megabytes N]
 //                  [--path text|display|both] [--counts 0,100,1000]
-//                  [--encoding cp1252|utf8|both]
+//                  [--encoding cp1252|utf8|both] [--attributes]
+//
+// --attributes: the session holds the sequences of today's servers
+// (backgrounds, bold, italic, underline, reverse, ...), drawn under the
+// terminal rules.
 #include "automation/PairTable.h"
 #include "bench/SessionGenerator.h"
 #include "display/GameDisplay.h"
@@ -101,7 +105,7 @@ struct Result {
 };
 
 Result run(const QByteArray& session, const QList<QPair<QString, QString>>& triggerEntries,
-           bool realDisplay, bool utf8) {
+           bool realDisplay, bool utf8, bool attributes) {
     resetPeak();
     Loopback loop;
     if (!loop.open()) {
@@ -119,8 +123,9 @@ Result run(const QByteArray& session, const QList<QPair<QString, QString>>& trig
     }
     DisplaySink& sink = realDisplay ? static_cast<DisplaySink&>(*display) : nullSink;
     TextPath path(sink, triggers);
-    if (utf8)
-        path.beginSession({EncodingChoice::Utf8, false});
+    if (utf8 || attributes)
+        path.beginSession({utf8 ? EncodingChoice::Utf8 : EncodingChoice::Cp1252, false,
+                           attributes ? ColourRules::Terminal : ColourRules::Automatic});
     qint64 sent = 0; // counted here: the loopback may not have taken them all yet
     path.setSendHook([&loop, &sent](QByteArrayView bytes) {
         sent += bytes.size();
@@ -197,6 +202,7 @@ int main(int argc, char** argv) {
     QString paths = "both", encodings = "both";
     QList<int> counts = {0, 100, 1000};
     int megabytes = 20;
+    const bool attributes = args.contains(QStringLiteral("--attributes"));
     for (int i = 1; i + 1 < args.size(); ++i) {
         if (args[i] == "--input")
             inputPath = args[++i];
@@ -221,7 +227,7 @@ int main(int argc, char** argv) {
         }
         session = f.readAll(); // taken as Windows-1252
     } else {
-        session = SessionGenerator::session(qsizetype(megabytes) << 20, 20261207);
+        session = SessionGenerator::session(qsizetype(megabytes) << 20, 20261207, attributes);
     }
 
     QList<QList<QPair<QString, QString>>> triggerSets;
@@ -265,7 +271,7 @@ int main(int argc, char** argv) {
                     reencode(session, utf8);
                     inUtf8 = utf8;
                 }
-                const Result r = run(session, set, realDisplay, utf8);
+                const Result r = run(session, set, realDisplay, utf8, attributes);
                 QString ratio;
                 if (!utf8)
                     cpSeconds = r.cpuSeconds;

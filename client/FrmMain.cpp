@@ -1,6 +1,7 @@
 #include "client/FrmMain.h"
 
 #include "automation/ButtonConfig.h"
+#include "automation/FontSettings.h"
 #include "automation/ServerSettings.h"
 #include "automation/Stores.h"
 #include "client/CertificatePrompt.h"
@@ -12,6 +13,7 @@
 #include "commands/MainButtons.h"
 #include "display/GameDisplay.h"
 #include "display/GaugeBar.h"
+#include "protocol/CharVitals.h"
 #include "session/GameSession.h"
 #include "session/SessionLog.h"
 #include "ui/Artwork.h"
@@ -31,12 +33,13 @@
 namespace {
 const QString kUnableToConnect = QStringLiteral("Unable to connect to remote host");
 constexpr QRgb kWhite = qRgb(255, 255, 255);
+const QString kTitle = QStringLiteral("Telnet");
 } // namespace
 
 FrmMain::FrmMain(const QString& programFolder, QWidget* parent)
     : QMainWindow(parent), m_api(programFolder) {
     setObjectName(QStringLiteral("frmMain"));
-    setWindowTitle(QStringLiteral("Telnet"));
+    setWindowTitle(kTitle);
     // The bar needs about 700 pixels; below that the layout would go negative.
     setMinimumSize(720, 360);
     endProcess = [] { QCoreApplication::quit(); };
@@ -173,7 +176,25 @@ void FrmMain::wireConnection() {
     connect(m_session, &GameSession::openFailed, this, &FrmMain::onConnectFailed);
     // The practice world listens (or could not start): connect to it now.
     connect(m_practice, &PracticeWorld::ready, this, [this] { openSession(m_practiceServer); });
+    connect(m_session, &GameSession::titleNamed, this, &FrmMain::showServerTitle);
     connect(m_session, &GameSession::serverEchoChanged, m_combo, &CommandInput::setServerEchoes);
+    connect(m_session, &GameSession::gmcpReceived, this, &FrmMain::onGmcp);
+    // A new connection may be another character: no figures of the last one.
+    connect(m_session, &GameSession::openChanged, m_gauges, [this](bool open) {
+        if (open)
+            m_gauges->clear();
+    });
+}
+
+void FrmMain::onGmcp(const GmcpMessage& message) {
+    if (!message.is(u"Char.Vitals"))
+        return;
+    for (const VitalReading& r : readVitals(message.data)) {
+        const QString& gauge = r.vital == Vital::Health ? GaugeBar::kHealth
+                               : r.vital == Vital::Mana ? GaugeBar::kMana
+                                                        : GaugeBar::kMoves;
+        m_gauges->setGauge(gauge, r.current, r.max);
+    }
 }
 
 void FrmMain::Form_Load() {
@@ -192,6 +213,7 @@ void FrmMain::Form_Load() {
     showFileResult(this, LoadTriggers(m_api, nullptr));
     showFileResult(this, LoadAliases(m_api, nullptr));
     LoadButtons(m_api, m_bar, nullptr);
+    applyFont(readFontChoice(m_api));
     m_display->setSelColor(kWhite);
     m_session->textPath().setCurrentColour(SgrColours::kPlainColour);
     // Without a window manager to honour the maximised state, fill the screen.
@@ -256,7 +278,13 @@ bool FrmMain::openSession(const ServerSettings& server) {
     return true;
 }
 
+void FrmMain::showServerTitle(const QString& title) {
+    setWindowTitle(title.isEmpty() ? kTitle : kTitle + QStringLiteral(" - ") + title);
+}
+
 void FrmMain::setConnectedState(bool connected) {
+    if (!connected)
+        showServerTitle({}); // the name was the server's
     m_buttons->showConnected(connected);
     update();
 }

@@ -13,6 +13,9 @@
 #include <functional>
 #include <memory>
 
+struct FileResult;
+struct FontChoice;
+struct GmcpMessage;
 class QAction;
 class QCheckBox;
 class QMenu;
@@ -91,9 +94,11 @@ private:
     // this machine and nothing listens there.
     bool connectTo(const ServerSettings& server);
     bool openSession(const ServerSettings& server);
+    void showServerTitle(const QString& title);
     void onConnectFailed(const QString& reason);
     void onLogToggled(bool ticked);
     void writeToServer(const QString& text);
+    void onGmcp(const GmcpMessage& message);
 
     void mnuConnetti_Click();
     void mnuTrigger_Click();
@@ -104,6 +109,8 @@ private:
     void mnuSfondo_Click();
     void mnuTrova_Click();
     void mnuTasti_Click();
+    void mnuCarattere_Click();
+    void applyFont(const FontChoice& choice);
 
     Api m_api;
     ButtonBar m_bar;
@@ -131,6 +138,7 @@ private:
     QAction* mnuAbout = nullptr;
     QAction* mnuTrova = nullptr;
     QAction* mnuTasti = nullptr;
+    QAction* mnuCarattere = nullptr;
     QPointer<FrmTrova> m_trova;
     InputReturn* m_inputReturn = nullptr;
     PracticeWorld* m_practice = nullptr;

@@ -1,13 +1,16 @@
 // The main window's menus and what each item does.
 #include "automation/ButtonConfig.h"
+#include "automation/FontSettings.h"
 #include "automation/FrmBottoni.h"
 #include "automation/FrmPairEditor.h"
 #include "client/FrmMain.h"
 #include "client/MainSurface.h"
+#include "commands/CommandInput.h"
 #include "display/GameDisplay.h"
 #include "notes/FrmNota.h"
 #include "ui/Artwork.h"
 #include "ui/Dialogs.h"
+#include "ui/DisplayFont.h"
 #include "ui/FileDialogs.h"
 #include "ui/FrmAbout.h"
 #include "ui/SavedBackground.h"
@@ -47,6 +50,7 @@ void FrmMain::createMenus() {
     mnuCancPromp = addItem(configura, "mnuCancPromp", QStringLiteral("&Cancella prompt"));
     mnuCancPromp->setCheckable(true);
     mnuSfondo = addItem(configura, "mnuSfondo", QStringLiteral("&Sfondo"));
+    mnuCarattere = addItem(configura, "mnuCarattere", QStringLiteral("Ca&rattere"));
 
     QMenu* aiuto = menuBar()->addMenu(QStringLiteral("?"));
     aiuto->setObjectName(QStringLiteral("mnuAiuto"));
@@ -66,6 +70,7 @@ void FrmMain::createMenus() {
     connect(mnuBottoni, &QAction::triggered, this, [this] { mnuBottoni_Click(); });
     connect(mnuNota, &QAction::triggered, this, [this] { mnuNota_Click(); });
     connect(mnuSfondo, &QAction::triggered, this, [this] { mnuSfondo_Click(); });
+    connect(mnuCarattere, &QAction::triggered, this, [this] { mnuCarattere_Click(); });
     connect(mnuAbout, &QAction::triggered, this, [this] { mnuAbout_Click(); });
 }
 
@@ -132,4 +137,21 @@ void FrmMain::mnuSfondo_Click() {
     QString error;
     if (!SavedBackground::keep(m_api.programFolder, path, reader.format(), &error))
         msgBox(this, error, Msg::Exclamation, QStringLiteral("Sfondo"));
+}
+
+void FrmMain::mnuCarattere_Click() {
+    QFont font = m_display->font();
+    if (!dialogs().chooseFont(this, font, QStringLiteral("Carattere")))
+        return;
+    const FontChoice choice{font.family(), font.pointSizeF()};
+    applyFont(choice);
+    if (!writeFontChoice(m_api, choice))
+        msgBox(this, QStringLiteral("Impossibile salvare il carattere in config.ini."),
+               Msg::Exclamation, QStringLiteral("Carattere"));
+}
+
+void FrmMain::applyFont(const FontChoice& choice) {
+    const QFont font = DisplayFont::make(choice.family, choice.points);
+    m_display->setDisplayFont(font);
+    m_combo->setFont(font);
 }

@@ -1,5 +1,6 @@
 #include "commands/CommandInput.h"
 
+#include "ui/DisplayFont.h"
 #include "ui/DisplaySink.h"
 
 #include <QEvent>
@@ -16,11 +17,7 @@ CommandInput::CommandInput(QWidget* parent) : QComboBox(parent) {
     setDuplicatesEnabled(true);
     setMaxVisibleItems(CommandLine::kHistorySize);
 
-    QFont font(QStringLiteral("Courier"));
-    font.setPointSizeF(9.75);
-    font.setStyleHint(QFont::TypeWriter);
-    font.setFixedPitch(true);
-    setFont(font);
+    setFont(DisplayFont::make());
 
     lineEdit()->installEventFilter(this);
 }

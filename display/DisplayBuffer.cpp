@@ -7,7 +7,9 @@
 
 namespace {
 constexpr QRgb kEmptyColour = 0xFFFFFFFF;
-}
+constexpr char16_t kBell = 0x07;
+constexpr char16_t kBackspace = 0x08;
+} // namespace
 
 DisplayBuffer::DisplayBuffer() {
     m_lines.emplace_back();
@@ -24,11 +26,11 @@ int DisplayBuffer::rowCount() const {
     return int(last.rowStart + rowsFor(last.text.size()) - m_rowOrigin);
 }
 
-void DisplayBuffer::appendToLast(QStringView text, QRgb colour, bool bold) {
+void DisplayBuffer::appendToLast(QStringView text, QRgb colour, bool bold, const TextStyle& style) {
     if (text.isEmpty())
         return;
     if (text.size() <= kMaxLineLength - m_lines.back().text.size()) {
-        appendRun(text, colour, bold);
+        appendRun(text, colour, bold, style);
         return;
     }
     // A line without end would grow without bound; past the limit it goes on
@@ -40,12 +42,12 @@ void DisplayBuffer::appendToLast(QStringView text, QRgb colour, bool bold) {
             continue;
         }
         const QStringView part = room < text.size() ? text.first(room) : text;
-        appendRun(part, colour, bold);
+        appendRun(part, colour, bold, style);
         text = text.sliced(part.size());
     }
 }
 
-void DisplayBuffer::appendRun(QStringView text, QRgb colour, bool bold) {
+void DisplayBuffer::appendRun(QStringView text, QRgb colour, bool bold, const TextStyle& style) {
     Line& line = m_lines.back();
     const int start = int(line.text.size());
     // Grown in place (the room a recycled line brings usually suffices).
@@ -54,12 +56,13 @@ void DisplayBuffer::appendRun(QStringView text, QRgb colour, bool bold) {
     m_length += text.size();
     if (!line.runs.empty()) {
         Run& last = line.runs.back();
-        if (last.colour == colour && last.bold == bold) {
+        if (last.colour == colour && last.bold == bold && last.flags == style.flags &&
+            last.background == style.background) {
             last.length += int(text.size());
             return;
         }
     }
-    line.runs.push_back(Run{start, int(text.size()), colour, bold});
+    line.runs.push_back(Run{start, int(text.size()), colour, bold, style.flags, style.background});
 }
 
 void DisplayBuffer::newLine() {
@@ -78,22 +81,31 @@ void DisplayBuffer::newLine() {
     m_length += 1;
 }
 
-void DisplayBuffer::append(QStringView text, QRgb colour, bool bold) {
+void DisplayBuffer::append(QStringView text, QRgb colour, bool bold, const TextStyle& style) {
     qsizetype from = 0;
     const char16_t* const base = text.utf16();
     const char16_t* const end = base + text.size();
     for (const char16_t* at = base; (at = CharScan::findBelow(at, end, u'\r' + 1)) != end; ++at) {
         const char16_t c = *at;
-        if (c != u'\r' && c != u'\n' && c != u'\t')
+        if (c != u'\r' && c != u'\n' && c != u'\t' && c != kBell && c != kBackspace)
             continue;
         const qsizetype i = at - base;
-        appendToLast(text.sliced(from, i - from), colour, bold);
+        appendToLast(text.sliced(from, i - from), colour, bold, style);
         from = i + 1;
+        if (c == kBell) {
+            ++m_bells;
+            continue;
+        }
+        if (c == kBackspace) {
+            eraseLastChar();
+            continue;
+        }
         if (c == u'\t') {
             // Tab stops every eight columns, so tables keep their columns.
             static const QString spaces(kTabWidth, u' ');
             const qsizetype column = m_lines.back().text.size();
-            appendToLast(QStringView(spaces).first(kTabWidth - column % kTabWidth), colour, bold);
+            appendToLast(QStringView(spaces).first(kTabWidth - column % kTabWidth), colour, bold,
+                         style);
             continue;
         }
         // Only LF breaks a line. A CR is dropped: CR LF stays one break, and
@@ -102,7 +114,23 @@ void DisplayBuffer::append(QStringView text, QRgb colour, bool bold) {
         if (c == u'\n')
             newLine();
     }
-    appendToLast(text.sliced(from), colour, bold);
+    appendToLast(text.sliced(from), colour, bold, style);
+}
+
+void DisplayBuffer::eraseLastChar() {
+    Line& line = m_lines.back();
+    if (line.text.isEmpty())
+        return; // a backspace never joins two lines
+    qsizetype n = 1;
+    if (line.text.size() > 1 && line.text.back().isLowSurrogate() &&
+        line.text[line.text.size() - 2].isHighSurrogate())
+        n = 2;
+    line.text.chop(n);
+    m_length -= n;
+    Run& last = line.runs.back();
+    last.length -= int(n);
+    if (last.length <= 0)
+        line.runs.pop_back();
 }
 
 int DisplayBuffer::lineFromChar(int pos) const {
@@ -222,8 +250,12 @@ void DisplayBuffer::removeLeadingChars(int n) {
     for (const Run& r : l.runs) {
         const int end = r.start + r.length - cut;
         const int start = std::max(r.start - cut, 0);
-        if (end > start)
-            runs.push_back(Run{start, end - start, r.colour, r.bold});
+        if (end > start) {
+            Run moved = r;
+            moved.start = start;
+            moved.length = end - start;
+            runs.push_back(moved);
+        }
     }
     l.runs = std::move(runs);
     l.start += cut;

@@ -8,6 +8,8 @@
 // Positions count one per character and one per line break: line i covers
 // lineStart(i) .. lineStart(i) + lineText(i).size(), the last value being the
 // position of its break.
+#include "ui/DisplaySink.h"
+
 #include <QList>
 #include <QRgb>
 #include <QString>
@@ -21,7 +23,10 @@ public:
         int length = 0;
         QRgb colour = 0;
         bool bold = false;
+        quint8 flags = 0;    // TextStyle's flags (Bold among them when drawn bold)
+        QRgb background = 0; // when flags hold TextStyle::Background
         bool operator==(const Run&) const = default;
+        TextStyle style() const { return {flags, background}; }
     };
 
     // Longest display line; longer text continues on the next line.
@@ -32,9 +37,12 @@ public:
 
     // Every LF is one line break; CR characters are dropped, so CR LF is one
     // break and a lone CR none. A TAB becomes spaces up to the next multiple
-    // of kTabWidth columns. Text beyond kMaxLineLength in one line goes on on
-    // the next.
-    void append(QStringView text, QRgb colour, bool bold);
+    // of kTabWidth columns. A backspace removes the last character of the
+    // last line (never a break), a BEL is counted in bells() and not kept.
+    // Text beyond kMaxLineLength in one line goes on on the next.
+    void append(QStringView text, QRgb colour, bool bold, const TextStyle& style = {});
+    // BEL characters appended since creation.
+    qint64 bells() const { return m_bells; }
 
     int length() const { return int(m_length); }
     int lineCount() const { return int(m_lines.size() - m_head); }
@@ -87,9 +95,10 @@ private:
     };
     const Line& line_(int line) const { return m_lines[m_head + size_t(line)]; }
     int rowsFor(qsizetype chars) const;
-    void appendToLast(QStringView text, QRgb colour, bool bold);
-    void appendRun(QStringView text, QRgb colour, bool bold);
+    void appendToLast(QStringView text, QRgb colour, bool bold, const TextStyle& style);
+    void appendRun(QStringView text, QRgb colour, bool bold, const TextStyle& style);
     void newLine();
+    void eraseLastChar();
     const Run* runAt(int pos) const;
     void dropHead(size_t n);
 
@@ -100,6 +109,7 @@ private:
     size_t m_lent = 0;
     qint64 m_origin = 0; // absolute start of the first live line
     qint64 m_length = 0;
+    qint64 m_bells = 0;
     int m_columns = 80;
     qint64 m_rowOrigin = 0; // absolute first row of the first live line
 };

@@ -1,6 +1,7 @@
 #include "display/GameDisplay.h"
 
 #include "display/DisplayAccessible.h"
+#include "ui/DisplayFont.h"
 
 #include <QAccessible>
 #include <QApplication>
@@ -12,6 +13,7 @@
 #include <QMouseEvent>
 #include <QPainter>
 #include <QScrollBar>
+#include <QTimer>
 
 #include <algorithm>
 #include <cmath>
@@ -22,6 +24,9 @@ namespace {
 const QEvent::Type kSyncEvent = QEvent::Type(QEvent::registerEventType());
 constexpr int kMargin = 2;
 const QColor kBackground(0, 0, 0);
+// The bell: the view lightens this long.
+constexpr int kFlashMs = 150;
+const QColor kFlash(96, 96, 96);
 
 bool isWordChar(QChar c) {
     return c.isLetterOrNumber() || c == u'_';
@@ -33,17 +38,7 @@ GameDisplay::GameDisplay(QWidget* parent)
     setObjectName(QStringLiteral("rtbDisplay"));
     DisplayAccessible::install();
 
-    m_font = QFont(QStringLiteral("Courier"));
-    m_font.setPointSizeF(9.75);
-    m_font.setStyleHint(QFont::TypeWriter);
-    m_font.setFixedPitch(true);
-    m_boldFont = m_font;
-    m_boldFont.setBold(true);
-    setFont(m_font);
-    const QFontMetricsF fm(m_font);
-    m_cellWidth = std::max<qreal>(1, fm.horizontalAdvance(QLatin1Char('M')));
-    m_lineHeight = std::max(1, int(std::ceil(fm.height())));
-    m_ascent = int(std::ceil(fm.ascent()));
+    setDisplayFont(DisplayFont::make());
 
     // Always shown: a bar that came and went would change the width and rewrap.
     setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
@@ -61,6 +56,20 @@ GameDisplay::GameDisplay(QWidget* parent)
 }
 
 GameDisplay::~GameDisplay() = default;
+
+void GameDisplay::setDisplayFont(const QFont& font) {
+    m_font = font;
+    m_boldFont = m_font;
+    m_boldFont.setBold(true);
+    for (bool& made : m_styledMade)
+        made = false;
+    setFont(m_font);
+    const QFontMetricsF fm(m_font);
+    m_cellWidth = std::max<qreal>(1, fm.horizontalAdvance(QLatin1Char('M')));
+    m_lineHeight = std::max(1, int(std::ceil(fm.height())));
+    m_ascent = int(std::ceil(fm.ascent()));
+    updateColumns();
+}
 
 int GameDisplay::selStart() const {
     return std::clamp(m_selStart, 0, m_buffer.length());
@@ -90,10 +99,48 @@ void GameDisplay::insertText(QStringView text) {
             if (QAccessible::isActive())
                 m_accessiblePending = m_buffer.removedChars() + m_buffer.length();
         }
-        m_buffer.append(text, m_colour, m_bold);
+        const qint64 bells = m_buffer.bells();
+        m_buffer.append(text, m_colour, m_bold || m_style.has(TextStyle::Bold), m_style);
+        if (m_buffer.bells() != bells)
+            flash();
+        if (m_accessiblePending > m_buffer.removedChars() + m_buffer.length())
+            m_accessiblePending = m_buffer.removedChars() + m_buffer.length(); // a backspace
         contentChanged();
     }
     m_selStart = m_buffer.length();
+}
+
+void GameDisplay::flash() {
+    if (!m_flashTimer) {
+        m_flashTimer = new QTimer(this);
+        m_flashTimer->setSingleShot(true);
+        connect(m_flashTimer, &QTimer::timeout, viewport(), qOverload<>(&QWidget::update));
+    }
+    m_flashTimer->start(kFlashMs);
+    viewport()->update();
+}
+
+bool GameDisplay::isFlashing() const {
+    return m_flashTimer && m_flashTimer->isActive();
+}
+
+const QFont& GameDisplay::fontFor(const DisplayBuffer::Run& run) const {
+    constexpr quint8 kTypeFlags = TextStyle::Italic | TextStyle::Underline | TextStyle::Strike;
+    const int key = (run.flags & kTypeFlags) | (run.bold ? TextStyle::Bold : 0);
+    if (key == 0)
+        return m_font;
+    if (key == TextStyle::Bold)
+        return m_boldFont;
+    if (!m_styledMade[key]) {
+        QFont f = m_font;
+        f.setBold(key & TextStyle::Bold);
+        f.setItalic(key & TextStyle::Italic);
+        f.setUnderline(key & TextStyle::Underline);
+        f.setStrikeOut(key & TextStyle::Strike);
+        m_styledFonts[key] = f;
+        m_styledMade[key] = true;
+    }
+    return m_styledFonts[key];
 }
 
 void GameDisplay::removeLeadingLines(int n) {
@@ -237,7 +284,7 @@ void GameDisplay::resizeEvent(QResizeEvent* event) {
 void GameDisplay::paintEvent(QPaintEvent* event) {
     QPainter p(viewport());
     const QRect area = event->rect();
-    p.fillRect(area, kBackground);
+    p.fillRect(area, isFlashing() ? kFlash : kBackground);
     const int cols = m_buffer.wrapColumns();
     const int rowCount = m_buffer.rowCount();
     const int top = topRow();
@@ -261,6 +308,21 @@ void GameDisplay::paintEvent(QPaintEvent* event) {
         const bool lastRowOfLine = segStart + cols >= text.size();
         const int y = (row - top) * m_lineHeight;
 
+        const auto& runs = m_buffer.runsOf(line);
+        auto first = std::upper_bound(
+            runs.begin(), runs.end(), segStart,
+            [](int v, const DisplayBuffer::Run& r) { return v < r.start + r.length; });
+        // Backgrounds the server chose, under the selection.
+        for (auto it = first; it != runs.end() && it->start < segEnd; ++it) {
+            if (!(it->flags & TextStyle::Background))
+                continue;
+            const int a = std::max(it->start, segStart),
+                      b = std::min(it->start + it->length, segEnd);
+            p.fillRect(QRectF(kMargin + (a - segStart) * m_cellWidth, y, (b - a) * m_cellWidth,
+                              m_lineHeight),
+                       QColor(it->background));
+        }
+
         // Selection background, in line offsets; a selected break shows as one cell.
         if (selFrom >= 0) {
             int a = std::max(selFrom - lineStart, segStart);
@@ -273,14 +335,10 @@ void GameDisplay::paintEvent(QPaintEvent* event) {
                            highlight);
         }
 
-        const auto& runs = m_buffer.runsOf(line);
-        auto it = std::upper_bound(
-            runs.begin(), runs.end(), segStart,
-            [](int v, const DisplayBuffer::Run& r) { return v < r.start + r.length; });
-        for (; it != runs.end() && it->start < segEnd; ++it) {
+        for (auto it = first; it != runs.end() && it->start < segEnd; ++it) {
             const int runFrom = std::max(it->start, segStart);
             const int runTo = std::min(it->start + it->length, segEnd);
-            p.setFont(it->bold ? m_boldFont : m_font);
+            p.setFont(fontFor(*it));
             // Split at the selection's edges so selected text takes its own colour.
             int cuts[4] = {runFrom, runTo, runTo, runTo};
             if (selFrom >= 0) {

@@ -17,6 +17,7 @@
 #include <QFont>
 
 class QMenu;
+class QTimer;
 
 class GameDisplay : public QAbstractScrollArea, public DisplaySink {
     Q_OBJECT
@@ -33,6 +34,8 @@ public:
     QRgb selColor() const { return m_colour; }
     void setSelBold(bool bold) override { m_bold = bold; }
     bool selBold() const { return m_bold; }
+    void setSelStyle(const TextStyle& style) override { m_style = style; }
+    const TextStyle& selStyle() const { return m_style; }
     void insertText(QStringView text) override;
     int lineFromChar(int pos) const { return m_buffer.lineFromChar(pos); }
     int lastLine() const override { return m_buffer.lastLine(); }
@@ -43,6 +46,8 @@ public:
     void setUpdatesFrozen(bool frozen);
     bool updatesFrozen() const { return m_frozen; }
     const DisplayBuffer& buffer() const { return m_buffer; }
+    // The face and size of the text; the columns follow.
+    void setDisplayFont(const QFont& font);
 
     // Scrolling, in pages of visible rows (Page Up / Page Down in the input
     // line) or to the newest text, which the view then follows again.
@@ -51,6 +56,10 @@ public:
     bool followsBottom() const { return m_follow; }
     // Row shown at the top of the view, counted from the first buffer row.
     int topRow() const;
+
+    // The bell: the view lightens for a moment (a BEL in the text does it).
+    void flash();
+    bool isFlashing() const;
 
     // Visible size in character cells (reported to the server).
     int columns() const { return m_buffer.wrapColumns(); }
@@ -114,6 +123,11 @@ private:
     DisplayBuffer m_buffer;
     QFont m_font;
     QFont m_boldFont;
+    // The face for each mix of bold, italic, underline and strike (the low
+    // four bits of TextStyle's flags), made when first drawn.
+    mutable QFont m_styledFonts[16];
+    mutable bool m_styledMade[16] = {};
+    const QFont& fontFor(const DisplayBuffer::Run& run) const;
     qreal m_cellWidth = 8;
     int m_lineHeight = 16;
     int m_ascent = 12;
@@ -121,12 +135,14 @@ private:
 
     QRgb m_colour;
     bool m_bold = false;
+    TextStyle m_style;
     int m_selStart = 0;
     int m_selLength = 0;
 
     bool m_follow = true;
     qint64 m_topRow = 0; // absolute row (see DisplayBuffer::removedRows)
     bool m_frozen = false;
+    QTimer* m_flashTimer = nullptr;
     bool m_syncPosted = false;
     bool m_settingScrollBar = false;
 

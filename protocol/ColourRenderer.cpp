@@ -36,6 +36,52 @@ Scan scanSequence(QStringView text, qsizetype p, qsizetype& end) {
                : Scan::NotASequence;
 }
 
+// Looks at an escape sequence that is no control sequence, ESC at text[p]:
+// intermediate bytes (0x20-0x2F), then one final byte (0x30-0x7E), as in
+// ESC ( B or ESC 7. ESC followed by anything else starts nothing.
+Scan scanEscape(QStringView text, qsizetype p, qsizetype& end) {
+    const qsizetype limit = qMin<qsizetype>(text.size(), p + ColourRenderer::kMaxSequenceLength);
+    for (qsizetype i = p + 1; i < limit; ++i) {
+        const char16_t c = text[i].unicode();
+        if (c >= 0x30 && c <= 0x7E) {
+            end = i;
+            return Scan::Sequence;
+        }
+        if (c < 0x20 || c > 0x2F)
+            return Scan::NotASequence;
+    }
+    return limit == text.size() && limit - p < ColourRenderer::kMaxSequenceLength
+               ? Scan::Incomplete
+               : Scan::NotASequence;
+}
+
+// Whether ESC c opens a string that runs to a terminator: an operating system
+// command (ESC ]), a device control string (ESC P) and their kin.
+inline bool opensString(char16_t c) {
+    return c == u']' || c == u'P' || c == u'X' || c == u'^' || c == u'_';
+}
+
+// Looks for the end of the string opened at text[p]: BEL or ESC and a backslash. end is
+// its last character, payloadEnd where the string's own text ends.
+Scan scanString(QStringView text, qsizetype p, qsizetype& end, qsizetype& payloadEnd) {
+    const qsizetype limit = qMin<qsizetype>(text.size(), p + ColourRenderer::kMaxStringLength);
+    for (qsizetype i = p + 2; i < limit; ++i) {
+        const char16_t c = text[i].unicode();
+        if (c == 0x07) {
+            end = payloadEnd = i;
+            return Scan::Sequence;
+        }
+        if (c == kEsc && i + 1 < limit && text[i + 1] == u'\\') {
+            payloadEnd = i;
+            end = i + 1;
+            return Scan::Sequence;
+        }
+    }
+    return limit == text.size() && limit - p < ColourRenderer::kMaxStringLength
+               ? Scan::Incomplete
+               : Scan::NotASequence;
+}
+
 const QStringView kMarker(LineBreaks::kMarker);
 
 // Whether a line-break marker starts at text[i], text[i] being its first character.
@@ -59,16 +105,13 @@ qsizetype findMarker(QStringView text, qsizetype from) {
 } // namespace
 
 QStringView ColourRenderer::render(QStringView text) {
-    if (m_kept.isEmpty()) {
-        m_colours.beginChunk();
+    if (m_kept.isEmpty())
         return text.first(renderText(text));
-    }
     // The kept tail leads: the sequence it ends in is completed by text.
     m_joined.resize(0);
     m_joined.append(m_kept);
     m_joined.append(text);
     m_kept.resize(0);
-    m_colours.beginChunk();
     const QStringView joined(m_joined);
     return joined.first(renderText(joined));
 }
@@ -122,7 +165,7 @@ void ColourRenderer::keep(QStringView text, qsizetype start, qsizetype p, qsizet
     // The text before a cut sequence waits with it, unless there is so much
     // that chunk after chunk ending in a cut sequence would hold it for ever.
     if (p - start > kMaxHeldText) {
-        m_display.setSelColor(m_colours.current());
+        selectAttributes();
         writePiece(text.sliced(start, p - start), marker < 0 ? -1 : marker - start);
         start = p;
     }
@@ -151,19 +194,27 @@ qsizetype ColourRenderer::renderText(QStringView text) {
             kept = true;
             break;
         }
-        if (text[p + 1] != u'[') { // not a sequence: shown as it stands
-            ++at;
-            continue;
-        }
+        const char16_t next = text[p + 1].unicode();
         qsizetype q = 0;
-        const Scan scan = scanSequence(text, p, q);
+        qsizetype payloadEnd = 0;
+        const Scan scan = next == u'['        ? scanSequence(text, p, q)
+                          : opensString(next) ? scanString(text, p, q, payloadEnd)
+                                              : scanEscape(text, p, q);
         if (scan == Scan::Incomplete) {
             keep(text, start, p, marker);
             kept = true;
             break;
         }
-        if (scan == Scan::NotASequence) {
-            ++at;
+        if (scan == Scan::NotASequence || next != u'[') {
+            // Sequences of other kinds mean nothing to a scrolling display but
+            // a window title; an ESC that starts nothing is dropped alone.
+            selectAttributes();
+            writePiece(text.sliced(start, p - start), marker < 0 ? -1 : marker - start);
+            if (scan == Scan::Sequence && next == u']')
+                noteCommand(text.sliced(p + 2, payloadEnd - p - 2));
+            start = scan == Scan::Sequence ? q + 1 : p + 1;
+            marker = -1;
+            at = base + start;
             continue;
         }
 
@@ -171,7 +222,7 @@ qsizetype ColourRenderer::renderText(QStringView text) {
         const SgrColours::Params params(text.sliced(p + 2, q - p - 2));
         if (sgr && m_colours.boldOffFirst(params))
             m_display.setSelBold(false);
-        m_display.setSelColor(m_colours.current());
+        selectAttributes();
         writePiece(text.sliced(start, p - start), marker < 0 ? -1 : marker - start);
         // Other control sequences (clear screen, cursor moves) mean nothing
         // to a scrolling display: dropped whole, colour unchanged.
@@ -184,7 +235,29 @@ qsizetype ColourRenderer::renderText(QStringView text) {
 
     if (kept)
         return text.size() - m_kept.size();
-    m_display.setSelColor(m_colours.current());
+    selectAttributes();
     writePiece(text.sliced(start), marker < 0 ? -1 : marker - start);
     return text.size();
+}
+
+void ColourRenderer::noteCommand(QStringView command) {
+    // OSC 0 and 2 name the window; OSC 8 opens or closes a link, whose text
+    // is plain text between the two.
+    if (!command.startsWith(u"0;") && !command.startsWith(u"2;"))
+        return;
+    QString title;
+    for (QChar c : command.sliced(2).first(qMin<qsizetype>(command.size() - 2, kMaxTitleLength)))
+        if (c.unicode() >= 0x20 && c.unicode() != 0x7F)
+            title += c;
+    m_title = title.trimmed();
+}
+
+void ColourRenderer::selectAttributes() {
+    m_display.setSelColor(m_colours.current());
+    // The classic rules have no attributes: the display's stay plain unless
+    // the terminal rules set some.
+    if (m_colours.rules() == SgrColours::Rules::Terminal || m_styled) {
+        m_display.setSelStyle(m_colours.style());
+        m_styled = m_colours.style() != TextStyle{};
+    }
 }

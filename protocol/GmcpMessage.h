@@ -29,3 +29,10 @@ struct GmcpMessage {
     static QByteArray encode(QStringView package,
                              const QJsonValue& data = QJsonValue(QJsonValue::Undefined));
 };
+
+// A message and where it came among the text of the same read: after its
+// first `at` characters.
+struct GmcpAt {
+    qsizetype at = 0;
+    GmcpMessage message;
+};

@@ -49,14 +49,15 @@ template <typename Fields> int component(const Fields& f, int i) {
 // An xterm colour form after its 38 or 48: "5", n or "2", r, g, b. Returns
 // how many fields after `first` belong to it; colour is set when it is whole.
 template <typename Fields>
-int extendedForm(const Fields& f, int first, bool colon, bool& valid, QRgb& colour) {
+int extendedForm(const Fields& f, int first, bool colon, bool& valid, QRgb& colour,
+                 bool terminal = false) {
     valid = false;
     const int kind = first < f.size() ? f.number(first) : kNotANumber;
     if (kind == 5) {
         const int n = component(f, first + 1);
         if (n != kNotANumber) {
             valid = true;
-            colour = SgrColours::xterm256(n);
+            colour = terminal ? SgrColours::xtermColour(n) : SgrColours::xterm256(n);
         }
         return qMin(2, f.size() - first);
     }
@@ -112,8 +113,9 @@ void SgrColours::setRules(Rules rules) {
     if (rules == m_rules)
         return;
     m_rules = rules;
-    m_kind = Kind::Default;
-    m_bold = false;
+    m_fg = m_bg = {};
+    m_bold = m_dim = m_italic = m_underline = m_reverse = m_strike = false;
+    m_style = {};
     beginChunk();
 }
 
@@ -244,47 +246,132 @@ void SgrColours::applyTerminal(const Params& f) {
         bool valid = false;
         QRgb colour = 0;
         int v = kNotANumber;
+        int sub = kNotANumber; // "4:0" and the like: the sub-parameter
         if (f.hasColon(i)) {
-            const SubFields sub = subFields(f.field(i));
-            v = sub.number(0);
-            if ((v == 38 || v == 48) && sub.size() > 1)
-                extendedForm(sub, 1, true, valid, colour);
+            const SubFields fields = subFields(f.field(i));
+            v = fields.number(0);
+            if ((v == 38 || v == 48) && fields.size() > 1)
+                extendedForm(fields, 1, true, valid, colour, true);
+            else if (fields.size() > 1)
+                sub = fields.number(1);
         } else {
             v = f.isEmpty(i) ? 0 : f.number(i); // ESC[m is a reset
             if (v == 38 || v == 48)
-                i += extendedForm(f, i + 1, false, valid, colour);
+                i += extendedForm(f, i + 1, false, valid, colour, true);
         }
-        if (v == 38 && valid) {
-            m_kind = Kind::Rgb;
-            m_rgb = colour;
-        } else if (v == 0) {
-            m_kind = Kind::Default;
-            m_bold = false;
-        } else if (v == 1) {
+        switch (v) {
+        case 0:
+            m_fg = m_bg = {};
+            m_bold = m_dim = m_italic = m_underline = m_reverse = m_strike = false;
+            break;
+        case 1:
             m_bold = true;
-        } else if (v == 22) {
-            m_bold = false;
-        } else if (v >= 30 && v <= 37) {
-            m_kind = Kind::Palette;
-            m_index = v - 30;
-        } else if (v == 39) {
-            m_kind = Kind::Default;
-        } else if (v >= 90 && v <= 97) { // the bright colours of later terminals
-            m_kind = Kind::Rgb;
-            m_rgb = palette(40 + v - 90, kPlainColour);
+            break;
+        case 2:
+            m_dim = true;
+            break;
+        case 3:
+            m_italic = true;
+            break;
+        case 4:
+            m_underline = sub != 0; // 4:0 is no underline, 4:1 to 4:5 are kinds of it
+            break;
+        case 7:
+            m_reverse = true;
+            break;
+        case 9:
+            m_strike = true;
+            break;
+        case 21: // double underline
+            m_underline = true;
+            break;
+        case 22:
+            m_bold = m_dim = false;
+            break;
+        case 23:
+            m_italic = false;
+            break;
+        case 24:
+            m_underline = false;
+            break;
+        case 27:
+            m_reverse = false;
+            break;
+        case 29:
+            m_strike = false;
+            break;
+        case 38:
+        case 48:
+            if (valid)
+                (v == 38 ? m_fg : m_bg) = {Kind::Rgb, 0, colour};
+            break;
+        case 39:
+            m_fg = {};
+            break;
+        case 49:
+            m_bg = {};
+            break;
+        default:
+            if (v >= 30 && v <= 37)
+                m_fg = {Kind::Palette, v - 30, 0};
+            else if (v >= 90 && v <= 97)
+                m_fg = {Kind::Palette, v - 90 + 8, 0};
+            else if (v >= 40 && v <= 47)
+                m_bg = {Kind::Palette, v - 40, 0};
+            else if (v >= 100 && v <= 107)
+                m_bg = {Kind::Palette, v - 100 + 8, 0};
+            break;
         }
     }
-    m_current = terminalColour();
+    resolveTerminal();
 }
 
-QRgb SgrColours::terminalColour() const {
-    switch (m_kind) {
-    case Kind::Palette:
-        return palette((m_bold ? 40 : 30) + m_index, kPlainColour);
-    case Kind::Rgb:
-        return m_rgb;
-    case Kind::Default:
-        break;
+QRgb SgrColours::xterm16(int n) {
+    static constexpr QRgb kColours[16] = {
+        qRgb(0, 0, 0),       qRgb(205, 0, 0),   qRgb(0, 205, 0),   qRgb(205, 205, 0),
+        qRgb(0, 0, 238),     qRgb(205, 0, 205), qRgb(0, 205, 205), qRgb(229, 229, 229),
+        qRgb(127, 127, 127), qRgb(255, 0, 0),   qRgb(0, 255, 0),   qRgb(255, 255, 0),
+        qRgb(92, 92, 255),   qRgb(255, 0, 255), qRgb(0, 255, 255), qRgb(255, 255, 255)};
+    return kColours[n];
+}
+
+QRgb SgrColours::xtermColour(int n) {
+    return n < 16 ? xterm16(n) : xterm256(n);
+}
+
+void SgrColours::resolveTerminal() {
+    constexpr QRgb kDisplayBackground = qRgb(0, 0, 0);
+    QRgb fg = kPlainColour;
+    if (m_fg.kind == Kind::Palette)
+        fg = xterm16(m_bold && m_fg.index < 8 ? m_fg.index + 8 : m_fg.index);
+    else if (m_fg.kind == Kind::Rgb)
+        fg = m_fg.rgb;
+    else if (m_bold)
+        fg = qRgb(255, 255, 255);
+    const bool hasBg = m_bg.kind != Kind::Default;
+    QRgb bg = m_bg.kind == Kind::Palette ? xterm16(m_bg.index) : m_bg.rgb;
+    if (m_dim) {
+        const QRgb under = hasBg ? bg : kDisplayBackground;
+        fg = qRgb((qRed(fg) + qRed(under)) / 2, (qGreen(fg) + qGreen(under)) / 2,
+                  (qBlue(fg) + qBlue(under)) / 2);
     }
-    return kPlainColour;
+    TextStyle style;
+    if (m_reverse) {
+        style.flags |= TextStyle::Background;
+        style.background = fg;
+        fg = hasBg ? bg : kDisplayBackground;
+    } else if (hasBg) {
+        style.flags |= TextStyle::Background;
+        style.background = bg;
+    }
+    if (m_bold)
+        style.flags |= TextStyle::Bold;
+    if (m_italic)
+        style.flags |= TextStyle::Italic;
+    if (m_underline)
+        style.flags |= TextStyle::Underline;
+    if (m_strike)
+        style.flags |= TextStyle::Strike;
+    m_style = style;
+    m_current = fg;
 }

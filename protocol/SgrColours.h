@@ -5,14 +5,19 @@
 // - Classic, the game's own: brightness ("1") and the last colour code last
 //   only to the end of the chunk being written; a plain ESC[0m sets the plain
 //   colour and leaves brightness alone; codes 40-47 are the bright colours.
-// - Terminal, for servers of today: bold and the colour last until a reset,
-//   across chunks; "0" resets both; 22 and 39 undo bold and colour; 40-49 are
-//   backgrounds, which this display does not show.
+// - Terminal, for servers of today, as xterm draws them: every attribute
+//   lasts until it is undone or reset ("0"); xterm's default sixteen colours;
+//   bold (1) brightens the eight normal colours and draws bold, dim (2) takes
+//   the colour half way to the background, 22 undoes both; italic 3/23,
+//   underline 4 and 21 / 24, reverse 7/27, strike 9/29; backgrounds 40-47,
+//   100-107, 48;5;n, 48;2;r;g;b, 49 the display's own.
 //
 // Under both, xterm's 256-colour and 24-bit forms (38;5;n, 38;2;r;g;b and the
 // colon forms) set the colour, and their parameters are consumed whole, as
 // are the background forms 48;... A form with a missing or out-of-range field
 // changes nothing.
+#include "ui/DisplaySink.h"
+
 #include <QRgb>
 #include <QStringView>
 
@@ -26,6 +31,8 @@ public:
 
     // The colour text is written in now (`CurrentColor`).
     QRgb current() const { return m_current; }
+    // Background and type attributes now: always plain under the classic rules.
+    const TextStyle& style() const { return m_style; }
     void setCurrent(QRgb colour) { m_current = colour; }
 
     // A new chunk: the classic per-chunk state starts over.
@@ -69,6 +76,10 @@ public:
     // xterm's 256 colours: 0-15 on the palette, then the 6x6x6 cube and the
     // grey ramp. n must be 0-255.
     static QRgb xterm256(int n);
+    // xterm's default sixteen colours (0-7 normal, 8-15 bright), and its 256
+    // colours on them. n must be 0-15 and 0-255.
+    static QRgb xterm16(int n);
+    static QRgb xtermColour(int n);
 
 private:
     struct Extended {
@@ -77,7 +88,7 @@ private:
     };
     void applyClassic(const Params& params);
     void applyTerminal(const Params& params);
-    QRgb terminalColour() const;
+    void resolveTerminal();
 
     Rules m_rules = Rules::Classic;
     QRgb m_current = kPlainColour;
@@ -87,10 +98,21 @@ private:
     int m_code = 0;          // last classic colour code, 0 when none
     Extended m_lastExtended; // set when the last colour was an xterm form
 
-    // Terminal, until a reset.
+    // Terminal, until a reset: foreground and background, each the default,
+    // a palette index (0-15) or a colour, and the attributes.
     enum class Kind { Default, Palette, Rgb };
-    Kind m_kind = Kind::Default;
-    int m_index = 0; // palette index 0-7
-    QRgb m_rgb = 0;
+    struct Colour {
+        Kind kind = Kind::Default;
+        int index = 0;
+        QRgb rgb = 0;
+    };
+    Colour m_fg;
+    Colour m_bg;
     bool m_bold = false;
+    bool m_dim = false;
+    bool m_italic = false;
+    bool m_underline = false;
+    bool m_reverse = false;
+    bool m_strike = false;
+    TextStyle m_style; // what the attributes come to
 };

@@ -17,8 +17,8 @@ public:
     virtual void send(QByteArrayView bytes) = 0;
     // Applies to the data after this call and to everything sent after it.
     virtual void encodingChanged(TextEncoding) {}
-    // The server negotiated CHARSET or asked for the terminal type: a server
-    // of today. Once per connection.
+    // The server offered an option other than ECHO (CHARSET, EOR, GMCP, ...)
+    // or asked for the terminal type: a server of today. Once per connection.
     virtual void todaysServer() {}
     // GA or EOR after a prompt.
     virtual void promptMark() {}
@@ -26,6 +26,9 @@ public:
     // The stream cannot be read on (a broken compressed stream): nothing more
     // is read until reset().
     virtual void error(const QString&) {}
+    // One message of the character's data beside the text (option 201), as
+    // the server framed it; only while the option is agreed.
+    virtual void gmcp(QByteArrayView) {}
 
 protected:
     ~TelnetEvents() = default;

@@ -1,5 +1,10 @@
 #include "protocol/TelnetLayer.h"
 
+#include "protocol/GmcpMessage.h"
+
+#include <QJsonArray>
+#include <QJsonObject>
+
 #include <cstddef>
 #include <libtelnet.h>
 
@@ -24,6 +29,29 @@ const telnet_telopt_t kOptions[] = {
     {kCharset, TELNET_WILL, TELNET_DO},
     {-1, 0, 0},
 };
+// The same, and the character's data beside the text from the server.
+const telnet_telopt_t kOptionsWithGmcp[] = {
+    {TELNET_TELOPT_ECHO, TELNET_WONT, TELNET_DO},
+    {TELNET_TELOPT_SGA, TELNET_WONT, TELNET_DO},
+    {TELNET_TELOPT_EOR, TELNET_WONT, TELNET_DO},
+    {TELNET_TELOPT_COMPRESS2, TELNET_WONT, TELNET_DO},
+    {TELNET_TELOPT_NAWS, TELNET_WILL, TELNET_DONT},
+    {TELNET_TELOPT_TTYPE, TELNET_WILL, TELNET_DONT},
+    {kCharset, TELNET_WILL, TELNET_DO},
+    {GmcpMessage::kOption, TELNET_WONT, TELNET_DO},
+    {-1, 0, 0},
+};
+// What the client takes: the packages whose messages it reads or hands on.
+const char* const kGmcpPackages[] = {"Char 1", "Char.Vitals 1", "Room 1", "Comm.Channel 1"};
+
+// Whether bytes we send refuse an option the server offered: the library
+// answers an offer of an option it does not know (GMCP, MSDP, NEW-ENVIRON, ...)
+// with DONT or WONT by itself, and tells of the offer no other way.
+bool refusesOffer(QByteArrayView bytes) {
+    return bytes.size() == 3 && uchar(bytes[0]) == TELNET_IAC &&
+           (uchar(bytes[1]) == TELNET_DONT || uchar(bytes[1]) == TELNET_WONT) &&
+           uchar(bytes[2]) != TELNET_TELOPT_ECHO;
+}
 
 bool isNameByte(char c) {
     return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9');
@@ -105,7 +133,9 @@ TelnetLayer::~TelnetLayer() {
 }
 
 void TelnetLayer::start() {
-    m_telnet = telnet_init(kOptions, &TelnetLayer::handler, 0, this);
+    // The library keeps the table, so it is one of two that live for good.
+    m_telnet =
+        telnet_init(m_settings.gmcp ? kOptionsWithGmcp : kOptions, &TelnetLayer::handler, 0, this);
 }
 
 void TelnetLayer::stop() {
@@ -139,6 +169,7 @@ void TelnetLayer::reset() {
     m_failed = false;
     m_encoding = initialEncoding(m_settings);
     m_modern = false;
+    m_gmcp = false;
     m_terminalTypesSent = 0;
     m_skippingSub = false;
     m_skipped = 0;
@@ -282,6 +313,28 @@ void TelnetLayer::send(QByteArrayView bytes) {
     readQueued();
 }
 
+bool TelnetLayer::sendGmcp(QByteArrayView payload) {
+    if (!m_gmcp || !m_telnet)
+        return false;
+    inLibrary([&] {
+        telnet_subnegotiation(m_telnet, GmcpMessage::kOption, payload.data(),
+                              size_t(payload.size()));
+    });
+    readQueued();
+    return true;
+}
+
+void TelnetLayer::introduceToGmcp() {
+    const QJsonObject hello{{"client", "Varendor"}, {"version", VARENDOR_VERSION}};
+    QJsonArray packages;
+    for (const char* package : kGmcpPackages)
+        packages.append(QLatin1String(package));
+    for (const QByteArray& payload : {GmcpMessage::encode(u"Core.Hello", hello),
+                                      GmcpMessage::encode(u"Core.Supports.Set", packages)})
+        telnet_subnegotiation(m_telnet, GmcpMessage::kOption, payload.constData(),
+                              size_t(payload.size()));
+}
+
 void TelnetLayer::setWindowSize(int cols, int rows) {
     cols = std::clamp(cols, 0, 0xFFFF);
     rows = std::clamp(rows, 0, 0xFFFF);
@@ -313,6 +366,8 @@ void TelnetLayer::handle(telnet_event_t* ev) {
         received(QByteArrayView(ev->data.buffer, qsizetype(ev->data.size)));
         break;
     case TELNET_EV_SEND:
+        if (refusesOffer(QByteArrayView(ev->data.buffer, qsizetype(ev->data.size))))
+            markModern();
         if (ev->data.size > 0)
             m_events.send(QByteArrayView(ev->data.buffer, qsizetype(ev->data.size)));
         break;
@@ -323,11 +378,16 @@ void TelnetLayer::handle(telnet_event_t* ev) {
             m_skippingSub = false; // the end of a subnegotiation too long to hold
         break;
     case TELNET_EV_WILL:
-        if (ev->neg.telopt == kCharset)
+        if (ev->neg.telopt != TELNET_TELOPT_ECHO)
             markModern();
         if (ev->neg.telopt == TELNET_TELOPT_ECHO && !m_serverEcho) {
             m_serverEcho = true;
             m_events.serverEchoChanged(true);
+        }
+        // Only once agreed: the parser tells a WILL only when it enables the option.
+        if (ev->neg.telopt == GmcpMessage::kOption && !m_gmcp) {
+            m_gmcp = true;
+            introduceToGmcp();
         }
         break;
     case TELNET_EV_WONT:
@@ -335,9 +395,11 @@ void TelnetLayer::handle(telnet_event_t* ev) {
             m_serverEcho = false;
             m_events.serverEchoChanged(false);
         }
+        if (ev->neg.telopt == GmcpMessage::kOption)
+            m_gmcp = false;
         break;
     case TELNET_EV_DO:
-        if (ev->neg.telopt == kCharset)
+        if (ev->neg.telopt != TELNET_TELOPT_ECHO)
             markModern();
         if (ev->neg.telopt == TELNET_TELOPT_NAWS) {
             m_nawsOn = true;
@@ -359,6 +421,9 @@ void TelnetLayer::handle(telnet_event_t* ev) {
     case TELNET_EV_SUBNEGOTIATION:
         if (ev->sub.telopt == kCharset)
             handleCharset(QByteArrayView(ev->sub.buffer, qsizetype(ev->sub.size)));
+        // A message the server sends without having agreed is not read.
+        else if (ev->sub.telopt == GmcpMessage::kOption && m_gmcp)
+            m_events.gmcp(QByteArrayView(ev->sub.buffer, qsizetype(ev->sub.size)));
         break;
     case TELNET_EV_WARNING:
         m_parser = Parser::Lost; // it may have changed its state on its own

@@ -5,7 +5,10 @@
 //
 // With a server of today it also agrees on the text encoding (CHARSET, RFC
 // 2066) and tells what the client can show (the terminal type cycle: our
-// name, a terminal, then "MTTS n" with the capability bits).
+// name, a terminal, then "MTTS n" with the capability bits), and, unless the
+// settings say no, agrees to the character's data beside the text (option
+// 201): it introduces the client and the packages it takes, then hands each
+// message on while the option stays agreed.
 #include "protocol/TelnetEvents.h"
 #include "protocol/TextCodec.h"
 #include "protocol/TextSettings.h"
@@ -64,6 +67,11 @@ public:
     bool failed() const { return m_failed; }
     TextEncoding encoding() const { return m_encoding; }
     bool modernServer() const { return m_modern; }
+    bool gmcpEnabled() const { return m_gmcp; }
+
+    // A message (package, blank, body) for the server; false, and nothing
+    // sent, unless the option is agreed.
+    bool sendGmcp(QByteArrayView payload);
 
     // Settings for a new connection; forgets all negotiation, like reset().
     void setSettings(const TextSettings& settings);
@@ -97,6 +105,7 @@ private:
     void answerCharsetRequest(QByteArrayView list);
     void sendCharset(char command, QByteArrayView name = {});
     void markModern();
+    void introduceToGmcp();
     bool skipping(QByteArrayView data);
     void start();
     void stop();
@@ -117,6 +126,7 @@ private:
     TextSettings m_settings;
     TextEncoding m_encoding = TextEncoding::Cp1252;
     bool m_modern = false;
+    bool m_gmcp = false; // the server will send option 201 and we agreed
     int m_terminalTypesSent = 0;
     bool m_skippingSub = false; // inside a subnegotiation too long to hold
     qsizetype m_skipped = 0;

@@ -16,13 +16,22 @@ TelnetStream::Read TelnetStream::read(QByteArrayView bytes, QString& text) {
 }
 
 void TelnetStream::data(QByteArrayView bytes) {
-    if (m_text)
-        m_codec.decode(bytes, *m_text);
+    if (!m_text)
+        return;
+    m_codec.decode(bytes, *m_text);
+    const qsizetype utf8At = m_codec.takeUtf8Found();
+    if (utf8At >= 0)
+        m_read.utf8At = utf8At;
 }
 
 void TelnetStream::todaysServer() {
     m_read.todaysServer = true;
     m_read.todaysServerAt = m_text ? m_text->size() : 0;
+}
+
+void TelnetStream::gmcp(QByteArrayView payload) {
+    if (std::optional<GmcpMessage> message = GmcpMessage::parse(payload))
+        m_read.gmcp.append({m_text ? m_text->size() : 0, std::move(*message)});
 }
 
 void TelnetStream::error(const QString& why) {
@@ -38,4 +47,5 @@ void TelnetStream::sendText(QStringView text) {
 void TelnetStream::reset(const TextSettings& settings) {
     m_telnet.setSettings(settings);
     m_codec.reset(m_telnet.encoding());
+    m_codec.setWatchForUtf8(settings.encoding == EncodingChoice::Auto);
 }

@@ -4,6 +4,7 @@
 // game's code page decoded) and our text becomes bytes for the server. No
 // sockets here: one call per socket read, and what the read did comes back
 // as a result, so nothing calls back into the caller in the middle of a read.
+#include "protocol/GmcpMessage.h"
 #include "protocol/TelnetEvents.h"
 #include "protocol/TelnetLayer.h"
 #include "protocol/TextCodec.h"
@@ -25,11 +26,18 @@ public:
         // before the fault, and nothing more is read until reset().
         bool broken = false;
         QString error;
-        // The server negotiated CHARSET or asked for the terminal type: a
-        // server of today (true from the read in which it first did), from
-        // text[todaysServerAt] on.
+        // The server offered an option other than ECHO or asked for the
+        // terminal type: a server of today (true from the read in which it
+        // first did), from text[todaysServerAt] on.
         bool todaysServer = false;
         qsizetype todaysServerAt = 0;
+        // The server's text showed itself UTF-8 without negotiation, from
+        // text[utf8At] on (-1: it did not); both directions are UTF-8 now.
+        qsizetype utf8At = -1;
+        // The character's data that came with the text, in order, each with
+        // the number of characters of the read's text before it; messages
+        // that cannot be read are left out.
+        QList<GmcpAt> gmcp;
     };
 
     // Bytes for the server (negotiation answers and our text) go to send.
@@ -48,6 +56,9 @@ public:
     // Display size in characters, told to servers that ask for it; kept
     // across connections.
     void setWindowSize(int cols, int rows) { m_telnet.setWindowSize(cols, rows); }
+    bool gmcpEnabled() const { return m_telnet.gmcpEnabled(); }
+    // False, and nothing sent, unless the server agreed to option 201.
+    bool sendGmcp(QByteArrayView payload) { return m_telnet.sendGmcp(payload); }
     TextEncoding encoding() const { return m_codec.encoding(); }
 
 private:
@@ -58,6 +69,7 @@ private:
     void promptMark() override { ++m_read.promptMarks; }
     void serverEchoChanged(bool on) override { m_read.serverEchoes = on; }
     void error(const QString& why) override;
+    void gmcp(QByteArrayView payload) override;
 
     std::function<void(QByteArrayView)> m_send;
     TelnetLayer m_telnet{*this};

@@ -70,7 +70,20 @@ inline char16_t* put(char16_t* d, const unsigned char* s, int length) {
 }
 } // namespace
 
+void TextCodec::setWatchForUtf8(bool watch) {
+    m_watch = watch && m_encoding == TextEncoding::Cp1252;
+}
+
 void TextCodec::setEncoding(TextEncoding encoding) {
+    if (m_watch && m_cutSize > 0) {
+        // What waited to be judged was Windows-1252 text until now.
+        m_watch = false;
+        m_pending.resize(m_cutSize);
+        CodePage::decode(QByteArrayView(m_cut, m_cutSize),
+                         reinterpret_cast<char16_t*>(m_pending.data()));
+        m_cutSize = 0;
+    }
+    m_watch = false;
     if (encoding == m_encoding)
         return;
     if (m_cutSize > 0)
@@ -83,6 +96,9 @@ void TextCodec::reset(TextEncoding encoding) {
     m_encoding = encoding;
     m_cutSize = 0;
     m_brokenCut = false;
+    m_watch = false;
+    m_utf8Found = -1;
+    m_pending.clear();
 }
 
 QString TextCodec::decode(QByteArrayView bytes) {
@@ -92,6 +108,14 @@ QString TextCodec::decode(QByteArrayView bytes) {
 }
 
 void TextCodec::decode(QByteArrayView bytes, QString& out) {
+    if (!m_pending.isEmpty()) {
+        out += m_pending;
+        m_pending.clear();
+    }
+    if (m_watch) {
+        decodeWatching(bytes, out);
+        return;
+    }
     if (m_encoding == TextEncoding::Utf8) {
         decodeUtf8Stream(bytes, out);
         return;
@@ -107,6 +131,18 @@ void TextCodec::decode(QByteArrayView bytes, QString& out) {
 }
 
 QString TextCodec::flush() {
+    QString text;
+    text.swap(m_pending);
+    if (m_watch && m_cutSize > 0) { // never completed: Windows-1252 after all
+        const qsizetype at = text.size();
+        text.resize(at + m_cutSize);
+        CodePage::decode(QByteArrayView(m_cut, m_cutSize),
+                         reinterpret_cast<char16_t*>(text.data()) + at);
+        m_cutSize = 0;
+        return text;
+    }
+    if (!text.isEmpty())
+        return text;
     const bool broken = m_brokenCut || m_cutSize > 0;
     m_brokenCut = false;
     m_cutSize = 0;
@@ -210,6 +246,54 @@ void TextCodec::decodeUtf8Stream(QByteArrayView bytes, QString& out) {
         }
     }
     out.resize(at + (d - begin));
+}
+
+void TextCodec::decodeWatching(QByteArrayView fresh, QString& out) {
+    // Bytes held from the last read lead.
+    QByteArray joined;
+    QByteArrayView bytes = fresh;
+    if (m_cutSize > 0) {
+        joined.reserve(m_cutSize + fresh.size());
+        joined.append(reinterpret_cast<const char*>(m_cut), m_cutSize);
+        joined.append(fresh);
+        bytes = joined;
+        m_cutSize = 0;
+    }
+    const auto* s = reinterpret_cast<const unsigned char*>(bytes.data());
+    const qsizetype n = bytes.size();
+    qsizetype i = 0;
+    while (i < n && s[i] < 0x80)
+        ++i;
+    const auto asCp1252 = [&](qsizetype count) {
+        const qsizetype at = out.size();
+        out.resize(at + count);
+        CodePage::decode(bytes.first(count), reinterpret_cast<char16_t*>(out.data()) + at);
+    };
+    if (i == n) {
+        asCp1252(n);
+        return;
+    }
+    const unsigned char lead = s[i];
+    const int length = sequenceLength(lead);
+    int k = 1;
+    while (length > 0 && k < length && i + k < n && continues(lead, k, s[i + k]))
+        ++k;
+    if (length > 0 && k < length && i + k == n) {
+        // Could still be UTF-8: judged with the next read.
+        asCp1252(i);
+        std::memcpy(m_cut, s + i, size_t(k));
+        m_cutSize = k;
+        return;
+    }
+    m_watch = false;
+    if (length == 0 || k < length) {
+        asCp1252(n); // a byte UTF-8 cannot hold: the game's own code page
+        return;
+    }
+    asCp1252(i);
+    m_encoding = TextEncoding::Utf8;
+    m_utf8Found = out.size();
+    decodeUtf8Stream(bytes.sliced(i), out);
 }
 
 QByteArray TextCodec::encode(QStringView text) const {

@@ -9,6 +9,8 @@
 #include <QString>
 #include <QStringView>
 
+#include <utility>
+
 enum class TextEncoding { Cp1252, Utf8 };
 
 class TextCodec {
@@ -32,6 +34,19 @@ public:
     // A new stream in the given encoding; a cut character is dropped.
     void reset(TextEncoding encoding);
 
+    // While Windows-1252 is read, watch for a server that sends UTF-8 without
+    // saying so: the first well-formed multi-byte UTF-8 sequence, with no
+    // byte before it that UTF-8 cannot hold, switches to UTF-8 for good (from
+    // that sequence on); a byte UTF-8 cannot hold ends the watch. The game's
+    // own text (an accented letter, then ASCII) never switches. A sequence
+    // cut by the end of a read waits for the next one, so where reads end
+    // changes nothing. setEncoding() ends the watch.
+    void setWatchForUtf8(bool watch);
+    bool watchingForUtf8() const { return m_watch; }
+    // Where in the text of the decode() calls since the last take UTF-8 was
+    // found (an index into that call's out), or -1; taken once.
+    qsizetype takeUtf8Found() { return std::exchange(m_utf8Found, -1); }
+
     // Text for the server. Windows-1252 writes '?' for what it cannot hold;
     // UTF-8 writes U+FFFD for a lone surrogate.
     QByteArray encode(QStringView text) const;
@@ -41,9 +56,13 @@ public:
 
 private:
     void decodeUtf8Stream(QByteArrayView bytes, QString& out);
+    void decodeWatching(QByteArrayView bytes, QString& out);
 
     TextEncoding m_encoding;
     unsigned char m_cut[4] = {}; // the first bytes of a cut UTF-8 character
     int m_cutSize = 0;
     bool m_brokenCut = false; // a cut character was abandoned by setEncoding
+    bool m_watch = false;     // watching Windows-1252 text for UTF-8
+    QString m_pending;        // held bytes judged Windows-1252, for the next text
+    qsizetype m_utf8Found = -1;
 };

@@ -4,6 +4,8 @@
 #include "automation/PairTable.h"
 #include "files/CharScan.h"
 
+#include <utility>
+
 namespace {
 const QString kWillEcho = QString::fromLatin1("\xFF\xFB\x01", 3);
 const QString kWontEcho = QString::fromLatin1("\xFF\xFC\x01", 3);
@@ -49,6 +51,7 @@ void TextPath::beginSession(const TextSettings& settings) {
     m_stream.reset(settings);
     m_breaks.clear();
     m_renderer.dropKept();
+    m_renderer.colours().beginChunk();
     m_colourChoice = colours;
     // Switching rules starts their state afresh; the colour itself stays.
     m_renderer.colours().setRules(SgrColours::Rules::Classic);
@@ -87,6 +90,8 @@ TextPath::Outcome TextPath::receive(QByteArrayView bytes) {
     } else {
         process(text);
     }
+    if (outcome.utf8At >= 0 && m_open)
+        writeUtf8Notice();
     m_readText.swap(readText);
     return outcome;
 }
@@ -99,6 +104,7 @@ TextPath::Outcome TextPath::receiveText(QStringView text) {
 }
 
 void TextPath::processChunk(QStringView chunk, Outcome& outcome) {
+    endNoticeLine();
     m_work.resize(0);
     m_breaks.mark(chunk, m_work);
     const char16_t* const work = reinterpret_cast<const char16_t*>(m_work.constData());
@@ -106,6 +112,10 @@ void TextPath::processChunk(QStringView chunk, Outcome& outcome) {
     if (CharScan::findEither(work, workEnd, 0x01, 0x01) != workEnd) // every sequence holds a 1
         m_work = removeEchoNegotiation(m_work);
     QStringView written = m_renderer.render(m_work);
+    if (!written.isEmpty())
+        m_atLineStart = written.endsWith(LineBreaks::kMarker) || written.endsWith(u'\n');
+    if (std::optional<QString> title = m_renderer.takeTitle())
+        outcome.title = std::move(title);
 
     // Text held back is searched when it is written, with the next chunk, so
     // the phrase and the triggers are seen once per occurrence.
@@ -157,15 +167,49 @@ void TextPath::endSession() {
 }
 
 void TextPath::writeNotice() {
+    endNoticeLine();
     m_display.setSelColor(kWhite);
+    m_display.setSelStyle({});
     m_display.setSelBold(true);
     m_display.insertText(kDisconnectNotice);
     m_display.setSelBold(false);
+    // Its line ends before whatever is written next; a display whose last
+    // text is the notice keeps it as its last line.
+    m_noticeOpen = true;
+}
+
+void TextPath::writeUtf8Notice() {
+    if (!m_breaks.held().isEmpty()) {
+        releaseHeldBreak();
+        m_atLineStart = true;
+    }
+    endNoticeLine();
+    m_display.setSelColor(kWhite);
+    m_display.setSelStyle({});
+    m_display.insertText(m_atLineStart ? kUtf8Notice : QStringLiteral("\r\n") + kUtf8Notice);
+    m_noticeOpen = true;
+}
+
+void TextPath::endNoticeLine() {
+    if (std::exchange(m_noticeOpen, false)) {
+        m_display.insertText(u"\r\n");
+        m_atLineStart = true;
+    }
 }
 
 void TextPath::sendCommand(QStringView text) {
-    if (m_open)
-        m_stream.sendText(text);
+    if (!m_open)
+        return;
+    m_stream.sendText(text);
+    // The server's answer to a command is a text of its own: under the
+    // classic rules its brightness and colour code start afresh, as they did
+    // when every answer came in a read of its own. Where the network cuts
+    // the server's text never starts them afresh.
+    m_renderer.colours().beginChunk();
+}
+
+bool TextPath::sendGmcp(QStringView package, const QJsonValue& data) {
+    return gmcpEnabled() && m_stream.sendGmcp(GmcpMessage::encode(package, data));
 }
 
 void TextPath::releaseHeldBreak() {
@@ -183,6 +227,7 @@ void TextPath::trim() {
 void TextPath::OwnText::setSelColor(QRgb colour) {
     m_colour = colour;
     m_path.m_display.setSelColor(colour);
+    m_path.m_display.setSelStyle({}); // own text takes no background of the server's
 }
 
 void TextPath::OwnText::setSelBold(bool bold) {
@@ -191,11 +236,13 @@ void TextPath::OwnText::setSelBold(bool bold) {
 }
 
 void TextPath::OwnText::insertText(QStringView text) {
+    m_path.endNoticeLine();
     if (!m_path.m_breaks.held().isEmpty()) {
         m_path.releaseHeldBreak();
         // The break was server text, in the server's colour.
         m_path.m_display.setSelColor(m_colour);
         m_path.m_display.setSelBold(m_bold);
+        m_path.m_display.setSelStyle({});
     }
     m_path.m_display.insertText(text);
 }

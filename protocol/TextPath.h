@@ -25,6 +25,7 @@
 #include <QString>
 #include <QStringList>
 #include <functional>
+#include <optional>
 
 struct PairTable;
 
@@ -37,6 +38,9 @@ public:
     static inline const QString kFarewell = QStringLiteral("Adde parvum parvo magnus acervus erit");
     static inline const QString kDisconnectNotice =
         QStringLiteral("\r\n\r\nDisconnesso da Varendor");
+    // Shown once when the server's text turns out to be UTF-8.
+    static inline const QString kUtf8Notice = QStringLiteral(
+        "[Il server scrive in UTF-8: da ora il testo si legge e si invia in UTF-8.]");
 
     // What the telnet stream found in the read (the server's echo, prompt
     // marks; when broken, the connection should be dropped: the text before
@@ -44,6 +48,8 @@ public:
     struct Outcome : TelnetStream::Read {
         bool farewell = false; // the server's farewell phrase ended the session
         QStringList replies;   // commands the triggers answered with, in order
+        // The window title the server named last in this read, if any.
+        std::optional<QString> title;
     };
 
     TextPath(DisplaySink& display, PairTable& triggers);
@@ -59,7 +65,7 @@ public:
     // The settings say which encodings the server may choose, whether the
     // connection is encrypted, and which colour rules apply (automatic: the
     // game's classic rules until the server shows itself a server of today
-    // by negotiating CHARSET or asking for the terminal type).
+    // by offering any option but ECHO or asking for the terminal type).
     void beginSession(const TextSettings& settings = {});
     // One socket read.
     Outcome receive(QByteArrayView bytes);
@@ -73,6 +79,10 @@ public:
     // A command for the server, in the session's encoding; nothing once the
     // session has ended.
     void sendCommand(QStringView text);
+    // The server agreed to send the character's data beside the text.
+    bool gmcpEnabled() const { return m_open && m_stream.gmcpEnabled(); }
+    // A message for the server; false, and nothing sent, unless gmcpEnabled().
+    bool sendGmcp(QStringView package, const QJsonValue& data = QJsonValue(QJsonValue::Undefined));
     // Where the client writes its own text into the display.
     DisplaySink& ownText() { return m_own; }
 
@@ -112,6 +122,8 @@ private:
     void fireTriggers(QStringView written, Outcome& outcome);
     void releaseHeldBreak();
     void writeNotice();
+    void endNoticeLine();
+    void writeUtf8Notice();
     void trim();
 
     DisplaySink& m_display;
@@ -125,5 +137,7 @@ private:
     QString m_work;     // the chunk being handled, breaks marked
     QString m_readText; // the text of the last read, its room reused
     bool m_open = true;
+    bool m_noticeOpen = false; // the notice's line still waits for its end
+    bool m_atLineStart = true; // the server's last text ended its line
     ColourRules m_colourChoice = ColourRules::Automatic;
 };

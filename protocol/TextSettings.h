@@ -14,4 +14,5 @@ struct TextSettings {
     EncodingChoice encoding = EncodingChoice::Auto;
     bool tls = false; // the connection is encrypted (told in MTTS)
     ColourRules colours = ColourRules::Automatic;
+    bool gmcp = true; // the character's data beside the text may be agreed (option 201)
 };

@@ -35,6 +35,7 @@ TextSettings textSettings(const ServerSettings& server) {
                     : server.codifica == Codifica::Utf8 ? EncodingChoice::Utf8
                                                         : EncodingChoice::Auto;
     text.tls = server.tls;
+    text.gmcp = server.gmcp;
     text.colours = server.colori == Colori::Classico ? ColourRules::Classic
                    : server.colori == Colori::Ansi   ? ColourRules::Terminal
                                                      : ColourRules::Automatic;
@@ -76,8 +77,16 @@ void GameSession::onReceived(const QByteArray& bytes) {
         m_connection.abandon(); // reported as lost: the notice follows
     }
     setEcho(outcome.serverEchoes);
+    if (outcome.title)
+        emit titleNamed(*outcome.title);
     for (int i = 0; i < outcome.promptMarks && m_open; ++i)
         emit promptMarked();
+    for (const GmcpAt& g : outcome.gmcp)
+        emit gmcpReceived(g.message);
+}
+
+bool GameSession::sendGmcp(QStringView package, const QJsonValue& data) {
+    return gmcpEnabled() && m_path.sendGmcp(package, data);
 }
 
 void GameSession::onFailed(const QString& reason) {

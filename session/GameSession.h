@@ -7,6 +7,7 @@
 //
 // It also keeps the daily log of what the server's text showed.
 #include "automation/ServerSettings.h"
+#include "protocol/GmcpMessage.h"
 #include "protocol/TextPath.h"
 #include "session/Connection.h"
 #include "session/SessionLog.h"
@@ -38,6 +39,10 @@ public:
 
     // A command for the server; nothing when not connected.
     void sendCommand(QStringView text) { m_path.sendCommand(text); }
+    // The server agreed to exchange the character's data beside the text.
+    bool gmcpEnabled() const { return m_open && m_path.gmcpEnabled(); }
+    // A message for the server; false, and nothing sent, unless gmcpEnabled().
+    bool sendGmcp(QStringView package, const QJsonValue& data = QJsonValue(QJsonValue::Undefined));
 
 signals:
     void openChanged(bool open);
@@ -47,6 +52,11 @@ signals:
     void openFailed(const QString& reason);
     void serverEchoChanged(bool on);
     void promptMarked();
+    // The server named the window (empty: no name of its own).
+    void titleNamed(const QString& title);
+    // One message of the character's data, in the order the server sent
+    // them, after the text of the same read is shown.
+    void gmcpReceived(const GmcpMessage& message);
 
 private:
     void onReceived(const QByteArray& bytes);

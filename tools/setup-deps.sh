@@ -9,11 +9,17 @@ packages=(cmake ninja-build g++ pkg-config qt6-base-dev libtelnet-dev zlib1g-dev
           fonts-dejavu-core fonts-liberation2 "$@")
 # Qt's own texts (file dialogs, context menus, network errors) in Italian.
 packages+=(qt6-translations-l10n)
+# A desktop's fonts: "Courier" maps to a print face there, which the display
+# must not pick up by accident.
+packages+=(fonts-urw-base35)
 optional=(tinymux)
 # Building and checking the Debian package (tests/packaging/check_deb.sh).
 packages+=(dpkg-dev file lintian desktop-file-utils appstream)
 # TLS tests (skipped when missing): stunnel4 as the server, openssl makes its certificate.
 optional+=(stunnel4 openssl)
+# A real peer that offers the character's data beside the text (option 201),
+# run in server mode inside a loopback-only network namespace.
+optional+=(tintin++)
 # The screen-reader check: a display server, a session bus, the desktop's
 # accessibility registry and its Python client.
 accessibility=(xvfb xauth dbus at-spi2-core python3-pyatspi)

@@ -5,6 +5,7 @@
 #include <QDialog>
 #include <QFileDialog>
 #include <QInputDialog>
+#include <QFontDialog>
 #include <QMessageBox>
 #include <QPushButton>
 
@@ -114,6 +115,15 @@ public:
         return dlg.selectedFiles().constFirst();
     }
 
+    bool chooseFont(QWidget* owner, QFont& font, const QString& title) override {
+        bool ok = false;
+        const QFont chosen =
+            QFontDialog::getFont(&ok, font, owner, title, QFontDialog::MonospacedFonts);
+        if (ok)
+            font = chosen;
+        return ok;
+    }
+
     void runModal(QDialog* window) override { window->exec(); }
 };
 
@@ -129,6 +139,10 @@ int DialogHost::choice(QWidget*, const QString&, const QStringList&, int default
 
 QString DialogHost::textInput(QWidget*, const QString&, const QString&, const QString&) {
     return QString();
+}
+
+bool DialogHost::chooseFont(QWidget*, QFont&, const QString&) {
+    return false;
 }
 
 DialogHost& dialogs() {

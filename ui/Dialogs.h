@@ -6,6 +6,7 @@
 #include <QStringList>
 
 class QDialog;
+class QFont;
 class QWidget;
 
 // Message box flags and answers, with the numbers the windows were written with.
@@ -52,6 +53,9 @@ public:
     // when cancelled. The base host asks nobody and cancels.
     virtual QString textInput(QWidget* owner, const QString& text, const QString& initial,
                               const QString& title);
+    // A fixed-pitch font, starting from font; true with font changed when one
+    // was chosen. The base host asks nobody and keeps font.
+    virtual bool chooseFont(QWidget* owner, QFont& font, const QString& title);
     // Returns the chosen full path, or an empty string when cancelled.
     virtual QString fileDialog(FileDialogRequest& request) = 0;
     // Shows a window modally and returns when it has closed.

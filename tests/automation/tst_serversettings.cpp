@@ -20,13 +20,15 @@ private slots:
         QCOMPARE(s.codifica, Codifica::Auto);
         QVERIFY(!s.tls);
         QCOMPARE(s.colori, Colori::Automatico);
+        QVERIFY(s.gmcp);
         put(config(), "[server]\r\nhost=gioco.example\r\nPORTA=4443\r\ncodifica= utf8 \r\n"
-                      "TLS=Sì\r\nCOLORI=classico\r\n");
+                      "TLS=Sì\r\nCOLORI=classico\r\nGMCP= off\r\n");
         s = readServerSettings(api);
         QCOMPARE(s.host + ':' + QString::number(s.port), QString("gioco.example:4443"));
         QCOMPARE(s.codifica, Codifica::Utf8);
         QVERIFY(s.tls);
         QCOMPARE(s.colori, Colori::Classico);
+        QVERIFY(!s.gmcp);
 
         QCOMPARE(ServerSettings::parseCodifica(" Windows-1252"), Codifica::Cp1252);
         for (const char* v : {"", "AUTO", "latin1", "UTF-8;CP1252"})
@@ -34,6 +36,10 @@ private slots:
         for (const char* v : {"", "0", "no", "2"})
             QVERIFY2(!ServerSettings::parseTls(v), v);
         QCOMPARE(ServerSettings::parseColori("256"), Colori::Automatico);
+        for (const char* v : {"0", "no", "False"})
+            QVERIFY2(!ServerSettings::parseGmcp(v), v);
+        for (const char* v : {"", "1", "sì", "2"})
+            QVERIFY2(ServerSettings::parseGmcp(v), v);
     }
 
     // What a new player types as the game's address; "" is refused and

@@ -95,6 +95,19 @@ private slots:
         game.reset();
     }
 
+    // The same problem found twice (once per certificate of a chain) is one
+    // reason for the player; each different one is told.
+    void reasonsAreToldOnce() {
+        const QList<QSslError> errors = {QSslError(QSslError::SelfSignedCertificate),
+                                         QSslError(QSslError::CertificateExpired),
+                                         QSslError(QSslError::SelfSignedCertificate)};
+        CertificateQuestion question;
+        QCOMPARE(TlsTrust().check("gioco", 4000, errors, "fp", &question), TlsTrust::Verdict::Ask);
+        QCOMPARE(question.reasons, (QStringList{TlsTrust::reason(errors[0], "gioco"),
+                                                TlsTrust::reason(errors[1], "gioco")}));
+        QVERIFY(question.reasons[0] != question.reasons[1]);
+    }
+
     // Giving up ends the attempt like a failed connection, with its reason;
     // the player saw every problem, the fingerprint and three answers.
     void giveUp() {

@@ -6,6 +6,7 @@
 #include "session/Connection.h"
 #include "support/ScriptedServer.h"
 #include "support/client/MainWindowRig.h"
+#include "ui/DisplayFont.h"
 
 #include <QAction>
 #include <QCheckBox>
@@ -149,6 +150,44 @@ private slots:
         QVERIFY(has(4, qRgb(10, 200, 90)));
         QVERIFY(has(8, qRgb(255, 255, 0)));
         QVERIFY(!has(0, qRgb(10, 200, 90)));
+    }
+
+    // Backgrounds fill their cells in exactly the colour chosen under the
+    // terminal rules, and not at all under the classic ones; a title names
+    // the window, a bell lightens the view, a backspace takes a character.
+    void todaysSequencesOnScreen() {
+        for (const bool terminal : {true, false}) {
+            ScriptedServer server;
+            MainWindowRig c(server.port(), terminal ? "COLORI=ANSI\r\n" : "COLORI=CLASSICO\r\n");
+            c.load();
+            QVERIFY(c.connectTo(server));
+            server.send("\x1b]0;La Piazza\x07\x1b[41m    \x1b[0m \x1b[48;2;10;200;90m    \x1b[0m "
+                        "\x1b[7m    \x1b[0m \x1b[105m    \x1b[0m abc\b\bd.\r\n");
+            QVERIFY(c.waitShown("."));
+            QVERIFY(c.shown().startsWith("                    ad.\n"));
+            QCOMPARE(c.window->windowTitle(), QString("Telnet - La Piazza"));
+            GameDisplay* display = c.window->display();
+            display->scrollToBottom();
+            display->refresh();
+            QCoreApplication::processEvents();
+            const QImage shot =
+                display->viewport()->grab().toImage().convertToFormat(QImage::Format_RGB32);
+            const auto fill = [&](int pos) {
+                return shot.pixel(display->characterRect(pos).center());
+            };
+            const QList<QRgb> wanted = {qRgb(205, 0, 0), qRgb(10, 200, 90), qRgb(240, 240, 240),
+                                        qRgb(255, 0, 255), qRgb(0, 0, 0)};
+            const int at[] = {1, 6, 11, 16, 4}; // inside each run of spaces, then between two
+            for (int i = 0; i < wanted.size(); ++i)
+                QCOMPARE(fill(at[i]), terminal || i == 4 ? wanted[i] : qRgb(0, 0, 0));
+            server.send("\x07");
+            QTRY_VERIFY(display->isFlashing());
+            const QImage lit = display->viewport()->grab().toImage();
+            QVERIFY(lit.pixelColor(lit.width() - 3, lit.height() - 3) != QColor(Qt::black));
+            QTRY_VERIFY(!display->isFlashing());
+            server.closeClient();
+            QTRY_COMPARE(c.window->windowTitle(), QString("Telnet"));
+        }
     }
 
     void refusedConnectionReturnsToDisconnected() {
@@ -329,6 +368,39 @@ private slots:
                  (QStringList{"frmTrigger", "frmAlias", "frmBottoni", "frmNota", "frmAbout"}));
         QCOMPARE(c.window->buttonBar()[3].Caption(), QString("Fuggi"));
         QVERIFY(c.window->buttonBar()[3].Attivo());
+    }
+
+    // Configura > Carattere: face and size reach the display and the input
+    // line, and come back with the next start; a cancelled dialog changes
+    // nothing; a hand-edited size out of range gives the default.
+    void fontChosenUnderConfiguraPersists() {
+        const QFont chosen = DisplayFont::make("DejaVu Sans Mono", 13);
+        {
+            MainWindowRig c;
+            c.load();
+            const QSizeF cell = c.window->display()->cellSize();
+            c.action("mnuCarattere")->trigger(); // cancelled
+            QCOMPARE(c.dialogs.fontsOffered.value(0).pointSizeF(), 9.75);
+            QCOMPARE(c.window->display()->cellSize(), cell);
+            c.dialogs.fonts = {QFont("DejaVu Sans Mono", 13)};
+            c.action("mnuCarattere")->trigger();
+            QCOMPARE(c.window->display()->font().family(), chosen.family());
+            QCOMPARE(c.window->display()->font().pointSizeF(), 13.0);
+            QVERIFY(c.window->display()->cellSize().height() > cell.height());
+            QCOMPARE(c.window->commandInput()->font().pointSizeF(), 13.0);
+            QVERIFY(get(c.path("config.ini"))
+                        .contains("[CARATTERE]\r\nNOME=" + chosen.family().toLatin1() +
+                                  "\r\nDIMENSIONE=13"));
+            c.window->close();
+            MainWindowRig again;
+            QVERIFY(QFile::copy(c.path("config.ini"), again.path("config.ini")));
+            again.load();
+            QCOMPARE(again.window->commandInput()->font().family(), chosen.family());
+        }
+        MainWindowRig odd;
+        put(odd.path("config.ini"), "[CARATTERE]\r\nNOME=Courier\r\nDIMENSIONE=0,5\r\n");
+        odd.load();
+        QCOMPARE(odd.window->display()->font(), DisplayFont::make());
     }
 
     void backgroundPictureFromSfondo() {

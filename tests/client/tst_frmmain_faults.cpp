@@ -3,9 +3,9 @@
 #include "automation/Stores.h"
 #include "client/FrmMain.h"
 #include "commands/CommandInput.h"
+#include "display/GameDisplay.h"
 #include "notes/FrmNota.h"
 #include "session/Connection.h"
-#include "display/GameDisplay.h"
 #include "support/ReadOnlyFolder.h"
 #include "support/ScriptedServer.h"
 #include "support/client/MainWindowRig.h"
@@ -105,7 +105,7 @@ private slots:
         QVERIFY(connectWindow(c, server));
         server.send("1mciao\r\n");
         QVERIFY(QTest::qWaitFor([&] { return c.shown().endsWith("ciao\n"); }));
-        QVERIFY(c.shown().endsWith("Disconnesso da Varendor1mciao\n"));
+        QVERIFY(c.shown().endsWith("Disconnesso da Varendor\n1mciao\n"));
         QCOMPARE(c.window->display()->buffer().colourAt(c.shown().size() - 3), qRgb(240, 240, 240));
     }
 

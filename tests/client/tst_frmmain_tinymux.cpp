@@ -5,6 +5,7 @@
 #include "support/client/MainWindowRig.h"
 
 #include <QTest>
+#include <algorithm>
 #include <memory>
 
 // The whole client against a real game server: a TinyMUX game started for
@@ -160,22 +161,22 @@ private slots:
         rig->type("think [ansi(hr,[ucstr(rosso)])] normale");
         QVERIFY(rig->waitShown("ROSSO normale"));
         QVERIFY(relay->fromServer.contains("\x1b[1m\x1b[31mROSSO\x1b[0m normale\r\n"));
-        QCOMPARE(rig->colourOf("ROSSO"), qRgb(240, 0, 0));
+        QCOMPARE(rig->colourOf("ROSSO"), qRgb(255, 0, 0)); // xterm's colours, bold brightens
         QCOMPARE(rig->colourOf(" normale"), qRgb(240, 240, 240));
 
         rig->type("think [ansi(c,[ucstr(ciano)])] e [ansi(hy,[ucstr(oro)])] fine");
         QVERIFY(rig->waitShown("CIANO e ORO fine"));
         QVERIFY(relay->fromServer.contains("\x1b[36mCIANO\x1b[0m e \x1b[1m\x1b[33mORO\x1b[0m"));
-        QCOMPARE(rig->colourOf("CIANO"), qRgb(0, 120, 120));
-        QCOMPARE(rig->colourOf("CIANO", 4), qRgb(0, 120, 120));
+        QCOMPARE(rig->colourOf("CIANO"), qRgb(0, 205, 205));
+        QCOMPARE(rig->colourOf("CIANO", 4), qRgb(0, 205, 205));
         QCOMPARE(rig->colourOf(" e ORO"), qRgb(240, 240, 240));
-        QCOMPARE(rig->colourOf("ORO fine"), qRgb(240, 240, 0));
+        QCOMPARE(rig->colourOf("ORO fine"), qRgb(255, 255, 0));
         QCOMPARE(rig->colourOf(" fine"), qRgb(240, 240, 240));
         QCOMPARE(rig->window->CurrentColor(), qRgb(240, 240, 240));
 
         rig->type("think [ansi(g,[ucstr(verde)])]");
         QVERIFY(rig->waitShown("VERDE"));
-        QCOMPARE(rig->colourOf("VERDE"), qRgb(0, 120, 0));
+        QCOMPARE(rig->colourOf("VERDE"), qRgb(0, 205, 0));
 
         // The server's upper-case text fires the lower-case trigger once; the
         // server evaluates what the trigger sent.
@@ -201,7 +202,7 @@ private slots:
 
     // A server of today: the terminal's colour rules, where they differ from
     // the game's (bold ends at a reset; a reset in a read does not brighten
-    // what follows), and xterm's 256 colours with a background left aside.
+    // what follows), xterm's sixteen and 256 colours, and a background.
     void coloursOfAServerOfToday() {
         connectAndLogIn();
         rig->type("@set me=ANSI");
@@ -213,12 +214,21 @@ private slots:
         QVERIFY(relay->fromServer.contains("\x1b[1m\x1b[34mBLU\x1b[0m \x1b[33mGIALLO\x1b[0m"));
         QVERIFY(relay->fromServer.contains(
             "\x1b[38;5;196mVIVO\x1b[0m \x1b[38;5;46m\x1b[48;5;21mPRATO"));
-        QCOMPARE(rig->colourOf("BLU"), qRgb(0, 0, 240));
-        QCOMPARE(rig->colourOf("GIALLO"), qRgb(120, 120, 0)); // bright under the game's rules
-        QCOMPARE(rig->colourOf("ACCESO"), qRgb(240, 240, 240));
-        QCOMPARE(rig->colourOf("ROSSO"), qRgb(120, 0, 0)); // bright under the game's rules
+        QCOMPARE(rig->colourOf("BLU"), qRgb(92, 92, 255));
+        QCOMPARE(rig->colourOf("GIALLO"), qRgb(205, 205, 0)); // bright under the game's rules
+        QCOMPARE(rig->colourOf("ACCESO"), qRgb(255, 255, 255));
+        QCOMPARE(rig->colourOf("ROSSO"), qRgb(205, 0, 0)); // bright under the game's rules
         QCOMPARE(rig->colourOf("VIVO"), qRgb(255, 0, 0));
         QCOMPARE(rig->colourOf("PRATO"), qRgb(0, 255, 0));
+        const DisplayBuffer& buffer = rig->buffer();
+        const int prato = int(rig->shown().lastIndexOf("PRATO"));
+        const auto& runs = buffer.runsOf(buffer.lineFromChar(prato));
+        const int at = prato - buffer.lineStart(buffer.lineFromChar(prato));
+        const auto run = std::find_if(runs.begin(), runs.end(), [at](const DisplayBuffer::Run& r) {
+            return r.start <= at && at < r.start + r.length;
+        });
+        QVERIFY(run != runs.end() && (run->flags & TextStyle::Background));
+        QCOMPARE(run->background, qRgb(0, 0, 255));
         QCOMPARE(rig->colourOf(" FINE"), qRgb(240, 240, 240));
         QVERIFY(!rig->shown().contains("8;5;"));
     }
@@ -242,7 +252,7 @@ private slots:
         QVERIFY(rig->waitShown("Set."));
         rig->type(QStringLiteral("think [ansi(hg,[ucstr(città)])] è perché €"));
         QVERIFY2(rig->waitShown(QStringLiteral("CITTÀ è perché €")), qPrintable(rig->shown()));
-        QCOMPARE(rig->colourOf(QStringLiteral("CITTÀ")), qRgb(0, 240, 0));
+        QCOMPARE(rig->colourOf(QStringLiteral("CITTÀ")), qRgb(0, 255, 0));
         rig->type(QStringLiteral("say città è perché €"));
         // In UTF-8 the server quotes with typographic marks.
         QVERIFY2(rig->waitShown(QStringLiteral("You say, “città è perché €”")),

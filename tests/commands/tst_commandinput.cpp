@@ -2,6 +2,7 @@
 #include "commands/CommandInput.h"
 #include "display/GameDisplay.h"
 #include "support/RecordingDisplay.h"
+#include "ui/DisplayFont.h"
 
 #include <QLineEdit>
 #include <QSignalSpy>
@@ -44,7 +45,7 @@ private slots:
     void design() {
         Rig r;
         QCOMPARE(r.combo.objectName(), QString("Combo1"));
-        QCOMPARE(r.combo.font().family(), QString("Courier"));
+        QCOMPARE(r.combo.font().family(), DisplayFont::make().family());
         QCOMPARE(r.combo.font().pointSizeF(), 9.75);
         QVERIFY(r.combo.isEditable());
     }

@@ -17,8 +17,16 @@ struct Model {
     void append(const QString& t, QRgb c, bool b) {
         for (qsizetype i = 0; i < t.size(); ++i) {
             const QChar ch = t[i];
-            if (ch == u'\r')
-                continue;      // carriage returns are dropped
+            if (ch == u'\r' || ch == u'\a')
+                continue;      // carriage returns and bells are dropped
+            if (ch == u'\b') { // takes back a character of the line
+                if (!text.isEmpty() && text.back() != u'\n') {
+                    text.chop(1);
+                    colours.removeLast();
+                    bold.removeLast();
+                }
+                continue;
+            }
             if (ch == u'\t') { // spaces to the next tab stop
                 const qsizetype column = text.size() - text.lastIndexOf(u'\n') - 1;
                 append(QString(8 - column % 8, u' '), c, b);
@@ -76,6 +84,11 @@ void TstDisplayBuffer::lineBreaks_data() {
     QTest::newRow("tab stops") << "a\tb\r\n12345678\tx\n\t\t|"
                                << QStringList{"a       b", "12345678        x",
                                               "                |"};
+    QTest::newRow("bell dropped") << "a\ab\a" << QStringList{"ab"};
+    QTest::newRow("backspace") << "abc\b\bd\tx\b" << QStringList{"ad      "};
+    QTest::newRow("backspace stops at the line") << "a\n\b\bb" << QStringList{"a", "b"};
+    QTest::newRow("backspace takes a pair")
+        << QString::fromUtf8("a\xF0\x9F\x98\x80\b!") << QStringList{"a!"};
 }
 
 void TstDisplayBuffer::lineBreaks() {
@@ -89,6 +102,7 @@ void TstDisplayBuffer::lineBreaks() {
         QCOMPARE(b.lineText(i), lines[i]);
     QCOMPARE(b.text(), lines.join(u'\n'));
     QCOMPARE(b.length(), b.text().size());
+    QCOMPARE(b.bells(), input.count(u'\a'));
 }
 
 void TstDisplayBuffer::longLineContinuesOnTheNext() {
@@ -263,7 +277,7 @@ void TstDisplayBuffer::wrapRows() {
 
 void TstDisplayBuffer::randomAgainstModel() {
     QRandomGenerator rng(1234);
-    const QString alphabet = QStringLiteral("ab c\r\n\t");
+    const QString alphabet = QStringLiteral("ab c\r\n\t\b\a");
     const QRgb palette[] = {red, green, white};
     for (int round = 0; round < 20; ++round) {
         DisplayBuffer b;

@@ -1,4 +1,5 @@
 #include "display/GameDisplay.h"
+#include "ui/DisplayFont.h"
 
 #include <QAccessible>
 #include <QApplication>
@@ -68,7 +69,7 @@ private slots:
 void TstGameDisplay::defaults() {
     GameDisplay d;
     QCOMPARE(d.objectName(), QStringLiteral("rtbDisplay"));
-    QCOMPARE(d.font().family(), QStringLiteral("Courier"));
+    QCOMPARE(d.font().family(), DisplayFont::make().family()); // by name, never "Courier"
     QCOMPARE(d.font().pointSizeF(), 9.75);
     QVERIFY(d.font().fixedPitch());
     QCOMPARE(d.font().styleHint(), QFont::TypeWriter);

@@ -5,6 +5,7 @@
 #include <QRandomGenerator>
 #include <QString>
 #include <QTest>
+#include <iterator>
 
 class TstCharScan : public QObject {
     Q_OBJECT
@@ -13,12 +14,15 @@ private slots:
         QRandomGenerator rng(99);
         // 0xFF1B shares its low byte with ESC and 0x2400 its high byte with '$':
         // only whole units may match.
-        const char16_t alphabet[] = {u'a', u'$', 0x1B, 0xFF1B, 0x2400, u'\r', u'\n', 0xFFFF};
+        // The searches' bounds and the units just below them are in it too.
+        const char16_t alphabet[] = {u'a',   u'$', 0x1B, 0xFF1B, 0x2400, u'\r', u'\n',
+                                     0xFFFF, 0x0E, 0x1C, 0x8000, 0x7FFF, 0x0D};
         for (int round = 0; round < 2000; ++round) {
             QString text;
             const int n = int(rng.bounded(40));
             for (int i = 0; i < n; ++i)
-                text += QChar(rng.bounded(4) ? u'a' : alphabet[rng.bounded(8)]);
+                text +=
+                    QChar(rng.bounded(4) ? u'a' : alphabet[rng.bounded(int(std::size(alphabet)))]);
             const char16_t* s = QStringView(text).utf16();
             for (const auto& [a, b] : {std::pair{char16_t(0x1B), u'$'}, {u'\r', u'\n'}}) {
                 for (int from = 0; from <= n; ++from) {

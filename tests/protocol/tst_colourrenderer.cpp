@@ -81,10 +81,13 @@ private slots:
         QCOMPARE(SgrColours::palette(36, current()), qRgb(0, 120, 120));
     }
 
-    void stateDoesNotCrossChunks() {
+    void stateGoesOnAcrossCallsUntilANewChunk() {
         render(esc("1;31m") + "x");
-        render(esc("32m") + "y"); // offset starts at 0 again: normal green
-        QCOMPARE(colourOf("y"), qRgb(0, 120, 0));
+        render(esc("32m") + "y"); // as in one call: still bright
+        QCOMPARE(colourOf("y"), qRgb(0, 240, 0));
+        renderer->colours().beginChunk(); // offset starts at 0 again: normal green
+        render(esc("32m") + "v");
+        QCOMPARE(colourOf("v"), qRgb(0, 120, 0));
         render(esc("31m") + "z");
         render(esc("1m") + "w"); // [1m alone sets no code: colour kept
         QCOMPARE(colourOf("w"), qRgb(120, 0, 0));
@@ -123,14 +126,14 @@ private slots:
         r.setLogHook([&](QStringView piece) { logged << piece.toString(); });
         r.render(u"$0$0$|$$0$|a$0$b$0$c|x$0");
         r.render(QString("a$0" + esc("31m") + "$0$" + esc("m") + "0$" + kEsc + "x$0$"));
-        QCOMPARE(sink.texts(), QStringList({"\r\n0$|$\r\n|a\r\nb\r\nc|x$0", "a$0", "\r\n",
-                                            "0$" + QString(kEsc) + "x\r\n"}));
+        QCOMPARE(sink.texts(),
+                 QStringList({"\r\n0$|$\r\n|a\r\nb\r\nc|x$0", "a$0", "\r\n", "0$", "\r\n"}));
         QCOMPARE(logged, sink.texts());
         // A marker in front of a cut sequence waits with it.
         r.render(QString("y$0$" + esc("3")));
-        QCOMPARE(sink.pieces.size(), 4);
+        QCOMPARE(sink.pieces.size(), 5);
         r.render(u"1mz$0$");
-        QCOMPARE(sink.texts().mid(4), QStringList({"y\r\n", "z\r\n"}));
+        QCOMPARE(sink.texts().mid(5), QStringList({"y\r\n", "z\r\n"}));
     }
 
     void oddParametersAndOtherSequences() {
@@ -151,10 +154,107 @@ private slots:
         QCOMPARE(colourOf("red"), qRgb(120, 0, 0));
     }
 
-    void escapeThatStartsNoSequenceIsShown() {
-        render(QString("a") + kEsc + "b" + kEsc + "[\x01" + "c");
-        QCOMPARE(shown(), QString("a") + kEsc + "b" + kEsc + "[\x01" + "c");
-        QVERIFY(renderer->kept().isEmpty());
+    // Escapes that are no colour leave no character of their own, however
+    // the text is cut; a window title is kept from OSC 0 and 2 only.
+    void escapesOfOtherKindsLeaveNothing() {
+        const QString e(kEsc);
+        const struct {
+            QString text, shown, title;
+        } cases[] = {
+            {"a" + e +
+                 "]0;Window Title\x07"
+                 "b",
+             "ab", "Window Title"},                                          // BEL ends it
+            {"a" + e + "]2;T\x01x" + e + "\\b", "ab", "Tx"},                 // ST ends it
+            {e + "]8;;http://x.it/a\x07qui" + e + "]8;;\x07.", "qui.", "-"}, // a link
+            {e + "]4;1;?\x07z", "z", "-"},
+            {"a" + e + "Pq#0\x07" + e + "\\b", "ab", "-"}, // a device control string
+            {"a" + e + "(B" + e + "=" + e + "7b" + e + "c", "ab", "-"},
+            {esc("2J") + esc("?25l") + "a" + esc("1;1H"), "a", "-"},
+            {"a" + e +
+                 "\x01"
+                 "b" +
+                 e + "\xe9",
+             "a\x01"
+             "b\xe9",
+             "-"}, // ESC alone dropped
+            {"a" + esc("\x01") + "c",
+             "a[\x01"
+             "c",
+             "-"},
+        };
+        for (const auto& c : cases) {
+            for (int cut = 0; cut <= c.text.size(); ++cut) {
+                cleanup();
+                init();
+                render(c.text.first(cut));
+                render(c.text.sliced(cut));
+                QCOMPARE(shown(), c.shown);
+                QCOMPARE(renderer->takeTitle().value_or("-"), c.title);
+                QVERIFY(renderer->kept().isEmpty());
+            }
+        }
+    }
+
+    // Under the terminal rules each attribute and background shows as xterm
+    // draws it; the classic rules keep the game's palette and nothing more.
+    void terminalAttributes() {
+        const QRgb none = 1, plain = qRgb(240, 240, 240), black = qRgb(0, 0, 0);
+        const int B = TextStyle::Bold, I = TextStyle::Italic, U = TextStyle::Underline,
+                  S = TextStyle::Strike;
+        const struct {
+            QString params;
+            QRgb colour, background;
+            int flags;
+        } cases[] = {
+            {"34", qRgb(0, 0, 238), none, 0},
+            {"1;30", qRgb(127, 127, 127), none, B},
+            {"1", qRgb(255, 255, 255), none, B},
+            {"1m\x1b[32", qRgb(0, 255, 0), none, B},
+            {"2;31", qRgb(102, 0, 0), none, 0},
+            {"2;37;44", qRgb(114, 114, 233), qRgb(0, 0, 238), 0},
+            {"1;2;31;22", qRgb(205, 0, 0), none, 0},
+            {"3", plain, none, I},
+            {"4", plain, none, U},
+            {"4:3;21", plain, none, U},
+            {"9", plain, none, S},
+            {"3;4;9;23;24;29", plain, none, 0},
+            {"4:0", plain, none, 0},
+            {"7", black, plain, 0},
+            {"33;44;7", qRgb(0, 0, 238), qRgb(205, 205, 0), 0},
+            {"7;27", plain, none, 0},
+            {"41", plain, qRgb(205, 0, 0), 0},
+            {"101", plain, qRgb(255, 0, 0), 0},
+            {"1;43", qRgb(255, 255, 255), qRgb(205, 205, 0), B},
+            {"48;5;21", plain, qRgb(0, 0, 255), 0},
+            {"48;5;9", plain, qRgb(255, 0, 0), 0},
+            {"48;2;1;2;3", plain, qRgb(1, 2, 3), 0},
+            {"48:2::4:5:6", plain, qRgb(4, 5, 6), 0},
+            {"48:5:232;38:5:1", qRgb(205, 0, 0), qRgb(8, 8, 8), 0},
+            {"44;49", plain, none, 0},
+            {"92", qRgb(0, 255, 0), none, 0},
+            {"1;3;4;9;33;44;0", plain, none, 0},
+            {"1;41m\x1b[", plain, none, 0},
+        };
+        for (const auto& c : cases) {
+            cleanup();
+            init();
+            renderer->colours().setRules(SgrColours::Rules::Terminal);
+            render("a" + esc(c.params + "m") + "x");
+            const DisplayBuffer::Run run = display->buffer().runsOf(0).back();
+            QCOMPARE(shown(), QString("ax"));
+            QCOMPARE(display->buffer().runsOf(0).front().flags, 0); // "a" before it, plain
+            QCOMPARE(run.colour, c.colour);
+            QCOMPARE(run.bold, bool(c.flags & B));
+            QCOMPARE(run.flags & ~TextStyle::Background, c.flags);
+            QCOMPARE(run.flags & TextStyle::Background ? run.background : none, c.background);
+            // The classic rules: the game's palette, no attribute at all.
+            cleanup();
+            init();
+            render(esc(c.params + "m") + "x");
+            QCOMPARE(display->buffer().runsOf(0).back().flags, 0);
+            QVERIFY(!display->buffer().runsOf(0).back().bold);
+        }
     }
 
     void unfinishedSequenceCannotHoldTextForever() {
@@ -206,6 +306,24 @@ private slots:
         QCOMPARE(colourOf("k"), qRgb(7, 8, 9));
     }
 
+    // The ends of each range are exact; one past the end changes nothing.
+    void xtermColourBounds() {
+        const QRgb before = qRgb(1, 2, 3);
+        const QList<std::pair<const char*, QRgb>> cases = {
+            {"38;5;15", qRgb(240, 240, 240)},  {"38;5;16", qRgb(0, 0, 0)},
+            {"38;5;231", qRgb(255, 255, 255)}, {"38;5;232", qRgb(8, 8, 8)},
+            {"38;5;255", qRgb(238, 238, 238)}, {"38;5;256", before},
+            {"38;2;255;0;0", qRgb(255, 0, 0)}, {"38;2;0;255;256", before},
+        };
+        for (const auto& [params, colour] : cases) {
+            cleanup();
+            init();
+            renderer->colours().setCurrent(before);
+            render(esc(QString(params) + "m"));
+            QVERIFY2(current() == colour, params);
+        }
+    }
+
     void brokenAndBackgroundFormsChangeNothing() {
         renderer->colours().setCurrent(qRgb(0, 120, 0));
         render(esc("38;5;999m") + "a" + esc("38;2;300;0m") + "b" + esc("38;5m") + "c" +
@@ -219,19 +337,19 @@ private slots:
 
     void terminalRules() {
         // Bold and colour last across chunks; 0 resets both; 22 and 39 undo
-        // them; 40-47 are backgrounds.
+        // them; xterm's sixteen colours, bold brightening the normal eight.
         renderer->colours().setRules(SgrColours::Rules::Terminal);
         render(esc("1m") + esc("34m") + "blu" + esc("0m") + " " + esc("33m") + "giallo");
-        QCOMPARE(colourOf("blu"), qRgb(0, 0, 240));
-        QCOMPARE(colourOf("giallo"), qRgb(120, 120, 0));
+        QCOMPARE(colourOf("blu"), qRgb(92, 92, 255));
+        QCOMPARE(colourOf("giallo"), qRgb(205, 205, 0));
         render(esc("1m"));
         render(esc("31m") + "rosso" + esc("22m") + "scuro" + esc("41m") + "fondo" + esc("39m") +
                "chiaro" + esc("95m") + "viola" + esc("m") + "piano");
-        QCOMPARE(colourOf("rosso"), qRgb(240, 0, 0));
-        QCOMPARE(colourOf("scuro"), qRgb(120, 0, 0));
-        QCOMPARE(colourOf("fondo"), qRgb(120, 0, 0));
+        QCOMPARE(colourOf("rosso"), qRgb(255, 0, 0));
+        QCOMPARE(colourOf("scuro"), qRgb(205, 0, 0));
+        QCOMPARE(colourOf("fondo"), qRgb(205, 0, 0));
         QCOMPARE(colourOf("chiaro"), qRgb(240, 240, 240));
-        QCOMPARE(colourOf("viola"), qRgb(240, 0, 240));
+        QCOMPARE(colourOf("viola"), qRgb(255, 0, 255));
         QCOMPARE(colourOf("piano"), qRgb(240, 240, 240));
     }
 

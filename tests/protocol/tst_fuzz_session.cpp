@@ -1,12 +1,15 @@
 // Server text from the fuzzer: however the server's bytes fall into reads, the
 // display and the log get the same text in the same colour. Only how much of
-// the end still waits behind a cut sequence may differ.
+// the end still waits behind a cut sequence may differ, and the character's
+// data beside the text comes out the same, in the same order.
 #include "automation/PairTable.h"
 #include "display/GameDisplay.h"
 #include "files/CodePage.h"
 #include "protocol/ColourRenderer.h"
 #include "protocol/TextPath.h"
 
+#include <QJsonArray>
+#include <QJsonDocument>
 #include <QTest>
 
 namespace {
@@ -18,8 +21,10 @@ struct Shown {
     // Of every character in the display (not the waiting ones): see
     // sameColours.
     QList<QRgb> colours;
+    QStringList gmcp; // package and body of each message
     bool operator==(const Shown& o) const {
-        return logged == o.logged && displayed == o.displayed && colour == o.colour;
+        return logged == o.logged && displayed == o.displayed && colour == o.colour &&
+               gmcp == o.gmcp;
     }
 };
 
@@ -41,7 +46,10 @@ template <typename Reads = QStringList> Shown play(const Reads& reads) {
         if constexpr (std::is_same_v<Reads, QStringList>)
             path.receiveText(r);
         else
-            path.receive(r);
+            for (const GmcpAt& g : path.receive(r).gmcp)
+                out.gmcp
+                    << g.message.package + u' ' +
+                           QJsonDocument(QJsonArray{g.message.data}).toJson(QJsonDocument::Compact);
     }
     QString waiting = path.keptText().toString() + path.heldBreak().toString();
     waiting.replace(LineBreaks::kMarker, QStringLiteral("\r\n"));
@@ -79,8 +87,8 @@ private slots:
     }
 
     // Bold and colour as separate sequences (one attribute per sequence, as
-    // some servers send them): the brightness lasts to the end of its read,
-    // so a read ending between the two shows the colour dark.
+    // some servers send them): a read ending between the two shows the
+    // colour as bright as one read does.
     void brightnessSurvivesTheEndOfARead() {
         const QString text = CodePage::decode("\x1b[1m\x1b[31mrosso\x1b[0m");
         const Shown whole = play({text});
@@ -91,18 +99,18 @@ private slots:
         path.receiveText(text.left(4));
         path.receiveText(QStringLiteral("\x1b[31mrosso"));
         QCOMPARE(display.buffer().text(), QStringLiteral("rosso"));
-        QCOMPARE(display.buffer().colourAt(0), qRgb(120, 0, 0));
+        QCOMPARE(display.buffer().colourAt(0), qRgb(240, 0, 0));
     }
 
     // A colour sequence without a colour field (here underline) takes the
-    // last colour code seen in the same read: after a reset the text turns
-    // grey again when it came in one read, and stays plain across two.
+    // last colour code seen before it: after a reset the text turns grey
+    // again, in one read or across two.
     void colourAfterResetIndependentOfReads() {
         const QString text = CodePage::decode("\x1b[30mgrigio\x1b[0mchiaro\x1b[4mpoi");
         const Shown whole = play({text});
         const Shown split = play({text.left(19), text.mid(19)});
         QCOMPARE(split.displayed, whole.displayed);
-        QCOMPARE(split.colour, qRgb(240, 240, 240));
+        QCOMPARE(split.colour, qRgb(120, 120, 120));
         QCOMPARE(whole.colour, qRgb(120, 120, 120));
     }
 
@@ -114,8 +122,8 @@ private slots:
         const Shown whole = play(QList<QByteArray>{before + after});
         const Shown split = play(QList<QByteArray>{before, after});
         QCOMPARE(split, whole);
-        // Bold under the terminal rules, whose colour starts as the default.
-        QCOMPARE(whole.colour, qRgb(240, 240, 240));
+        // Bold under the terminal rules brightens the default colour to white.
+        QCOMPARE(whole.colour, qRgb(255, 255, 255));
     }
 
     // The server's bytes cut anywhere: in the CHARSET offer, inside a UTF-8
@@ -131,6 +139,37 @@ private slots:
             if (!(split == whole) || !sameColours(split, whole))
                 QFAIL(qPrintable(QStringLiteral("read cut at byte %1").arg(cut)));
         }
+    }
+
+    // Messages beside the text, read or ignored, cut anywhere: the same
+    // messages, and the text around them whole.
+    void characterDataSplitAnywhere() {
+        const auto sub = [](const QByteArray& payload) {
+            return "\xff\xfa\xc9" + payload + "\xff\xf0";
+        };
+        const QByteArray bytes = sub("Char.Vitals 1") + "\xff\xfb\xc9Salve " +
+                                 sub(R"(Char.Vitals {"hp":151,"maxhp":500})") +
+                                 "vian\xe8"
+                                 "dante " +
+                                 sub(R"(Room.Info {"name":)") + sub("Core.Goodbye \"Addio\"") +
+                                 "\r\n";
+        const Shown whole = play(QList<QByteArray>{bytes});
+        QCOMPARE(whole.displayed, QStringLiteral("Salve vianèdante \n"));
+        QCOMPARE(whole.gmcp, QStringList({R"(Char.Vitals [{"hp":151,"maxhp":500}])",
+                                          R"(Core.Goodbye ["Addio"])"}));
+        for (qsizetype cut = 1; cut < bytes.size(); ++cut) {
+            const Shown split = play(QList<QByteArray>{bytes.left(cut), bytes.mid(cut)});
+            if (!(split == whole))
+                QFAIL(qPrintable(QStringLiteral("read cut at byte %1").arg(cut)));
+        }
+        // Where each came among the read's text.
+        GameDisplay display;
+        PairTable triggers;
+        TextPath path(display, triggers);
+        QList<qsizetype> at;
+        for (const GmcpAt& g : path.receive(bytes).gmcp)
+            at << g.at;
+        QCOMPARE(at, QList<qsizetype>({6, 17}));
     }
 
     // A blank line sent as CR LF CR LF shows the same whether or not a read

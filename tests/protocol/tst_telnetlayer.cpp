@@ -57,6 +57,7 @@ struct Recorder : TelnetEvents {
     QStringList errors;
     QList<TextEncoding> encodings;
     int modern = 0;
+    QList<QByteArray> messages; // option 201
     QString order;
     std::function<void(QChar)> react;
 
@@ -88,6 +89,10 @@ struct Recorder : TelnetEvents {
         ++modern;
         log(u'M');
     }
+    void gmcp(QByteArrayView payload) override {
+        messages << payload.toByteArray();
+        log(u'G');
+    }
     void feedBytewise(const QByteArray& b) {
         for (char c : b)
             layer.feed(&c, 1);
@@ -98,6 +103,49 @@ struct Recorder : TelnetEvents {
 class TstTelnetLayer : public QObject {
     Q_OBJECT
 private slots:
+    // Option 201: agreed once, with our introduction; messages handed on in
+    // order with the text, and only while agreed; refused when the settings
+    // say so. Ours go out framed, IAC doubled, only while agreed.
+    void characterDataBesideTheText() {
+        constexpr char GMCP = char(201);
+        const auto sub = [](QByteArray payload) {
+            payload.replace("\xFF", "\xFF\xFF");
+            return bytes({IAC, SB, GMCP}) + payload + bytes({IAC, SE});
+        };
+        const QByteArray will = bytes({IAC, WILL, GMCP}), wont = bytes({IAC, WONT, GMCP});
+        const QByteArray stream = sub("Early 1") + "a" + will + "b" +
+                                  sub(R"(Char.Vitals {"hp":1})") + "c" + will + sub("X \"\xFF\"") +
+                                  wont + sub("Late 2") + "d";
+        const QByteArray introduction =
+            sub(R"(Core.Hello {"client":"Varendor","version":"1.0"})") +
+            sub(R"(Core.Supports.Set ["Char 1","Char.Vitals 1","Room 1","Comm.Channel 1"])");
+        for (const bool agreed : {true, false}) {
+            for (const bool bytewise : {false, true}) {
+                TextSettings settings;
+                settings.gmcp = agreed;
+                Recorder r(settings);
+                QVERIFY(!r.layer.sendGmcp("A 1"));
+                bytewise ? r.feedBytewise(stream) : r.layer.feed(stream);
+                QCOMPARE(r.text, QByteArray("abcd"));
+                // The offer, taken or refused, shows a server of today (M).
+                QCOMPARE(r.order, agreed ? QString("DMDGDGD") : QString("DMDDD"));
+                const QList<QByteArray> messages = {R"(Char.Vitals {"hp":1})", "X \"\xFF\""};
+                QCOMPARE(r.messages, agreed ? messages : QList<QByteArray>());
+                const QByteArray dont = bytes({IAC, DONT, GMCP});
+                QCOMPARE(r.sent.toHex(' '),
+                         (agreed ? bytes({IAC, DO, GMCP}) + introduction + dont : dont + dont)
+                             .toHex(' '));
+                QVERIFY(!r.layer.gmcpEnabled() && !r.layer.sendGmcp("A 1"));
+                r.layer.feed(will);
+                r.sent.clear();
+                QCOMPARE(r.layer.sendGmcp("A \"\xFF\""), agreed);
+                QCOMPARE(r.sent.toHex(' '), (agreed ? sub("A \"\xFF\"") : QByteArray()).toHex(' '));
+                r.layer.reset(); // a new connection starts unagreed
+                QVERIFY(!r.layer.gmcpEnabled());
+            }
+        }
+    }
+
     void plainBytesPassThroughUnchanged() {
         Recorder r;
         QByteArray all;
@@ -137,8 +185,9 @@ private slots:
 
         // Options we know nothing of are refused both ways, once.
         r.sent.clear();
-        r.layer.feed(bytes({IAC, WILL, char(201), IAC, DO, char(201), IAC, WILL, EOR}));
-        QCOMPARE(r.sent, bytes({IAC, DONT, char(201), IAC, WONT, char(201)}));
+        // (69 and 70 are two more ways of sending the game's state.)
+        r.layer.feed(bytes({IAC, WILL, 69, IAC, DO, 69, IAC, WILL, 70, IAC, WILL, EOR}));
+        QCOMPARE(r.sent, bytes({IAC, DONT, 69, IAC, WONT, 69, IAC, DONT, 70}));
         QVERIFY(r.text == "Welcome\r\n");
     }
 
@@ -228,7 +277,7 @@ private slots:
         r.layer.feed(bytes({IAC, WILL, EOR}) + "HP 10> " + bytes({IAC, EOR_CMD}) + "x" +
                      bytes({IAC, GA}));
         QCOMPARE(r.prompts, 2);
-        QCOMPARE(r.order, QStringLiteral("DPDP"));
+        QCOMPARE(r.order, QStringLiteral("MDPDP")); // EOR offered: a server of today
         QCOMPARE(r.text, QByteArray("HP 10> x"));
     }
 
@@ -376,6 +425,7 @@ private slots:
         row("separator only", A, ";;;", "", W);
         row("table and nothing else", A, "[TTABLE]", "", W);
         row("no separator", A, "UTF-8", "UTF-8", U);
+        row("no separator, a comma between", A, "ISO-8859-1,UTF-8", "UTF-8", U);
         row("code page wanted", EncodingChoice::Cp1252, ";UTF-8;Windows-1252", "Windows-1252", W);
         row("code page by its short name", EncodingChoice::Cp1252, ",CP1252", "CP1252", W);
         row("code page wanted, not offered", EncodingChoice::Cp1252, ";UTF-8", "", W);
@@ -478,12 +528,27 @@ private slots:
         r.layer.feed(send);
         QCOMPARE(r.sent, ttypeIs("VARENDOR"));
         QCOMPARE(r.modern, 2); // once for each connection
+    }
 
-        // Agreeing to the option without asking is what servers have always
-        // done: not a server of today.
-        Recorder old;
-        old.layer.feed(bytes({IAC, DO, TTYPE, IAC, DO, NAWS, IAC, WILL, ECHO, IAC, WILL, EOR}));
-        QCOMPARE(old.modern, 0);
+    // The game's own server offers nothing but its password echo; any other
+    // offer, known or refused, shows a server of today.
+    void offersOtherThanEchoShowATodaysServer() {
+        const QList<std::pair<QByteArray, int>> cases = {
+            {bytes({IAC, WILL, ECHO, IAC, WONT, ECHO, IAC, WILL, ECHO}), 0},
+            {bytes({IAC, DONT, ECHO, IAC, WONT, EOR}), 0},
+            {bytes({IAC, WILL, EOR}), 1},
+            {bytes({IAC, WILL, SGA}), 1},
+            {bytes({IAC, DO, NAWS}), 1},
+            {bytes({IAC, WILL, char(201)}), 1},                     // GMCP, refused
+            {bytes({IAC, WILL, char(69), IAC, WILL, char(70)}), 1}, // MSDP, MSSP
+            {bytes({IAC, DO, NEW_ENVIRON}), 1},
+        };
+        for (const auto& [stream, modern] : cases) {
+            Recorder r;
+            r.feedBytewise(stream);
+            QCOMPARE(r.modern, modern);
+            QCOMPARE(r.layer.modernServer(), modern > 0);
+        }
     }
 };
 

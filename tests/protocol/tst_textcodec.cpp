@@ -3,6 +3,8 @@
 #include <QRandomGenerator>
 #include <QTest>
 
+using namespace Qt::StringLiterals;
+
 namespace {
 const QString R(QChar(0xFFFD));
 
@@ -123,6 +125,52 @@ private slots:
         QCOMPARE(codec.decode("y"), QStringLiteral("y"));
     }
 
+    // Watching Windows-1252 text for UTF-8: the same outcome wherever the
+    // reads are cut, the switch at the first well-formed sequence.
+    void watchFindsUtf8Unannounced_data() {
+        QTest::addColumn<QByteArray>("bytes");
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<int>("switchAt"); // -1: stays Windows-1252
+        QTest::newRow("utf-8") << QByteArray("la citt\xC3\xA0 \xE2\x82\xAC") << u"la città €"_s
+                               << 7;
+        QTest::newRow("four bytes") << QByteArray("a\xF0\x9F\x98\x80") << u"a\U0001F600"_s << 1;
+        QTest::newRow("game text") << QByteArray("citt\xE0 \xC3\xA0") << u"città Ã\u00A0"_s << -1;
+        QTest::newRow("quote first") << QByteArray("\x93x\x94 \xC3\xA8") << u"“x” Ã¨"_s << -1;
+        QTest::newRow("overlong") << QByteArray("\xC0\x80\xC3\xA8") << u"À€Ã¨"_s << -1;
+        QTest::newRow("cut at the end") << QByteArray("ok \xE2\x82") << u"ok \u00E2\u201A"_s << -1;
+        QTest::newRow("ascii") << QByteArray("solo testo\r\n") << u"solo testo\r\n"_s << -1;
+    }
+    void watchFindsUtf8Unannounced() {
+        QFETCH(QByteArray, bytes);
+        QFETCH(QString, text);
+        QFETCH(int, switchAt);
+        for (qsizetype cut = 0; cut <= bytes.size(); ++cut) {
+            TextCodec codec;
+            codec.setWatchForUtf8(true);
+            QString out;
+            codec.decode(bytes.first(cut), out);
+            qsizetype found = codec.takeUtf8Found();
+            codec.decode(bytes.sliced(cut), out);
+            if (found < 0)
+                found = codec.takeUtf8Found();
+            out += codec.flush();
+            QCOMPARE(out, text);
+            QCOMPARE(int(found), switchAt);
+            QCOMPARE(codec.encoding(), switchAt >= 0 ? TextEncoding::Utf8 : TextEncoding::Cp1252);
+            QCOMPARE(codec.encode(u"è"),
+                     switchAt >= 0 ? QByteArray("\xC3\xA8") : QByteArray("\xE8"));
+        }
+        // Negotiation ends the watch; what waited is Windows-1252 text.
+        TextCodec codec;
+        codec.setWatchForUtf8(true);
+        QString out;
+        codec.decode("a\xC3", out);
+        codec.setEncoding(TextEncoding::Cp1252);
+        codec.decode("\xA0", out);
+        QCOMPARE(out, u"aÃ\u00A0"_s);
+        QVERIFY(!codec.watchingForUtf8());
+    }
+
     void encodesInTheSessionsEncoding() {
         const QString text = QStringLiteral("città € “sì” 𝄞");
         QCOMPARE(TextCodec(TextEncoding::Utf8).encode(text), text.toUtf8());
@@ -133,6 +181,13 @@ private slots:
             QStringLiteral("a") + QChar(0xD800) + QStringLiteral("b") + QChar(0xDC00);
         QCOMPARE(TextCodec(TextEncoding::Utf8).encode(lone), QByteArray("a\xEF\xBF\xBD"
                                                                         "b\xEF\xBF\xBD"));
+        // The boundaries of each UTF-8 length, both ways, as Qt has them.
+        for (const char32_t c :
+             {0x7FU, 0x80U, 0x7FFU, 0x800U, 0xD7FFU, 0xE000U, 0xFFFFU, 0x10000U, 0x10FFFFU}) {
+            const QString one = QString::fromUcs4(&c, 1) + u'x';
+            QCOMPARE(TextCodec(TextEncoding::Utf8).encode(one), one.toUtf8());
+            QCOMPARE(TextCodec(TextEncoding::Utf8).decode(one.toUtf8()), one);
+        }
         // The code page path is the game's table, all 256 bytes both ways.
         QByteArray all(256, '\0');
         for (int i = 0; i < 256; ++i)

@@ -102,6 +102,25 @@ private slots:
         QCOMPARE(logged.join(""), QString("fine\nancora\r"));
     }
 
+    // The notice ends its line before whatever comes next: own text typed
+    // while disconnected, or the next session's first text.
+    void noticeEndsItsLine() {
+        for (const bool ownFirst : {true, false}) {
+            init();
+            feed("uno\r\n");
+            path->endSession();
+            QVERIFY(shown().endsWith("\nDisconnesso da Varendor"));
+            if (ownFirst)
+                path->ownText().insertText(u"guarda");
+            path->beginSession();
+            feed("=====");
+            QVERIFY2(shown().endsWith(ownFirst ? "Disconnesso da Varendor\nguarda====="
+                                               : "Disconnesso da Varendor\n====="),
+                     qPrintable(shown()));
+            QCOMPARE(shown().count("Disconnesso da Varendor\n"), 1);
+        }
+    }
+
     void heldBreakIsWrittenBeforeOwnText() {
         // A burst ending in a bare LF: the break waits for a partner, but an
         // echo written meanwhile goes on a line of its own.
@@ -123,6 +142,37 @@ private slots:
         const int echo = int(shown().lastIndexOf("guarda"));
         QCOMPARE(display->buffer().colourAt(echo), qRgb(160, 160, 160));
         QVERIFY(path->heldBreak().isEmpty());
+
+        // Own text that releases a held CR: only the very next character may
+        // complete that break; later ones are text and breaks of their own.
+        feed("a\r");
+        path->ownText().insertText(u"x");
+        feed("y");
+        feed("\nz");
+        QVERIFY2(shown().endsWith("Stanza"
+                                  "a\nxy\nz"),
+                 qPrintable(shown()));
+    }
+
+    // A CODIFICA that names the encoding decides the decoding when the
+    // server negotiates nothing at all, both ways.
+    void encodingWithoutNegotiation() {
+        const QByteArray utf8 = QStringLiteral("città €").toUtf8();
+        const QString asCodePage = QStringLiteral("citt\u00C3\u00A0 \u00E2\u201A\u00AC");
+        const QList<std::tuple<EncodingChoice, QString, QByteArray>> cases = {
+            {EncodingChoice::Cp1252, asCodePage, "\xE8"},
+            {EncodingChoice::Utf8, QStringLiteral("città €"), "\xC3\xA8"},
+        };
+        for (const auto& [choice, shownText, sent] : cases) {
+            init();
+            QByteArray out;
+            path->setSendHook([&](QByteArrayView b) { out += b; });
+            path->beginSession({choice, false, ColourRules::Automatic});
+            path->receive(utf8);
+            QCOMPARE(shown(), shownText);
+            path->sendCommand(u"è");
+            QCOMPARE(out, sent);
+        }
     }
 
     void promptMarksAndEchoChangesDoNotSplitARead() {
@@ -141,7 +191,7 @@ private slots:
 
     void todaysServersGetTerminalColourRules() {
         // The same text, bright under the game's rules (brightness outlives
-        // a plain reset within a read), dark under a terminal's.
+        // a plain reset within a read), xterm's normal yellow under a terminal's.
         const QByteArray text = "\x1b[1m\x1b[34mblu\x1b[0m \x1b[33mgiallo\r\n";
         // Asked for its terminal type (DO TTYPE, then SEND), or offered CHARSET.
         const QByteArray doTtype("\xFF\xFD\x18\xFF\xFA\x18\x01\xFF\xF0", 9);
@@ -153,10 +203,10 @@ private slots:
         };
         const QList<Case> cases = {
             {{}, ColourRules::Automatic, qRgb(240, 240, 0)},
-            {doTtype, ColourRules::Automatic, qRgb(120, 120, 0)},
-            {willCharset, ColourRules::Automatic, qRgb(120, 120, 0)},
+            {doTtype, ColourRules::Automatic, qRgb(205, 205, 0)},
+            {willCharset, ColourRules::Automatic, qRgb(205, 205, 0)},
             {doTtype, ColourRules::Classic, qRgb(240, 240, 0)},
-            {{}, ColourRules::Terminal, qRgb(120, 120, 0)},
+            {{}, ColourRules::Terminal, qRgb(205, 205, 0)},
         };
         for (const Case& c : cases) {
             init();
@@ -164,6 +214,54 @@ private slots:
             path->receive(c.opening + text);
             QCOMPARE(display->buffer().colourAt(int(shown().indexOf("giallo"))), c.giallo);
         }
+    }
+
+    // The same bytes give the same runs (text, colours, attributes) however
+    // the network cuts them, under either rules.
+    void colourDoesNotDependOnTheCuts() {
+        const QByteArray eorEcho("\xFF\xFB\x19\xFF\xFB\x01", 6); // a server of today
+        const QList<QByteArray> texts = {
+            "\x1b[0m\x1b[33m\x1b[0m\x1b[33m\x1b[1mWhite Room\r\n",
+            "\x1b[32mfoo\x1b[0m \x1b[1mhp\x1b[0m",
+            "a\x1b[1;31mb\x1b[32mc\x1b[0md\x1b[mE\x1b]0;T\x07"
+            "f\x1b[4;44mg\x1b[7mh\x1b(Bi",
+        };
+        const auto runsOf = [this] {
+            QList<DisplayBuffer::Run> runs;
+            for (int i = 0; i < display->buffer().lineCount(); ++i)
+                runs << display->buffer().lineRuns(i);
+            return std::pair{shown(), runs};
+        };
+        for (const ColourRules rules : {ColourRules::Classic, ColourRules::Terminal}) {
+            for (const QByteArray& text : texts) {
+                init();
+                path->beginSession({EncodingChoice::Auto, false, rules});
+                path->receive(text);
+                const auto whole = runsOf();
+                for (qsizetype cut = 1; cut < text.size(); ++cut) {
+                    for (qsizetype second = cut; second < text.size(); second += 7) {
+                        init();
+                        path->beginSession({EncodingChoice::Auto, false, rules});
+                        path->receive(text.first(cut));
+                        path->receive(text.sliced(cut, second - cut));
+                        path->receive(text.sliced(second));
+                        QCOMPARE(runsOf(), whole);
+                    }
+                }
+            }
+        }
+        // A server offering EOR draws by the terminal's rules: bold yellow.
+        init();
+        path->beginSession();
+        path->receive(eorEcho + texts[0]);
+        QCOMPARE(display->buffer().colourAt(0), qRgb(255, 255, 0));
+        // The player's command starts the classic rules' brightness afresh,
+        // as when each answer came in a read of its own.
+        init();
+        path->receive("\x1b[1;31mA");
+        path->sendCommand(u"guarda\r\n");
+        path->receive("\x1b[32mB");
+        QCOMPARE(display->buffer().colourAt(int(shown().indexOf('B'))), qRgb(0, 120, 0));
     }
 
     void echoNegotiationRemoved() {

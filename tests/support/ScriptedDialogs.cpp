@@ -27,6 +27,14 @@ QString ScriptedDialogs::fileDialog(FileDialogRequest& request) {
     return filePaths.isEmpty() ? QString() : filePaths.takeFirst();
 }
 
+bool ScriptedDialogs::chooseFont(QWidget*, QFont& font, const QString&) {
+    fontsOffered.append(font);
+    if (fonts.isEmpty())
+        return false;
+    font = fonts.takeFirst();
+    return true;
+}
+
 void ScriptedDialogs::runModal(QDialog* window) {
     modalShown.append(window);
     window->setModal(true);

@@ -4,6 +4,7 @@
 // callback that drives them (closing them when it returns, as a person would).
 #include "ui/Dialogs.h"
 
+#include <QFont>
 #include <QList>
 #include <QStringList>
 #include <functional>
@@ -27,6 +28,8 @@ public:
     QStringList typed;                // next textInput() answers; cancelled when empty
     QStringList filePaths;            // next file dialog results; "" cancels
     QList<FileDialogRequest> fileRequests;
+    QList<QFont> fonts;        // next font dialog results; cancelled when empty
+    QList<QFont> fontsOffered; // the font each font dialog started from
     // Called with each modal window while it is shown; the window is closed
     // afterwards if the handler left it open.
     std::function<void(QDialog*)> onModal;
@@ -40,6 +43,7 @@ public:
     QString textInput(QWidget* owner, const QString& text, const QString& initial,
                       const QString& title) override;
     QString fileDialog(FileDialogRequest& request) override;
+    bool chooseFont(QWidget* owner, QFont& font, const QString& title) override;
     void runModal(QDialog* window) override;
 
     QString lastText() const { return messages.isEmpty() ? QString() : messages.last().text; }

@@ -87,6 +87,9 @@ void TstToolWindow::labelsReportClicksOfEveryButton() {
     QTest::mouseClick(w.lblShape(0), Qt::RightButton);
     // A click lands on the label even over the icon.
     QTest::mouseClick(w.clientArea()->childAt(15, 15), Qt::LeftButton);
+    // Pressed inside and let go outside: no click.
+    QTest::mousePress(w.lblShape(2), Qt::LeftButton, {}, QPoint(5, 5));
+    QTest::mouseRelease(w.lblShape(2), Qt::LeftButton, {}, QPoint(-5, 5));
     QCOMPARE(w.clicks, (QList<int>{2, 1, 0}));
 }
 
@@ -180,6 +183,14 @@ void TstToolWindow::keyboardPressesActiveButtonsOnly() {
     w.lblShape(1)->setFocus();
     QTest::keyClick(w.lblShape(1), Qt::Key_Space);
     QCOMPARE(w.clicks, (QList<int>{2, 2, 2}));
+    // A key held down presses once, whatever it repeats.
+    w.clicks.clear();
+    for (bool repeat : {false, true, true, true}) {
+        QKeyEvent press(QEvent::KeyPress, Qt::Key_Space, Qt::NoModifier, QStringLiteral(" "),
+                        repeat);
+        QApplication::sendEvent(w.lblShape(2), &press);
+    }
+    QCOMPARE(w.clicks, QList<int>{2});
     // Made active, it joins the Tab order.
     w.buttons()[1].setAttivo(true);
     w.repaintButtons();

@@ -27,6 +27,8 @@
 
 #include <QApplication>
 #include <QByteArray>
+#include <QJsonArray>
+#include <QJsonDocument>
 #include <QList>
 #include <QRegularExpression>
 
@@ -114,8 +116,17 @@ QString displayedForm(QStringView logged) {
         ++column;
     };
     for (QChar c : logged) {
-        if (c == u'\r')
+        if (c == u'\r' || c == u'\a')
             continue;
+        if (c == u'\b') { // takes back a character of its line
+            if (!out.isEmpty() && out.back() != u'\n' && column > 0) {
+                const bool pair = out.size() > 1 && out.back().isLowSurrogate() &&
+                                  out[out.size() - 2].isHighSurrogate() && column > 1;
+                out.chop(pair ? 2 : 1);
+                column -= pair ? 2 : 1;
+            }
+            continue;
+        }
         if (c == u'\n') {
             out += c;
             column = 0;
@@ -163,37 +174,6 @@ qsizetype sequenceEnd(QStringView text, qsizetype p) {
         intermediate = true;
     }
     return -1;
-}
-
-// Under the classic rules brightness ("1") and the last colour code last only
-// to the end of their read (see tst_fuzz_session). A colour sequence reads
-// that state when its colour differs after a read that began with brightness
-// and a colour from what it is at the start of a read.
-bool readsChunkState(QStringView params) {
-    constexpr QRgb kBefore = qRgb(1, 2, 3); // on no palette
-    SgrColours fresh;
-    fresh.setCurrent(kBefore);
-    fresh.beginChunk();
-    fresh.apply(params);
-    SgrColours primed;
-    primed.beginChunk();
-    primed.apply(u"1;31");
-    primed.setCurrent(kBefore);
-    primed.apply(params);
-    return fresh.current() != primed.current();
-}
-
-bool usesReadState(QStringView text) {
-    // The parameters are everything between "[" and "m", intermediate bytes
-    // included: "ESC[0 m" is no plain reset. Longer sequences than the
-    // renderer reads are looked at too, which only makes this stricter.
-    static const QRegularExpression sequence(
-        QStringLiteral("\x1b\\[([\\x30-\\x3f]*[\\x20-\\x2f]*)m"));
-    for (const QRegularExpressionMatch& m : sequence.globalMatch(text)) {
-        if (readsChunkState(m.capturedView(1)))
-            return true;
-    }
-    return false;
 }
 
 // The server's text, telnet removed and decoded, in one piece, and where in
@@ -265,15 +245,24 @@ private:
 
 // One connection's worth of reads; whole reads when split is null.
 struct Outcome {
-    QString shown;             // the display's text, lines joined with LF
-    std::vector<QRgb> colours; // of every shown character (0 for a line break)
-    qint64 origin = 0;         // the display position of shown[0]
+    QString shown; // the display's text, lines joined with LF
+    // Colour and attributes of every shown character (none for a line break).
+    struct Look {
+        QRgb colour = 0;
+        quint8 flags = 0;
+        QRgb background = 0;
+        bool operator==(const Look&) const = default;
+    };
+    std::vector<Look> colours;
+    qint64 origin = 0; // the display position of shown[0]
     QString logged;
     QString waiting; // held back at the end: a cut sequence and what precedes it
     QRgb colour = 0;
     int writes = 0;
     bool disconnected = false;
+    bool utf8Notice = false;
     bool broken = false; // the compressed stream could not be read on
+    QStringList gmcp;    // the character's data beside the text: package and body
 };
 
 Outcome play(QByteArrayView stream, PairTable& triggers, const Settings& settings,
@@ -301,6 +290,14 @@ Outcome play(QByteArrayView stream, PairTable& triggers, const Settings& setting
         const TextPath::Outcome read = path.receive(stream.sliced(at, n));
         at += n;
         out.writes += int(read.replies.size());
+        if (read.title) // consumed, never shown: at most a line of printable text
+            FUZZ_EXPECT(read.title->size() <= ColourRenderer::kMaxTitleLength);
+        for (const GmcpAt& g : read.gmcp) {
+            FUZZ_EXPECT(g.at >= 0 && !g.message.package.isEmpty());
+            out.gmcp
+                << g.message.package + u' ' +
+                       QJsonDocument(QJsonArray{g.message.data}).toJson(QJsonDocument::Compact);
+        }
         // Trigger echoes release a held break, which the watch cannot follow.
         if (watching && out.writes == 0 && !read.farewell && watch.wroteEarly(path)) {
             ++caps.heldTextReads;
@@ -329,7 +326,9 @@ Outcome play(QByteArrayView stream, PairTable& triggers, const Settings& setting
     FUZZ_EXPECT(out.shown.size() == buffer.length());
     // Without trigger echoes and disconnect notices the display is the tail
     // of what was logged.
-    if (out.writes == 0 && !out.disconnected && !out.shown.isEmpty()) {
+    // The notice of a server found to send UTF-8 is the client's own text.
+    out.utf8Notice = out.shown.contains(TextPath::kUtf8Notice);
+    if (out.writes == 0 && !out.disconnected && !out.utf8Notice && !out.shown.isEmpty()) {
         const QString expected = displayedForm(out.logged);
         if (!expected.endsWith(out.shown))
             showDifference(out.shown, expected.right(out.shown.size()), "display and log");
@@ -340,11 +339,13 @@ Outcome play(QByteArrayView stream, PairTable& triggers, const Settings& setting
     int cut = 0;
     for (int i = 0; i < buffer.lineCount(); ++i) {
         if (i > 0)
-            out.colours.push_back(0);
+            out.colours.push_back({});
         const qsizetype line = out.colours.size();
-        out.colours.resize(size_t(line + buffer.lineLength(i)), 0);
+        out.colours.resize(size_t(line + buffer.lineLength(i)));
         for (const DisplayBuffer::Run& r : buffer.runsOf(i))
-            std::fill_n(out.colours.begin() + line + r.start, r.length, r.colour);
+            std::fill_n(out.colours.begin() + line + r.start, r.length,
+                        Outcome::Look{r.colour, quint8(r.flags | (r.bold ? TextStyle::Bold : 0)),
+                                      r.flags & TextStyle::Background ? r.background : 0});
         cut += buffer.lineLength(i) == DisplayBuffer::kMaxLineLength;
     }
     caps.cutLines += cut;
@@ -356,7 +357,7 @@ Outcome play(QByteArrayView stream, PairTable& triggers, const Settings& setting
 }
 
 // Where both displays show the same stretch of the server's text, it is the
-// same text in the same colours.
+// same text in the same colours and attributes.
 void expectSameColours(const Outcome& a, const Outcome& b) {
     const qint64 from = qMax(a.origin, b.origin);
     const qint64 to = qMin(a.origin + a.shown.size(), b.origin + b.shown.size());
@@ -364,9 +365,12 @@ void expectSameColours(const Outcome& a, const Outcome& b) {
         const qsizetype i = qsizetype(pos - a.origin), j = qsizetype(pos - b.origin);
         if (a.shown[i] == b.shown[j] && a.colours[size_t(i)] == b.colours[size_t(j)])
             continue;
-        std::fprintf(stderr, "display position %lld differs: %04x %06x | %04x %06x\n", qint64(pos),
-                     a.shown[i].unicode(), a.colours[size_t(i)] & 0xFFFFFF, b.shown[j].unicode(),
-                     b.colours[size_t(j)] & 0xFFFFFF);
+        const Outcome::Look &x = a.colours[size_t(i)], &y = b.colours[size_t(j)];
+        std::fprintf(stderr,
+                     "display position %lld differs: %04x %06x %02x %06x | %04x %06x %02x %06x\n",
+                     qint64(pos), a.shown[i].unicode(), x.colour & 0xFFFFFF, x.flags,
+                     x.background & 0xFFFFFF, b.shown[j].unicode(), y.colour & 0xFFFFFF, y.flags,
+                     y.background & 0xFFFFFF);
         showDifference(a.shown.sliced(i), b.shown.sliced(j));
         FUZZ_EXPECT(false);
     }
@@ -407,7 +411,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     // How the reads fall must not change what is shown or logged. Left out:
     // a literal "$0$" and the odd echo sequence (both matched within a read
     // only), and what triggers and the farewell phrase add.
-    if (split_.writes || split_.disconnected || split_.broken)
+    if (split_.writes || split_.disconnected || split_.broken || split_.utf8Notice)
         return 0;
     const Decoded decoded = decodeWhole(stream, settings.text);
     if (decoded.text.contains(u'$') || decoded.text.contains(u'\x01'))
@@ -415,9 +419,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const Outcome whole = play(stream, triggers, settings, nullptr);
     // How much of a broken compressed stream inflates before the break shows
     // depends on the reads: past it nothing is read.
-    if (whole.writes || whole.disconnected || whole.broken)
+    if (whole.writes || whole.disconnected || whole.broken || whole.utf8Notice)
         return 0;
     ++caps.compared;
+    // The character's data beside the text, however the reads fall.
+    FUZZ_EXPECT(split_.gmcp == whole.gmcp);
     // Text before a cut sequence waits with it, so where reads fall decides
     // how much of the end is still waiting; shown plus waiting is the same.
     FUZZ_EXPECT(withoutCr(split_.logged + split_.waiting) ==
@@ -432,17 +438,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         FUZZ_EXPECT(a == b);
     }
 
-    // Colours: the terminal rules keep no state per read, so there they may
-    // never depend on the reads; the classic rules do, for some sequences,
-    // so text under them is compared only without such sequences. Automatic
-    // rules are classic up to where the server shows itself of today.
-    QStringView classic = decoded.text;
-    if (settings.text.colours == ColourRules::Terminal)
-        classic = {};
-    else if (settings.text.colours == ColourRules::Automatic && decoded.todayFrom >= 0)
-        classic = classic.first(decoded.todayFrom);
-    if (usesReadState(classic))
-        return 0;
+    // Colours and attributes never depend on the reads, under either rules:
+    // the classic rules' per-chunk state goes on across reads too.
     ++caps.strictColours;
     FUZZ_EXPECT(split_.colour == whole.colour);
     expectSameColours(split_, whole);

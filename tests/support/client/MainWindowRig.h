@@ -9,6 +9,7 @@
 #include "commands/CommandInput.h"
 #include "display/DisplayBuffer.h"
 #include "display/GameDisplay.h"
+#include "display/GaugeBar.h"
 #include "support/ScriptedDialogs.h"
 #include "support/ScriptedServer.h"
 #include "support/TestFiles.h"
@@ -107,6 +108,15 @@ struct MainWindowRig {
         action(menu)->trigger();
         dialogs.onModal = nullptr;
         QVERIFY2(ran, menu);
+    }
+    // The figures of the health, mana and moves gauges, "-" for a hidden one.
+    QString gaugeFigures() const {
+        QStringList out;
+        for (const QString& name : {GaugeBar::kHealth, GaugeBar::kMana, GaugeBar::kMoves}) {
+            const Gauge* g = window->gauges()->gauge(name);
+            out << (g->isVisible() ? g->figures() : QStringLiteral("-"));
+        }
+        return out.join(u' ');
     }
     QStringList messageTexts() const {
         QStringList out;
