@@ -89,11 +89,15 @@ FrmBottoni::FrmBottoni(Api& api, ButtonBar& bar, QWidget* parent)
     auto* image = place(new QLabel(area), "Image1", 500, 112, 48, 48);
     image->setPixmap(Artwork::decoration(0));
 
-    // A line chosen with the mouse, or with the keys (which select as they
-    // move); the focus alone only marks a line without selecting it.
+    // A long caption is cut short rather than given a scroll bar that would
+    // hide the last line.
+    lstBottoni->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    // A line chosen with the mouse, or with the keys (the arrows select as
+    // they move, Space selects the marked line); the focus alone only marks a
+    // line without selecting it.
     connect(lstBottoni, &QListWidget::itemClicked, this, [this] { lstBottoni_Click(); });
-    connect(lstBottoni, &QListWidget::currentRowChanged, this, [this](int row) {
-        if (!m_reloading && row >= 0 && lstBottoni->item(row)->isSelected())
+    connect(lstBottoni, &QListWidget::itemSelectionChanged, this, [this] {
+        if (!m_reloading && selectedRow() >= 0)
             lstBottoni_Click();
     });
 

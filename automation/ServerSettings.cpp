@@ -108,6 +108,9 @@ ServerSettings readServerSettings(const Api& api) {
         ServerSettings::parseCodifica(ReadConfigValue(api, kServer, QStringLiteral("CODIFICA")));
     s.tls = ServerSettings::parseTls(ReadConfigValue(api, kServer, QStringLiteral("TLS")));
     s.colori = ServerSettings::parseColori(ReadConfigValue(api, kServer, QStringLiteral("COLORI")));
+    // The same yes-words as TLS.
+    s.lettore = ServerSettings::parseTls(
+        ReadConfigValue(api, QStringLiteral("SCHERMO"), QStringLiteral("LETTORE")));
     s.gmcp = ServerSettings::parseGmcp(ReadConfigValue(api, kServer, QStringLiteral("GMCP")));
     return s;
 }

@@ -22,6 +22,9 @@ struct ServerSettings {
     Codifica codifica = Codifica::Auto;
     bool tls = false;
     Colori colori = Colori::Automatico;
+    // LETTORE in section "SCHERMO": the player uses a screen reader even
+    // when none announces itself to this program.
+    bool lettore = false;
     bool gmcp = true; // GMCP: the character's data beside the text
 
     // The values as read from the file; any letter case, blanks around ignored.

@@ -16,6 +16,8 @@
 #include "protocol/CharVitals.h"
 #include "session/GameSession.h"
 #include "session/SessionLog.h"
+#include "speech/GameVoice.h"
+#include "speech/Speech.h"
 #include "ui/Artwork.h"
 #include "ui/Dialogs.h"
 #include "ui/FileResultBox.h"
@@ -49,6 +51,7 @@ FrmMain::FrmMain(const QString& programFolder, QWidget* parent)
     createControls();
     wireConnection();
     createKeyItems();
+    createVoiceItems();
     returnToInput();
 }
 
@@ -99,7 +102,8 @@ void FrmMain::createControls() {
     m_combo->setCancellaPromptHook([this] { return mnuCancPromp->isChecked(); });
     connect(m_combo, &CommandInput::scrollRequested, m_display, &GameDisplay::scrollPages);
 
-    connect(m_chkLog, &QCheckBox::clicked, this, &FrmMain::onLogToggled);
+    // Toggled, not clicked: a screen reader's toggle action starts the log as a click does.
+    connect(m_chkLog, &QCheckBox::toggled, this, &FrmMain::onLogToggled);
     // Appended text and the caret stay at the end of the display.
     connect(m_display, &GameDisplay::focusReceived, this,
             [this] { m_display->setSelStart(m_display->textLength()); });
@@ -286,6 +290,9 @@ void FrmMain::setConnectedState(bool connected) {
     if (!connected)
         showServerTitle({}); // the name was the server's
     m_buttons->showConnected(connected);
+    // The end is heard as the display's own notice ("Disconnesso da ...").
+    if (connected)
+        tell(QStringLiteral("Connessione in corso"));
     update();
 }
 

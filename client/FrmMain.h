@@ -30,6 +30,8 @@ class MainSurface;
 class FrmTrova;
 class InputReturn;
 class PracticeWorld;
+class GameVoice;
+class Speech;
 
 class FrmMain : public QMainWindow {
     Q_OBJECT
@@ -72,6 +74,14 @@ public:
     QCheckBox* logSwitch() const { return m_chkLog; }
     QRgb CurrentColor() const;
     QPixmap backgroundPicture() const { return m_background; }
+    // The game's own voice; tests give it a recording speech.
+    GameVoice& voice() { return *m_voice; }
+    // Whether the game is spoken: a screen reader is listening or the
+    // player turned on "Voce".
+    bool voiceWanted() const;
+    // Says a change the player should hear (a connection, a search result),
+    // when the game is spoken.
+    void tell(const QString& text);
 
     // What ending the process means; tests replace it.
     std::function<void()> endProcess;
@@ -86,6 +96,8 @@ private:
     void createDrawnButtons();
     // Keyboard and screen-reader extras: Trova, the keys list, F1 to F8.
     void createKeyItems();
+    // The voice: "Configura > Voce", Ctrl+Shift+S, Alt+1 to Alt+9.
+    void createVoiceItems();
     void wireConnection();
     void returnToInput();
     void makeFolder(const QString& name);
@@ -125,6 +137,8 @@ private:
     QCheckBox* m_chkLog = nullptr;
     GameSession* m_session = nullptr;
     std::unique_ptr<MainButtons> m_buttons;
+    std::unique_ptr<Speech> m_speech;
+    std::unique_ptr<GameVoice> m_voice;
 
     QAction* mnuConnetti = nullptr;
     QAction* mnuDisconnetti = nullptr;
@@ -138,6 +152,7 @@ private:
     QAction* mnuAbout = nullptr;
     QAction* mnuTrova = nullptr;
     QAction* mnuTasti = nullptr;
+    QAction* mnuVoce = nullptr;
     QAction* mnuCarattere = nullptr;
     QPointer<FrmTrova> m_trova;
     InputReturn* m_inputReturn = nullptr;

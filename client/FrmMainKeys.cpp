@@ -28,11 +28,14 @@ void FrmMain::createKeyItems() {
     }
 
     m_buttons->installKeys(this);
+    connect(m_buttons.get(), &MainButtons::notice, this, &FrmMain::tell);
 }
 
 void FrmMain::mnuTrova_Click() {
-    if (!m_trova)
+    if (!m_trova) {
         m_trova = new FrmTrova(*m_display, this);
+        connect(m_trova, &FrmTrova::resultShown, this, &FrmMain::tell);
+    }
     m_trova->present();
 }
 

@@ -36,6 +36,8 @@ FrmTrova::FrmTrova(GameDisplay& display, QWidget* parent) : QDialog(parent), m_d
     m_result = new QLabel(this);
     m_result->setObjectName(QStringLiteral("lblEsito"));
     m_result->setMinimumWidth(260);
+    // The longest result ("..., ripartendo dall'inizio") wraps, never cut.
+    m_result->setWordWrap(true);
 
     auto* buttons = new QHBoxLayout;
     buttons->addWidget(m_next);
@@ -121,6 +123,8 @@ bool FrmTrova::find(bool forward) {
 
 void FrmTrova::say(const QString& text) {
     m_result->setText(text);
+    if (!text.isEmpty())
+        emit resultShown(text);
 }
 
 void FrmTrova::keyPressEvent(QKeyEvent* e) {

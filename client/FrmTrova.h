@@ -28,6 +28,10 @@ public:
     QLineEdit* textBox() const { return m_text; }
     QLabel* result() const { return m_result; }
 
+signals:
+    // A search's result, for the player to hear ("Testo non trovato", ...).
+    void resultShown(const QString& text);
+
 protected:
     void keyPressEvent(QKeyEvent* e) override;
     void hideEvent(QHideEvent* e) override;

@@ -1,14 +1,27 @@
 #include "commands/CommandInput.h"
 
+#include "commands/CommandInputAccessible.h"
 #include "ui/DisplayFont.h"
 #include "ui/DisplaySink.h"
 
+#include <QAccessible>
+#include <QClipboard>
 #include <QEvent>
+#include <QGuiApplication>
+#include <QInputMethodEvent>
 #include <QKeyEvent>
 #include <QLineEdit>
+#include <QMouseEvent>
+#include <QRegularExpression>
+#include <utility>
+
+namespace {
+constexpr QChar kMask = u'*';
+}
 
 CommandInput::CommandInput(QWidget* parent) : QComboBox(parent) {
     setObjectName(QStringLiteral("Combo1"));
+    CommandInputAccessible::install();
     setEditable(true);
     // The program records the history itself; the combo box must neither add
     // lines nor complete typed words from earlier commands.
@@ -20,11 +33,103 @@ CommandInput::CommandInput(QWidget* parent) : QComboBox(parent) {
     setFont(DisplayFont::make());
 
     lineEdit()->installEventFilter(this);
+    connect(lineEdit(), &QLineEdit::textChanged, this, [this](const QString& text) {
+        if (!m_serverEchoes)
+            return;
+        // Whatever empties or shortens the mask (Escape, a send, a caller's
+        // setEditText) takes the secret with it.
+        if (text.size() < m_secret.size()) {
+            m_secret.truncate(text.size());
+            return;
+        }
+        // Text put into the line other than by keys (a program, an assistive
+        // tool's insert) joins the secret, and the line goes back to a mask.
+        const qsizetype kept = text.count(kMask);
+        QString added = text;
+        added.remove(kMask);
+        if (added.isEmpty())
+            return;
+        m_secret = m_secret.left(kept) + added;
+        lineEdit()->setText(QString(m_secret.size(), kMask));
+    });
 }
 
 void CommandInput::setServerEchoes(bool serverEchoes) {
+    if (serverEchoes == m_serverEchoes)
+        return;
+    // A half-typed line becomes the start of the secret, but not the last
+    // command left selected to be sent again (typing would replace it); a
+    // secret left half-typed when the echo comes back is dropped, never shown.
+    QString typed = serverEchoes ? currentText() : QString();
+    if (lineEdit()->selectedText() == typed || std::exchange(m_replaceOnType, false))
+        typed.clear();
     m_serverEchoes = serverEchoes;
+    m_secret.clear();
     lineEdit()->setEchoMode(serverEchoes ? QLineEdit::Password : QLineEdit::Normal);
+    lineEdit()->setAcceptDrops(!serverEchoes);
+    lineEdit()->setContextMenuPolicy(serverEchoes ? Qt::NoContextMenu : Qt::DefaultContextMenu);
+    setEditText(QString());
+    addSecret(typed);
+}
+
+void CommandInput::addSecret(const QString& text) {
+    if (text.isEmpty())
+        return;
+    if (!m_serverEchoes) {
+        lineEdit()->insert(text);
+        return;
+    }
+    // One line only, as a typed line would be.
+    const QString line = text.section(QRegularExpression(QStringLiteral("[\\r\\n]")), 0, 0);
+    m_secret += line;
+    lineEdit()->end(false);
+    lineEdit()->insert(QString(line.size(), kMask));
+}
+
+bool CommandInput::handleSecretEvent(QEvent* event) {
+    switch (event->type()) {
+    case QEvent::KeyPress: {
+        auto* e = static_cast<QKeyEvent*>(event);
+        switch (e->key()) {
+        case Qt::Key_Return:
+        case Qt::Key_Enter:
+        case Qt::Key_PageUp:
+        case Qt::Key_PageDown:
+        case Qt::Key_Escape:
+            return handleKey(e);
+        case Qt::Key_Tab:
+        case Qt::Key_Backtab:
+            return false;
+        case Qt::Key_Backspace:
+            if (!m_secret.isEmpty()) {
+                m_secret.chop(1);
+                lineEdit()->end(false);
+                lineEdit()->backspace();
+            }
+            return true;
+        default:
+            break;
+        }
+        if (e->matches(QKeySequence::Paste)) {
+            addSecret(QGuiApplication::clipboard()->text());
+        } else if (!(e->modifiers() & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier))) {
+            QString text = e->text();
+            text.removeIf([](QChar c) { return c.unicode() < 0x20 || c.unicode() == 0x7F; });
+            addSecret(text);
+        }
+        // Everything else would move, select or undo within the mask.
+        return true;
+    }
+    case QEvent::InputMethod:
+        addSecret(static_cast<QInputMethodEvent*>(event)->commitString());
+        return true;
+    case QEvent::MouseButtonPress:
+    case QEvent::MouseButtonRelease:
+        // The middle button pastes the desktop's selection into the line.
+        return static_cast<QMouseEvent*>(event)->button() == Qt::MiddleButton;
+    default:
+        return false;
+    }
 }
 
 void CommandInput::echo(const QString& text) {
@@ -41,7 +146,7 @@ void CommandInput::showHistory() {
 }
 
 void CommandInput::sendLine() {
-    const QString typed = currentText();
+    const QString typed = m_serverEchoes ? m_secret : currentText();
 
     if (m_serverEchoes) {
         // A secret: only the line break shows, and the field is emptied so it
@@ -51,6 +156,8 @@ void CommandInput::sendLine() {
             m_write(CommandLine::hiddenLine(typed));
         setCurrentIndex(-1);
         setEditText(QString());
+        m_secret.clear();
+        emit commandSent(QString());
         return;
     }
 
@@ -59,21 +166,46 @@ void CommandInput::sendLine() {
     echo(out.line);
     if (m_write)
         m_write(out.line);
+    emit commandSent(out.line);
 
     if (out.recorded) {
         showHistory();
         // With nothing shown no entry is current, so Down starts at the newest.
         setCurrentIndex(out.text.isEmpty() ? -1 : 0);
-        setEditText(out.text);
+        // The newest entry is the command itself: setting it again would
+        // have a screen reader say it twice.
+        if (currentText() != out.text)
+            setEditText(out.text);
         // Choosing a list entry selects the edit text, as a combo box does:
         // Enter sends it again, typing starts a new command.
-        lineEdit()->selectAll();
+        if (!keepForScreenReader())
+            lineEdit()->selectAll();
     } else {
         setEditText(out.text);
         // Caret at the start, whole text selected: typing replaces it and
         // Enter sends it again.
-        lineEdit()->setSelection(int(out.text.size()), -int(out.text.size()));
+        if (!keepForScreenReader())
+            lineEdit()->setSelection(int(out.text.size()), -int(out.text.size()));
     }
+}
+
+// A screen reader would read a selection typed over as "selection deleted"
+// before every command: with one listening the last command stays
+// unselected, and the first character typed replaces it all the same.
+bool CommandInput::keepForScreenReader() {
+    m_replaceOnType = QAccessible::isActive() && !currentText().isEmpty();
+    if (m_replaceOnType)
+        lineEdit()->end(false);
+    return m_replaceOnType;
+}
+
+void CommandInput::replaceOnType(QKeyEvent* e) {
+    if (!std::exchange(m_replaceOnType, false))
+        return;
+    const QString text = e->text();
+    if (!(e->modifiers() & (Qt::ControlModifier | Qt::AltModifier)) && !text.isEmpty() &&
+        text.at(0).isPrint())
+        lineEdit()->clear();
 }
 
 bool CommandInput::handleKey(QKeyEvent* e) {
@@ -97,13 +229,26 @@ bool CommandInput::handleKey(QKeyEvent* e) {
 }
 
 void CommandInput::keyPressEvent(QKeyEvent* e) {
+    if (m_serverEchoes && handleSecretEvent(e))
+        return;
+    replaceOnType(e);
     if (e->modifiers() & (Qt::ControlModifier | Qt::AltModifier) || !handleKey(e))
         QComboBox::keyPressEvent(e);
 }
 
+void CommandInput::inputMethodEvent(QInputMethodEvent* e) {
+    if (!(m_serverEchoes && handleSecretEvent(e)))
+        QComboBox::inputMethodEvent(e);
+}
+
 bool CommandInput::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == lineEdit() && m_serverEchoes && handleSecretEvent(event))
+        return true;
+    if (watched == lineEdit() && event->type() == QEvent::MouseButtonPress)
+        m_replaceOnType = false;
     if (watched == lineEdit() && event->type() == QEvent::KeyPress) {
         auto* e = static_cast<QKeyEvent*>(event);
+        replaceOnType(e);
         if (!(e->modifiers() & (Qt::ControlModifier | Qt::AltModifier)) && handleKey(e))
             return true;
     }

@@ -3,7 +3,9 @@
 // the command history. Enter sends the line; Up and Down walk the history as
 // the combo box does; Page Up and Page Down scroll the display; Escape empties
 // the line. While the server echoes (a password prompt) the typed text is
-// masked and leaves no trace in the display or the history.
+// masked and leaves no trace in the display or the history: the line then
+// shows one mask character per typed one and the typed text is kept here,
+// so no widget, and nothing a screen reader can read, ever holds it.
 #include "commands/CommandLine.h"
 
 #include <QComboBox>
@@ -39,13 +41,23 @@ public slots:
 signals:
     // Page Up (-1) or Page Down (+1): scroll the display by pages.
     void scrollRequested(int pages);
+    // A line went to the server; echoed is what the display shows of it
+    // (empty for a secret).
+    void commandSent(const QString& echoed);
 
 protected:
     void keyPressEvent(QKeyEvent* e) override;
+    void inputMethodEvent(QInputMethodEvent* e) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     bool handleKey(QKeyEvent* e);
+    // While the server echoes: every key, paste, drop or input-method text
+    // that would edit the line. True when the event is dealt with.
+    bool handleSecretEvent(QEvent* event);
+    void addSecret(const QString& text);
+    bool keepForScreenReader();
+    void replaceOnType(QKeyEvent* e);
     void showHistory();
     void echo(const QString& text);
 
@@ -55,4 +67,6 @@ private:
     std::function<QRgb()> m_currentColour;
     std::function<bool()> m_cancella;
     bool m_serverEchoes = false;
+    QString m_secret;             // what was typed while the server echoes
+    bool m_replaceOnType = false; // the last command, kept unselected, goes at the next key
 };

@@ -61,7 +61,16 @@ void MainButtons::installKeys(QWidget* window) {
         auto* key = new QShortcut(barKey(n), window);
         key->setObjectName(QStringLiteral("keyF%1").arg(n));
         key->setContext(Qt::ApplicationShortcut);
-        connect(key, &QShortcut::activated, this, [this, n] { clickCell(n); });
+        connect(key, &QShortcut::activated, this, [this, n] {
+            // A key on a button that does nothing says so instead of nothing.
+            const CButton& b = buttonOfCell(n);
+            if (b.Caption().trimmed().isEmpty())
+                emit notice(QStringLiteral("F%1: bottone vuoto").arg(n));
+            else if (!b.Attivo())
+                emit notice(QStringLiteral("F%1: %2, non attivo").arg(n).arg(b.Caption()));
+            else
+                clickCell(n);
+        });
     }
 }
 

@@ -60,6 +60,11 @@ public:
     // Repaints the whole surface; the cells follow the buttons' states.
     void RepaintMain();
 
+signals:
+    // Something the player should hear, in Italian (a key on a button that
+    // does nothing).
+    void notice(const QString& text);
+
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 

@@ -96,7 +96,7 @@ void GameDisplay::insertText(QStringView text) {
         // insert would.
         if (m_accessiblePending < 0 && !m_accessibleLooked) {
             m_accessibleLooked = !m_frozen;
-            if (QAccessible::isActive())
+            if (m_announcing || QAccessible::isActive())
                 m_accessiblePending = m_buffer.removedChars() + m_buffer.length();
         }
         const qint64 bells = m_buffer.bells();
@@ -359,6 +359,11 @@ void GameDisplay::paintEvent(QPaintEvent* event) {
             }
         }
     }
+    // The reading caret, in the gap before its character.
+    if (hasFocus()) {
+        const QRect c = characterRect(caret());
+        p.fillRect(QRect(c.left() - 1, c.top(), 1, c.height()), QColor(255, 255, 255));
+    }
 }
 
 int GameDisplay::positionAt(const QPoint& pt) const {
@@ -525,8 +530,64 @@ void GameDisplay::mouseDoubleClickEvent(QMouseEvent* event) {
     m_dragging = false;
 }
 
+void GameDisplay::moveCaret(int pos, bool select) {
+    pos = std::clamp(pos, 0, m_buffer.length());
+    setSelection(select ? int(m_selAnchor - m_buffer.removedChars()) : pos, pos);
+    ensureVisible(pos);
+}
+
+QString GameDisplay::recentLine(int n) const {
+    for (int line = m_buffer.lastLine(); line >= 0; --line) {
+        const QString text = m_buffer.lineText(line).trimmed();
+        if (!text.isEmpty() && --n == 0)
+            return text;
+    }
+    return {};
+}
+
+bool GameDisplay::moveCaretByKey(QKeyEvent* event) {
+    const bool select = event->modifiers() & Qt::ShiftModifier;
+    const bool ctrl = event->modifiers() & Qt::ControlModifier;
+    const int pos = caret();
+    const int line = m_buffer.lineFromChar(pos);
+    const int column = pos - m_buffer.lineStart(line);
+    auto toLine = [&](int l) {
+        l = std::clamp(l, 0, m_buffer.lastLine());
+        return m_buffer.lineStart(l) + std::min(column, m_buffer.lineLength(l));
+    };
+    switch (event->key()) {
+    case Qt::Key_Left:
+        moveCaret(pos - 1, select);
+        return true;
+    case Qt::Key_Right:
+        moveCaret(pos + 1, select);
+        return true;
+    case Qt::Key_Up:
+        moveCaret(toLine(line - 1), select);
+        return true;
+    case Qt::Key_Down:
+        moveCaret(toLine(line + 1), select);
+        return true;
+    case Qt::Key_Home:
+        moveCaret(ctrl ? 0 : m_buffer.lineStart(line), select);
+        return true;
+    case Qt::Key_End:
+        if (ctrl) {
+            moveCaret(m_buffer.length(), select);
+            scrollToBottom();
+        } else {
+            moveCaret(m_buffer.lineStart(line) + m_buffer.lineLength(line), select);
+        }
+        return true;
+    default:
+        return false;
+    }
+}
+
 void GameDisplay::keyPressEvent(QKeyEvent* event) {
-    if (event->matches(QKeySequence::Copy)) {
+    if (moveCaretByKey(event)) {
+        // handled
+    } else if (event->matches(QKeySequence::Copy)) {
         copy();
     } else if (event->matches(QKeySequence::SelectAll)) {
         selectAll();
@@ -534,8 +595,6 @@ void GameDisplay::keyPressEvent(QKeyEvent* event) {
         scrollPages(-1);
     } else if (event->key() == Qt::Key_PageDown) {
         scrollPages(1);
-    } else if (event->matches(QKeySequence::MoveToEndOfDocument)) {
-        scrollToBottom();
     } else {
         QAbstractScrollArea::keyPressEvent(event);
         return;
@@ -559,7 +618,20 @@ void GameDisplay::contextMenuEvent(QContextMenuEvent* event) {
 
 void GameDisplay::focusInEvent(QFocusEvent* event) {
     QAbstractScrollArea::focusInEvent(event);
+    // A reader arriving without a place to read from starts at the newest line.
+    if (!hasSelection() && caret() >= m_buffer.length() && m_buffer.length() > 0) {
+        int line = m_buffer.lastLine();
+        if (line > 0 && m_buffer.lineLength(line) == 0)
+            --line;
+        moveCaret(m_buffer.lineStart(line), false);
+    }
+    viewport()->update();
     emit focusReceived();
+}
+
+void GameDisplay::focusOutEvent(QFocusEvent* event) {
+    QAbstractScrollArea::focusOutEvent(event);
+    viewport()->update();
 }
 
 void GameDisplay::notifyAccessibleInsert() {
@@ -568,10 +640,15 @@ void GameDisplay::notifyAccessibleInsert() {
     const int from =
         int(std::max(m_accessiblePending, m_buffer.removedChars()) - m_buffer.removedChars());
     m_accessiblePending = -1;
-    if (!QAccessible::isActive() || from >= m_buffer.length())
+    if (from >= m_buffer.length())
         return;
-    QAccessibleTextInsertEvent ev(this, from, m_buffer.mid(from, m_buffer.length() - from));
-    QAccessible::updateAccessibility(&ev);
+    const QString text = m_buffer.mid(from, m_buffer.length() - from);
+    if (QAccessible::isActive()) {
+        QAccessibleTextInsertEvent ev(this, from, text);
+        QAccessible::updateAccessibility(&ev);
+    }
+    if (m_announcing || QAccessible::isActive())
+        emit textAnnounced(text);
 }
 
 // A reader hears what was selected (a found text, a word picked by a reader).

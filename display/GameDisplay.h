@@ -78,6 +78,16 @@ public:
     void copy();
     // The buffer position under a viewport point (nearest character boundary).
     int positionAt(const QPoint& viewportPoint) const;
+    // The reading caret: the moving end of the selection. Arrows, Home, End
+    // and Ctrl+Home/End move it (with Shift they select), so a reader can go
+    // through the text line by line.
+    int caret() const { return int(m_selPos - m_buffer.removedChars()); }
+    void moveCaret(int pos, bool select);
+    // The n-th newest line that is not blank (1 the newest); empty when none.
+    QString recentLine(int n) const;
+    // While on (or while a screen reader listens) each batch of new text is
+    // handed to textAnnounced() once it is shown.
+    void setAnnouncing(bool on) { m_announcing = on; }
     // The context menu ("Copia", "Seleziona tutto"); the caller owns it.
     QMenu* createContextMenu(QWidget* parent);
     // The rectangle of the character at pos, in viewport coordinates.
@@ -94,6 +104,8 @@ signals:
     void focusReceived();
     // The visible columns or rows changed.
     void viewSizeChanged(int columns, int rows);
+    // New text, as shown since the last batch (lines split by '\n').
+    void textAnnounced(const QString& text);
 
 protected:
     void paintEvent(QPaintEvent* event) override;
@@ -106,6 +118,7 @@ protected:
     void keyPressEvent(QKeyEvent* event) override;
     void contextMenuEvent(QContextMenuEvent* event) override;
     void focusInEvent(QFocusEvent* event) override;
+    void focusOutEvent(QFocusEvent* event) override;
     bool event(QEvent* event) override;
 
 private:
@@ -119,6 +132,7 @@ private:
     void notifyAccessibleInsert();
     void notifyAccessibleSelection();
     void selectWordAt(int pos);
+    bool moveCaretByKey(QKeyEvent* event);
 
     DisplayBuffer m_buffer;
     QFont m_font;
@@ -152,4 +166,5 @@ private:
 
     qint64 m_accessiblePending = -1; // absolute start of text not yet announced
     bool m_accessibleLooked = false; // whether a reader was looked for since the last refresh
+    bool m_announcing = false;
 };

@@ -2,6 +2,7 @@
 
 #include "notes/NoteFile.h"
 #include "ui/Artwork.h"
+#include "ui/ColourNames.h"
 #include "ui/Dialogs.h"
 #include "ui/DisplaySink.h"
 #include "ui/FileDialogs.h"
@@ -125,6 +126,14 @@ FrmNota::FrmNota(DisplaySink& display, std::function<void(const QString&)> write
         pal.setColor(QPalette::Window, QColor(s.r, s.g, s.b));
         sw->setPalette(pal);
         sw->setProperty("tag", QString::fromLatin1(s.code));
+        // Two swatches share a colour: their codes tell them apart to a reader.
+        const auto same = [&s](const Swatch& o) {
+            return &o != &s && o.r == s.r && o.g == s.g && o.b == s.b;
+        };
+        if (std::any_of(kSwatches.begin(), kSwatches.end(), same))
+            sw->setAccessibleName(QStringLiteral("%1, codice %2")
+                                      .arg(colourName(QColor(s.r, s.g, s.b)))
+                                      .arg(QChar::fromLatin1(s.code[2])));
         connect(sw, &ClickLabel::clicked, this, [this, i] { sphCol_Click(i); });
     }
 

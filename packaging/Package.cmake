@@ -35,6 +35,10 @@ else()
   # own texts (file dialogs, context menus, network errors) in Italian.
   set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
   set(CPACK_DEBIAN_PACKAGE_DEPENDS "fonts-dejavu-core, fonts-liberation2, qt6-translations-l10n")
+  # The game's own voice speaks through the desktop's speech service; the
+  # library comes through shlibdeps, the service and an Italian voice are
+  # recommended (without them the client is silent, nothing else changes).
+  set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "speech-dispatcher, speech-dispatcher-espeak-ng")
   set(CPACK_DEBIAN_COMPRESSION_TYPE xz)
 endif()
 

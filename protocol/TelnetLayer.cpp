@@ -117,6 +117,8 @@ int TelnetLayer::mttsBits(const TextSettings& settings) {
         bits |= MttsUtf8;
     if (settings.tls)
         bits |= MttsSsl;
+    if (settings.screenReader || (settings.screenReaderActive && settings.screenReaderActive()))
+        bits |= MttsScreenReader;
     return bits;
 }
 

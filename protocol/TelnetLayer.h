@@ -32,6 +32,7 @@ public:
         MttsAnsi = 1,
         MttsUtf8 = 4,
         Mtts256Colours = 8,
+        MttsScreenReader = 64,
         MttsTrueColour = 256,
         MttsSsl = 2048,
     };

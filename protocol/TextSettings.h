@@ -14,5 +14,9 @@ struct TextSettings {
     EncodingChoice encoding = EncodingChoice::Auto;
     bool tls = false; // the connection is encrypted (told in MTTS)
     ColourRules colours = ColourRules::Automatic;
+    // A screen reader is in use (told in MTTS): always, or when the query,
+    // asked at the moment the server asks for the terminal type, says so.
+    bool screenReader = false;
+    bool (*screenReaderActive)() = nullptr;
     bool gmcp = true; // the character's data beside the text may be agreed (option 201)
 };

@@ -1,5 +1,7 @@
 #include "session/GameSession.h"
 
+#include <QAccessible>
+
 namespace {
 const QString kBrokenStream =
     QStringLiteral("\r\nI dati ricevuti dal server non sono più leggibili (%1): la connessione "
@@ -39,6 +41,8 @@ TextSettings textSettings(const ServerSettings& server) {
     text.colours = server.colori == Colori::Classico ? ColourRules::Classic
                    : server.colori == Colori::Ansi   ? ColourRules::Terminal
                                                      : ColourRules::Automatic;
+    text.screenReader = server.lettore;
+    text.screenReaderActive = [] { return QAccessible::isActive(); };
     return text;
 }
 

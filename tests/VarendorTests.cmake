@@ -24,11 +24,13 @@ set(lib_session vd_session vd_display)
 set(lib_scripting vd_scripting)
 set(lib_commands vd_commands vd_display)
 set(lib_notes vd_notes vd_session vd_display)
+set(lib_speech vd_speech)
 set(lib_client vd_client)
 set(lib_register vd_register)
 set(lib_app vd_app)
 
-foreach(folder files ui automation protocol display scripting session commands notes client register app)
+foreach(folder files ui automation protocol display scripting session commands notes speech client register
+               app)
   file(GLOB tests CONFIGURE_DEPENDS ${CMAKE_CURRENT_LIST_DIR}/${folder}/tst_*.cpp)
   foreach(src ${tests})
     get_filename_component(name ${src} NAME_WE)
@@ -55,4 +57,11 @@ if(NOT VARENDOR_SANITIZE)
            COMMAND bash ${CMAKE_CURRENT_LIST_DIR}/client/atspi_check.sh $<TARGET_FILE:Varendor>)
   set_tests_properties(client/atspi_check PROPERTIES SKIP_RETURN_CODE 77 TIMEOUT 90
                        ENVIRONMENT "XDG_RUNTIME_DIR=${CMAKE_BINARY_DIR}/xdg-runtime")
+  # The client played by keyboard with a real screen reader listening.
+  if(TARGET varendor-practice-server)
+    add_test(NAME client/orca_check
+             COMMAND bash ${CMAKE_CURRENT_LIST_DIR}/client/orca_check.sh $<TARGET_FILE:Varendor>
+                     $<TARGET_FILE:varendor-practice-server>)
+    set_tests_properties(client/orca_check PROPERTIES SKIP_RETURN_CODE 77 TIMEOUT 120 RUN_SERIAL TRUE)
+  endif()
 endif()

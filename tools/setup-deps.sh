@@ -4,7 +4,7 @@
 # TinyMUX (a real game server for the integration test) is optional: when it
 # cannot be installed the build goes on and that test skips itself.
 set -euo pipefail
-packages=(cmake ninja-build g++ pkg-config qt6-base-dev libtelnet-dev zlib1g-dev
+packages=(cmake ninja-build g++ pkg-config qt6-base-dev libtelnet-dev zlib1g-dev libspeechd-dev
           liblua5.4-dev libpcre2-dev
           fonts-dejavu-core fonts-liberation2 "$@")
 # Qt's own texts (file dialogs, context menus, network errors) in Italian.
@@ -20,9 +20,12 @@ optional+=(stunnel4 openssl)
 # A real peer that offers the character's data beside the text (option 201),
 # run in server mode inside a loopback-only network namespace.
 optional+=(tintin++)
-# The screen-reader check: a display server, a session bus, the desktop's
-# accessibility registry and its Python client.
-accessibility=(xvfb xauth dbus at-spi2-core python3-pyatspi)
+# The screen-reader checks: a display server, a session bus, the desktop's
+# accessibility registry and its Python client; for the check with a real
+# screen reader also a window manager, keys typed from outside, the speech
+# service with an Italian voice, and Orca.
+accessibility=(xvfb xauth dbus at-spi2-core python3-pyatspi dbus-x11 openbox xdotool
+               speech-dispatcher speech-dispatcher-espeak-ng espeak-ng orca)
 
 installed() { dpkg-query -W -f='${Status}' "$1" 2>/dev/null | grep -q 'install ok installed'; }
 

@@ -10,6 +10,7 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPlainTextEdit>
+#include <QScrollBar>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
@@ -335,6 +336,22 @@ private slots:
             QCOMPARE(b.Caption(), QString("Vuoto"));
         QCOMPARE(e.lines().at(0), QString("1) Vuoto"));
         QCOMPARE(ReadConfigValue(e.api, "BOTTONE 1", "CAPTION"), QString());
+    }
+
+    // By keyboard: Space on the marked line chooses it as the arrows do; a
+    // caption of twelve characters leaves every line in view.
+    void spaceChoosesTheMarkedLine() {
+        put("[BOTTONE 1]\r\nCAPTION=Dodici lett.\r\nAZIONE=x\r\n");
+        Editor e(m_dir.path());
+        QListWidget* list = e.list();
+        QVERIFY(!list->horizontalScrollBar()->isVisible());
+        QVERIFY(list->visualItemRect(list->item(7)).bottom() < list->viewport()->height());
+        list->setFocus();
+        list->setCurrentRow(0, QItemSelectionModel::NoUpdate);
+        QCOMPARE(e.active(), QString("00001"));
+        QTest::keyClick(list, Qt::Key_Space);
+        QCOMPARE(e.active(), QString("11001"));
+        QCOMPARE(e.testo()->text(), QString("Dodici lett."));
     }
 
     void readOnlyFolderIsReportedOnce() {

@@ -20,14 +20,16 @@ private slots:
         QCOMPARE(s.codifica, Codifica::Auto);
         QVERIFY(!s.tls);
         QCOMPARE(s.colori, Colori::Automatico);
+        QVERIFY(!s.lettore);
         QVERIFY(s.gmcp);
         put(config(), "[server]\r\nhost=gioco.example\r\nPORTA=4443\r\ncodifica= utf8 \r\n"
-                      "TLS=Sì\r\nCOLORI=classico\r\nGMCP= off\r\n");
+                      "TLS=Sì\r\nCOLORI=classico\r\nGMCP= off\r\n[SCHERMO]\r\nLETTORE=1\r\n");
         s = readServerSettings(api);
         QCOMPARE(s.host + ':' + QString::number(s.port), QString("gioco.example:4443"));
         QCOMPARE(s.codifica, Codifica::Utf8);
         QVERIFY(s.tls);
         QCOMPARE(s.colori, Colori::Classico);
+        QVERIFY(s.lettore);
         QVERIFY(!s.gmcp);
 
         QCOMPARE(ServerSettings::parseCodifica(" Windows-1252"), Codifica::Cp1252);

@@ -1,9 +1,13 @@
 #include "automation/PairTable.h"
 #include "commands/CommandInput.h"
 #include "display/GameDisplay.h"
+#include "support/AccessibleTexts.h"
 #include "support/RecordingDisplay.h"
 #include "ui/DisplayFont.h"
 
+#include <QClipboard>
+#include <QGuiApplication>
+#include <QInputMethodEvent>
 #include <QLineEdit>
 #include <QSignalSpy>
 #include <QTest>
@@ -226,6 +230,82 @@ private slots:
         QCOMPARE(r.written.last(), QString(" expanded x\r\n"));
         QCOMPARE(r.display.all(), QString("\r\n\r\n expanded x\r\n"));
         QCOMPARE(r.combo.history().first(), QString("pw x"));
+    }
+
+    // However the secret is entered, it reaches the server and nothing a
+    // screen reader can learn: the line (whose every change Qt announces)
+    // only ever holds the mask, and the input box's name, value, text and
+    // selection never hold it.
+    void secretNeverReachesAssistiveTechnology_data() {
+        QTest::addColumn<QString>("how");
+        QTest::newRow("typed into the combo box") << "combo";
+        QTest::newRow("typed into its line") << "line";
+        QTest::newRow("typed, one mistake taken back") << "backspace";
+        QTest::newRow("pasted, second line dropped") << "paste";
+        QTest::newRow("from an input method") << "im";
+        QTest::newRow("half typed before the prompt") << "before";
+        QTest::newRow("typed over the last command") << "after command";
+    }
+    void secretNeverReachesAssistiveTechnology() {
+        QFETCH(QString, how);
+        Rig r;
+        QLineEdit* line = r.combo.lineEdit();
+        if (how == "before")
+            QTest::keyClicks(line, "rosa");
+        if (how == "after command")
+            r.send("Aldo"); // left selected in the line
+        QStringList held;   // every text and selection the line had
+        connect(line, &QLineEdit::textChanged, [&](const QString& t) { held << t; });
+        connect(line, &QLineEdit::selectionChanged, [&] { held << line->selectedText(); });
+        QAccessibleInterface* iface = QAccessible::queryAccessibleInterface(&r.combo);
+        r.combo.setServerEchoes(true);
+        if (how == "combo") {
+            QTest::keyClicks(&r.combo, "rosa77");
+        } else if (how == "line") {
+            QTest::keyClicks(line, "rosa77");
+        } else if (how == "backspace") {
+            QTest::keyClicks(line, "rosx");
+            QTest::keyClick(line, Qt::Key_Left); // the caret cannot leave the end
+            QTest::keyClick(line, Qt::Key_Backspace);
+            QTest::keyClicks(line, "a77");
+        } else if (how == "paste") {
+            QGuiApplication::clipboard()->setText("rosa77\naltro");
+            QTest::keyClick(line, Qt::Key_V, Qt::ControlModifier);
+        } else if (how == "im") {
+            QInputMethodEvent im;
+            im.setCommitString("rosa77");
+            QCoreApplication::sendEvent(&r.combo, &im);
+        } else if (how == "before") {
+            QTest::keyClicks(line, "77");
+        } else if (how == "after command") {
+            QTest::keyClicks(line, "rosa77");
+        }
+        held << accessibleTexts(iface);
+        QCOMPARE(line->text(), QString("******"));
+        QCOMPARE(iface->text(QAccessible::Name), QString("Comando"));
+        QVERIFY(iface->state().passwordEdit);
+        QTest::keyClick(line, Qt::Key_Return);
+        QCOMPARE(r.written.last(), QString("rosa77\r\n"));
+        for (const char* piece : {"rosa", "osa", "77", "a7"})
+            QVERIFY2(!held.join('|').contains(piece), qPrintable(held.join('|')));
+        QVERIFY(!r.combo.history().contains("rosa77"));
+
+        // Echo back: the line is named, not read out by its text.
+        r.combo.setServerEchoes(false);
+        QTest::keyClicks(line, "guarda");
+        QCOMPARE(iface->text(QAccessible::Name), QString("Comando"));
+        QCOMPARE(iface->text(QAccessible::Value), QString("guarda"));
+        QVERIFY(!iface->state().passwordEdit);
+    }
+
+    void secretHalfTypedIsDroppedWhenTheEchoComesBack() {
+        Rig r;
+        r.combo.setServerEchoes(true);
+        QTest::keyClicks(&r.combo, "segr");
+        r.combo.setServerEchoes(false);
+        QCOMPARE(r.combo.currentText(), QString());
+        QTest::keyClick(&r.combo, Qt::Key_Return);
+        QVERIFY(!r.written.join("").contains("segr"));
     }
 
     void echoInTheGameDisplay() {

@@ -1,6 +1,6 @@
 #include "automation/PairTable.h"
-#include "notes/FrmNota.h"
 #include "display/GameDisplay.h"
+#include "notes/FrmNota.h"
 #include "session/GameSession.h"
 #include "support/PaintCounter.h"
 #include "support/Paste.h"
@@ -8,9 +8,11 @@
 #include "support/ScriptedDialogs.h"
 #include "support/ScriptedServer.h"
 
+#include <QAccessible>
 #include <QFile>
 #include <QLineEdit>
 #include <QPlainTextEdit>
+#include <QSet>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
@@ -84,11 +86,15 @@ private slots:
     }
 
     void swatches() {
+        QSet<QString> names; // what a screen reader calls each swatch
         for (int i = 0; i < 16; ++i) {
             auto* sw = w->findChild<QLabel*>(QString("sphCol_%1").arg(i));
             QVERIFY(sw);
             QCOMPARE(sw->geometry(), QRect(344 + 16 * (i % 2), 136 + 16 * (i / 2), 17, 17));
+            names.insert(QAccessible::queryAccessibleInterface(sw)->text(QAccessible::Name));
         }
+        QCOMPARE(names.size(), 16);
+        QVERIFY(names.contains("Bianco, codice Z") && names.contains("Bianco, codice p"));
         auto* sw3 = w->findChild<QLabel*>("sphCol_3");
         QCOMPARE(sw3->palette().color(QPalette::Window), QColor(240, 0, 0));
         QCOMPARE(sw3->property("tag").toString(), QString("{{R"));

@@ -34,10 +34,11 @@ private slots:
 
     void swatchesAreNamedButtons() {
         Rig r;
-        const QStringList expected{"Grigio scuro", "Grigio chiaro", "Rosso scuro",   "Rosso",
-                                   "Verde scuro",  "Verde",         "Giallo scuro",  "Giallo",
-                                   "Blu scuro",    "Blu",           "Magenta scuro", "Magenta",
-                                   "Ciano scuro",  "Ciano",         "Bianco",        "Bianco"};
+        const QStringList expected{
+            "Grigio scuro", "Grigio chiaro", "Rosso scuro",      "Rosso",
+            "Verde scuro",  "Verde",         "Giallo scuro",     "Giallo",
+            "Blu scuro",    "Blu",           "Magenta scuro",    "Magenta",
+            "Ciano scuro",  "Ciano",         "Bianco, codice Z", "Bianco, codice p"};
         QStringList names;
         for (int i = 0; i < 16; ++i) {
             QAccessibleInterface* a = QAccessible::queryAccessibleInterface(r.swatch(i));

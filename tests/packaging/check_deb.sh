@@ -76,7 +76,7 @@ fi
 
 step "control fields"
 depends=$(dpkg-deb -f "$deb" Depends)
-for dep in fonts-dejavu-core fonts-liberation2 qt6-translations-l10n libqt6widgets6 libqt6network6 libtelnet2 libc6; do
+for dep in fonts-dejavu-core fonts-liberation2 qt6-translations-l10n libqt6widgets6 libqt6network6 libtelnet2 libspeechd2 libc6; do
     [[ ", $depends," == *", $dep"[\ ,]* ]] || fail "Depends lacks $dep: $depends"
 done
 [ "$(dpkg-deb -f "$deb" Package)" = varendor ] || fail "package name"

@@ -514,6 +514,15 @@ private slots:
         QCOMPARE(cycle({EncodingChoice::Auto, true}, 3).right(15), ttypeIs("MTTS 2317"));
         QCOMPARE(cycle({EncodingChoice::Cp1252, false}, 3).right(14), ttypeIs("MTTS 265"));
         QCOMPARE(cycle({EncodingChoice::Utf8, true}, 3).right(15), ttypeIs("MTTS 2317"));
+        // A screen reader: set by the player, or found when the server asks.
+        TextSettings reader;
+        reader.screenReader = true;
+        QCOMPARE(cycle(reader, 3).right(14), ttypeIs("MTTS 333"));
+        reader.screenReader = false;
+        reader.screenReaderActive = [] { return false; };
+        QCOMPARE(cycle(reader, 3).right(14), ttypeIs("MTTS 269"));
+        reader.screenReaderActive = [] { return true; };
+        QCOMPARE(cycle(reader, 3).right(14), ttypeIs("MTTS 333"));
 
         // A new connection, or the server switching the option off and on,
         // starts the cycle over.

@@ -177,6 +177,12 @@ void TstToolWindow::keyboardPressesActiveButtonsOnly() {
     w.lblShape(0)->setFocus();
     QTest::keyClick(w.lblShape(0), Qt::Key_Tab);
     QCOMPARE(QApplication::focusWidget(), w.lblShape(2));
+    // The focus mark: a black ring outside, a white one inside it.
+    const QImage mark = w.lblShape(2)->grab().toImage();
+    const int mid = mark.height() / 2;
+    QCOMPARE(QColor(mark.pixel(1, mid)), QColor(Qt::black));
+    QCOMPARE(QColor(mark.pixel(3, mid)), QColor(Qt::white));
+    QCOMPARE(QColor(mark.pixel(mark.width() - 2, mid)), QColor(Qt::black));
     QTest::keyClick(w.lblShape(2), Qt::Key_Space);
     QTest::keyClick(w.lblShape(2), Qt::Key_Return);
     QTest::keyClick(w.lblShape(2), Qt::Key_Space, Qt::ControlModifier);
