@@ -82,11 +82,15 @@ Scan scanString(QStringView text, qsizetype p, qsizetype& end, qsizetype& payloa
                : Scan::NotASequence;
 }
 
-const QStringView kMarker(LineBreaks::kMarker);
+// Read where used: a view made at static initialisation could be made before
+// the marker itself is, and then be empty (as the fuzz build showed).
+inline QStringView lineBreakMarker() {
+    return LineBreaks::kMarker;
+}
 
 // Whether a line-break marker starts at text[i], text[i] being its first character.
 inline bool markerAt(QStringView text, qsizetype i) {
-    return text.sliced(i).startsWith(kMarker);
+    return text.sliced(i).startsWith(lineBreakMarker());
 }
 
 // The first marker in text from `from`, -1 when there is none.
@@ -94,7 +98,8 @@ qsizetype findMarker(QStringView text, qsizetype from) {
     const char16_t* const base = text.utf16();
     const char16_t* const end = base + text.size();
     for (const char16_t* p = base + from;
-         (p = CharScan::findEither(p, end, kMarker[0].unicode(), kMarker[0].unicode())) != end;
+         (p = CharScan::findEither(p, end, lineBreakMarker()[0].unicode(),
+                                   lineBreakMarker()[0].unicode())) != end;
          ++p) {
         if (markerAt(text, p - base))
             return p - base;
@@ -151,7 +156,7 @@ void ColourRenderer::writePiece(QStringView piece, qsizetype marker) {
         d += at - from;
         *d++ = u'\r';
         *d++ = u'\n';
-        from = at + kMarker.size();
+        from = at + lineBreakMarker().size();
     }
     std::memcpy(d, src + from, size_t(piece.size() - from) * sizeof(char16_t));
     d += piece.size() - from;

@@ -4,6 +4,7 @@
 #include "display/GameDisplay.h"
 #include "notes/FrmNota.h"
 #include "session/Connection.h"
+#include "session/GameSession.h"
 #include "support/ScriptedServer.h"
 #include "support/client/MainWindowRig.h"
 #include "ui/DisplayFont.h"
@@ -188,6 +189,27 @@ private slots:
             server.closeClient();
             QTRY_COMPARE(c.window->windowTitle(), QString("Telnet"));
         }
+    }
+
+    // A server that sends UTF-8 without negotiating it: read and written in
+    // UTF-8 from its first such character on, said once, logged in UTF-8.
+    void utf8WithoutNegotiation() {
+        ScriptedServer server;
+        MainWindowRig c(server.port());
+        c.load();
+        c.window->logSwitch()->click();
+        QVERIFY(c.connectTo(server));
+        server.send("Benvenuto nella citt\xc3\xa0 \xe2\x82\xac\r\n");
+        QVERIFY(c.waitShown(QStringLiteral("città €\n") + TextPath::kUtf8Notice));
+        server.send("perch\xc3\xa9\r\n");
+        c.type(QStringLiteral("di più"));
+        QVERIFY(server.waitForReceived("di pi\xc3\xb9\r\n"));
+        QVERIFY(c.waitShown(QStringLiteral("perché")));
+        QCOMPARE(c.shown().count(TextPath::kUtf8Notice), 1);
+        c.window->logSwitch()->click();
+        const QString day = QDate::currentDate().toString("dd-MM-yyyy");
+        QVERIFY(
+            get(c.path("Log/" + day + "-utf8.txt")).contains("citt\xc3\xa0 \xe2\x82\xac\r\nperch"));
     }
 
     void refusedConnectionReturnsToDisconnected() {

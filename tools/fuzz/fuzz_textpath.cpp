@@ -305,8 +305,10 @@ Outcome play(QByteArrayView stream, PairTable& triggers, const Settings& setting
         }
         FUZZ_EXPECT(display.lastLine() <= TextPath::kMaxDisplayLines);
         FUZZ_EXPECT(path.heldBreak().size() <= 1);
+        // Text waits in front of a cut control sequence or a cut string (an
+        // operating system command), each bounded.
         FUZZ_EXPECT(path.keptText().size() <=
-                    ColourRenderer::kMaxHeldText + ColourRenderer::kMaxSequenceLength);
+                    ColourRenderer::kMaxHeldText + ColourRenderer::kMaxStringLength);
         if (read.farewell) {
             // As the client does: the connection closes, the next bytes
             // belong to a new one.
