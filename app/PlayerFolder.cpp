@@ -46,11 +46,11 @@ bool canCreateFiles(const QString& folder) {
     return probe.open(); // removed again when probe goes
 }
 
-// The server keys with the values the client uses when they are missing.
+// The server keys, the host left blank: the first start asks the player
+// between the practice world and the game's address.
 bool writeDefaultConfig(const QString& folder) {
     const Api api(folder);
-    return WriteConfigValue(api, QStringLiteral("SERVER"), QStringLiteral("HOST"),
-                            serverHost(api)) &&
+    return WriteConfigValue(api, QStringLiteral("SERVER"), QStringLiteral("HOST"), QString()) &&
            WriteConfigValue(api, QStringLiteral("SERVER"), QStringLiteral("PORTA"),
                             QString::number(serverPort(api)));
 }

@@ -47,9 +47,9 @@ Parsed fail(const QString& error) {
 Parsed parse(const QStringList& arguments) {
     for (const QString& a : arguments) {
         if (a == QLatin1String("--help") || a == QLatin1String("-h"))
-            return Parsed{Action::Help, {}, false, {}};
+            return Parsed{Action::Help, {}, false, false, {}};
         if (a == QLatin1String("--version") || a == QLatin1String("-v"))
-            return Parsed{Action::Version, {}, false, {}};
+            return Parsed{Action::Version, {}, false, false, {}};
     }
     Parsed p;
     bool folderSeen = false;
@@ -69,6 +69,8 @@ Parsed parse(const QStringList& arguments) {
             p.folder = value;
         } else if (a == QLatin1String("--prova-avvio")) {
             p.startupCheck = true;
+        } else if (a == QLatin1String("--mondo-di-prova")) {
+            p.practiceWorld = true;
         } else if (a.startsWith(QLatin1String("-psn_"))) {
             // The process serial number older macOS Finders add.
         } else if (a.startsWith(QChar('-')) && a.size() > 1) {
@@ -95,6 +97,9 @@ QString helpText(const QString& program, const QString& userFolder) {
                "  --cartella CARTELLA  tiene i file del giocatore (config.ini, trigger.txt,\n"
                "                       alias.txt, Log/, Note/, lo sfondo scelto) in CARTELLA,\n"
                "                       creandola se manca: una cartella per personaggio\n"
+               "  --mondo-di-prova     entra subito nel mondo di prova su questo computer\n"
+               "                       (localhost, porta 4000), avviandolo se serve, senza\n"
+               "                       cambiare il server scritto in config.ini\n"
                "  --prova-avvio        avvia il programma, chiude da sé la finestra di\n"
                "                       presentazione ed esce appena la finestra principale è\n"
                "                       pronta (per le prove e per chi prepara i pacchetti)\n"

@@ -12,9 +12,10 @@ enum class Action { Start, Help, Version, Error };
 
 struct Parsed {
     Action action = Action::Start;
-    QString folder;            // --cartella: the player's folder, as given
-    bool startupCheck = false; // --prova-avvio: start, then leave by itself
-    QString error;             // what was wrong, in Italian (Action::Error)
+    QString folder;             // --cartella: the player's folder, as given
+    bool startupCheck = false;  // --prova-avvio: start, then leave by itself
+    bool practiceWorld = false; // --mondo-di-prova: connect to it at once
+    QString error;              // what was wrong, in Italian (Action::Error)
 };
 
 // arguments: the command line without the program name. "--help" or

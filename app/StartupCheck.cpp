@@ -3,13 +3,15 @@
 #include "app/Terminal.h"
 
 #include <QApplication>
+#include <QDeadlineTimer>
 #include <QMessageBox>
 #include <QTimer>
 #include <QWidget>
 
 namespace StartupCheck {
 
-void run(const std::function<void()>& startUp) {
+void run(const std::function<void()>& startUp, const std::function<bool()>& settling,
+         int settleMs) {
     QTimer closer;
     closer.setInterval(10);
     QObject::connect(&closer, &QTimer::timeout, [] {
@@ -24,6 +26,12 @@ void run(const std::function<void()>& startUp) {
     });
     closer.start();
     startUp();
+    if (settling) {
+        // Messages shown meanwhile are closed and named as well.
+        QDeadlineTimer deadline(settleMs);
+        while (settling() && !deadline.hasExpired())
+            QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
+    }
     closer.stop();
     QTimer::singleShot(0, qApp, &QCoreApplication::quit);
 }

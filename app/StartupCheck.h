@@ -8,7 +8,10 @@
 
 namespace StartupCheck {
 
-// Runs startUp with the closing in place, then asks the event loop to end.
-void run(const std::function<void()>& startUp);
+// Runs startUp with the closing in place, then lets events go on while
+// settling() is true (a connection waiting for the server's first words), at
+// most settleMs, and then asks the event loop to end.
+void run(const std::function<void()>& startUp, const std::function<bool()>& settling = {},
+         int settleMs = 0);
 
 } // namespace StartupCheck

@@ -3,6 +3,10 @@
 #include "app/StartupCheck.h"
 #include "app/Terminal.h"
 #include "client/FrmMain.h"
+#include "client/PracticeWorld.h"
+#include "display/DisplayBuffer.h"
+#include "display/GameDisplay.h"
+#include "files/QtItalian.h"
 #include "ui/Artwork.h"
 #include "ui/Dialogs.h"
 
@@ -10,6 +14,7 @@
 #include <QFileInfo>
 #include <QFont>
 #include <QIcon>
+#include <algorithm>
 
 int main(int argc, char** argv) {
     QCoreApplication::setApplicationName(QStringLiteral("Varendor"));
@@ -38,6 +43,7 @@ int main(int argc, char** argv) {
     }
 
     QApplication app(argc, argv);
+    installQtItalian(app);
     QGuiApplication::setDesktopFileName(QStringLiteral("org.varendor.Varendor"));
     QIcon icon;
     for (int size : {16, 32, 48, 64, 128, 256})
@@ -64,9 +70,43 @@ int main(int argc, char** argv) {
     }
 
     FrmMain window(folder.path);
-    if (options.startupCheck)
-        StartupCheck::run([&window] { window.Form_Load(); });
-    else
+    const auto startUp = [&window, &options] {
         window.Form_Load();
-    return app.exec();
+        if (options.practiceWorld)
+            window.enterPracticeWorld();
+        else
+            window.offerWorlds();
+    };
+    if (!options.startupCheck) {
+        startUp();
+        return app.exec();
+    }
+    // A connection made at start-up (the practice world chosen) is waited
+    // on until the server's first words, which are named too.
+    const auto serverText = [&window] { return window.display()->buffer().text().trimmed(); };
+    StartupCheck::run(
+        startUp,
+        [&] {
+            return (window.isConnected() || window.practiceWorld().isStarting()) &&
+                   serverText().isEmpty();
+        },
+        15000);
+    int status = 0;
+    if (window.isConnected() || !serverText().isEmpty()) {
+        // Its first line of words (a banner may open with a rule of signs).
+        QString first;
+        for (const QString& line : serverText().split(QChar('\n')))
+            if (std::any_of(line.cbegin(), line.cend(), [](QChar c) { return c.isLetter(); })) {
+                first = line.trimmed();
+                break;
+            }
+        Terminal::writeErr(first.isEmpty()
+                               ? QStringLiteral("prova-avvio: il server non ha scritto nulla\n")
+                               : QStringLiteral("prova-avvio: il server dice: %1\n").arg(first));
+        status = first.isEmpty() ? 1 : 0;
+        // Leaving asks nothing: the session ends here.
+        if (window.isConnected())
+            window.DisconnettiServer();
+    }
+    return std::max(app.exec(), status);
 }

@@ -56,6 +56,50 @@ quint16 serverPort(const Api& api) {
     return ok && port >= 1 && port <= 65535 ? quint16(port) : ServerSettings::kDefaultPort;
 }
 
+bool hasServerHost(const Api& api) {
+    return !ReadConfigValue(api, kServer, QStringLiteral("HOST")).trimmed().isEmpty();
+}
+
+bool writeServer(const Api& api, const QString& host, quint16 port) {
+    return WriteConfigValue(api, kServer, QStringLiteral("HOST"), host) &&
+           WriteConfigValue(api, kServer, QStringLiteral("PORTA"), QString::number(port));
+}
+
+bool parseServerAddress(const QString& text, QString* host, quint16* port) {
+    const QString t = text.trimmed();
+    QString name = t;
+    QString portText;
+    if (t.startsWith(u'[')) {
+        const qsizetype close = t.indexOf(u']');
+        if (close < 0)
+            return false;
+        name = t.mid(1, close - 1);
+        const QString rest = t.mid(close + 1);
+        if (!rest.isEmpty()) {
+            if (!rest.startsWith(u':'))
+                return false;
+            portText = rest.mid(1);
+        }
+    } else if (t.count(u':') == 1) {
+        name = t.left(t.indexOf(u':'));
+        portText = t.mid(t.indexOf(u':') + 1);
+    }
+    if (name.isEmpty() || name.contains(u' ') || name.contains(u'\t'))
+        return false;
+    uint number = ServerSettings::kDefaultPort;
+    if (t.endsWith(u':'))
+        return false;
+    if (!portText.isEmpty()) {
+        bool ok = false;
+        number = portText.toUInt(&ok);
+        if (!ok || number < 1 || number > 65535)
+            return false;
+    }
+    *host = name;
+    *port = quint16(number);
+    return true;
+}
+
 ServerSettings readServerSettings(const Api& api) {
     ServerSettings s;
     s.host = serverHost(api);

@@ -44,6 +44,16 @@ struct ServerSettings {
 ServerSettings readServerSettings(const Api& api);
 QString serverHost(const Api& api);
 quint16 serverPort(const Api& api);
+// True once a game server is set: HOST present and not blank. A new
+// player's config.ini leaves it blank until the first start asks.
+bool hasServerHost(const Api& api);
+// Writes HOST and PORTA; false when config.ini could not be written.
+bool writeServer(const Api& api, const QString& host, quint16 port);
+// A typed game address: "host", "host:port" or "[IPv6]:port" (a bare IPv6
+// address has no port). Blanks around are ignored; false for an empty host,
+// blanks inside, or a port that is not 1 to 65535. port is 4000 when none
+// is given.
+bool parseServerAddress(const QString& text, QString* host, quint16* port);
 
 // A certificate's SHA-256 fingerprint (32 bytes) as "AB:CD:...", and back.
 // Reading takes any letter case and blanks or colons between the digits;

@@ -5,8 +5,10 @@
 #include "automation/ServerSettings.h"
 #include "automation/Stores.h"
 #include "client/CertificatePrompt.h"
+#include "client/InputReturn.h"
 #include "client/MainSurface.h"
 #include "client/ScriptBridge.h"
+#include "client/PracticeWorld.h"
 #include "commands/CommandInput.h"
 #include "commands/EseguiButt.h"
 #include "commands/MainButtons.h"
@@ -45,11 +47,28 @@ FrmMain::FrmMain(const QString& programFolder, QWidget* parent)
     setMinimumSize(720, 360);
     endProcess = [] { QCoreApplication::quit(); };
     m_background = Artwork::mainTile();
+    m_practice = new PracticeWorld(this);
     createMenus();
     createControls();
     wireConnection();
     createKeyItems();
     createVoiceItems();
+    returnToInput();
+}
+
+void FrmMain::returnToInput() {
+    // Menus, dialogs and tool windows give the input line back as it was.
+    m_inputReturn = new InputReturn(m_combo, this);
+    m_inputReturn->watchMenus(menuBar());
+    // A drawn connection button pressed from the keyboard becomes inactive:
+    // what the player types next (a name, a password) goes to the input line.
+    connect(m_session, &GameSession::openChanged, this, [this] {
+        QList<QWidget*> pair;
+        for (const char* name : {"lblShp_9", "lblShp_10"})
+            if (auto* cell = findChild<QWidget*>(QString::fromLatin1(name)))
+                pair << cell;
+        m_inputReturn->bringBackFrom(pair);
+    });
 }
 
 FrmMain::~FrmMain() = default;
@@ -164,6 +183,8 @@ void FrmMain::wireConnection() {
             });
     connect(m_session, &GameSession::openChanged, this, &FrmMain::setConnectedState);
     connect(m_session, &GameSession::openFailed, this, &FrmMain::onConnectFailed);
+    // The practice world listens (or could not start): connect to it now.
+    connect(m_practice, &PracticeWorld::ready, this, [this] { openSession(m_practiceServer); });
     connect(m_session, &GameSession::titleNamed, this, &FrmMain::showServerTitle);
     connect(m_session, &GameSession::serverEchoChanged, m_combo, &CommandInput::setServerEchoes);
     connect(m_session, &GameSession::gmcpReceived, this, &FrmMain::onGmcp);
@@ -247,7 +268,21 @@ void FrmMain::writeToServer(const QString& text) {
 }
 
 bool FrmMain::ConnettiServer() {
-    if (!m_session->open(readServerSettings(m_api))) {
+    return connectTo(readServerSettings(m_api));
+}
+
+bool FrmMain::connectTo(const ServerSettings& server) {
+    // Nothing listens on this machine's port: the practice world is started
+    // there first (it speaks no TLS).
+    if (!server.tls && m_practice->startFor(server.host, server.port)) {
+        m_practiceServer = server;
+        return true;
+    }
+    return openSession(server);
+}
+
+bool FrmMain::openSession(const ServerSettings& server) {
+    if (!m_session->open(server)) {
         msgBox(this, kUnableToConnect, Msg::OkOnly, QApplication::applicationName());
         return false;
     }
@@ -276,9 +311,13 @@ void FrmMain::onConnectFailed(const QString& reason) {
     // The request went out but no connection came of it: say so; the
     // session is back in the disconnected state already. A secure
     // connection says why it failed.
-    if (reason.isEmpty())
-        msgBox(this, kUnableToConnect, Msg::OkOnly, QApplication::applicationName());
-    else
+    if (reason.isEmpty()) {
+        // The game's own words, then why and where in Italian.
+        QString text = kUnableToConnect + QChar('\n') + connection()->noAnswer();
+        if (!m_practice->problem().isEmpty())
+            text += QChar('\n') + m_practice->problem();
+        msgBox(this, text, Msg::OkOnly, QApplication::applicationName());
+    } else
         msgBox(this, reason, Msg::Exclamation, QApplication::applicationName());
 }
 

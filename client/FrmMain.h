@@ -4,6 +4,7 @@
 // together. What each of them does lives in its own class.
 #include "automation/Api.h"
 #include "automation/ButtonBar.h"
+#include "automation/ServerSettings.h"
 #include "ui/CButton.h"
 
 #include <QMainWindow>
@@ -28,6 +29,8 @@ class MainButtons;
 class MainSurface;
 class FrmTrova;
 class ScriptBridge;
+class InputReturn;
+class PracticeWorld;
 class GameVoice;
 class Speech;
 
@@ -43,6 +46,12 @@ public:
     void Form_Load();
 
     bool ConnettiServer();
+    // A first start with no game server set: the player chooses between
+    // the practice world and typing the game's address, then connects.
+    void offerWorlds();
+    // Connects to the practice world on this machine, starting it when
+    // nothing listens there; config.ini is left as it is.
+    void enterPracticeWorld();
     void DisconnettiServer();
 
     // From a connection request until the session ends; the menus and the
@@ -60,6 +69,7 @@ public:
     GameSession* session() const { return m_session; }
     // The player's scripts (script/*.lua), loaded by Form_Load.
     ScriptBridge* scripts() const { return m_scripts.get(); }
+    PracticeWorld& practiceWorld() const { return *m_practice; }
     // Where the window's own text (echoes, notices) is written.
     DisplaySink& ownText();
     QCheckBox* logSwitch() const { return m_chkLog; }
@@ -90,8 +100,13 @@ private:
     // The voice: "Configura > Voce", Ctrl+Shift+S, Alt+1 to Alt+9.
     void createVoiceItems();
     void wireConnection();
+    void returnToInput();
     void makeFolder(const QString& name);
     void setConnectedState(bool connected);
+    // Connects to server, starting the practice world first when it is
+    // this machine and nothing listens there.
+    bool connectTo(const ServerSettings& server);
+    bool openSession(const ServerSettings& server);
     void showServerTitle(const QString& title);
     void onConnectFailed(const QString& reason);
     void onLogToggled(bool ticked);
@@ -142,4 +157,7 @@ private:
     QAction* mnuVoce = nullptr;
     QAction* mnuCarattere = nullptr;
     QPointer<FrmTrova> m_trova;
+    InputReturn* m_inputReturn = nullptr;
+    PracticeWorld* m_practice = nullptr;
+    ServerSettings m_practiceServer; // connected to once the practice world listens
 };

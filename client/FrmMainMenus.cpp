@@ -17,9 +17,11 @@
 #include "ui/SavedBackground.h"
 
 #include <QAction>
+#include <QDir>
 #include <QImageReader>
 #include <QMenu>
 #include <QMenuBar>
+#include <QStandardPaths>
 
 namespace {
 QAction* addItem(QMenu* menu, const char* name, const QString& caption) {
@@ -100,6 +102,7 @@ void FrmMain::mnuBottoni_Click() {
 void FrmMain::mnuNota_Click() {
     FrmNota composer(
         ownText(), [this](const QString& text) { writeToServer(text); }, this);
+    composer.setNotesFolder(m_api.pathOf(QStringLiteral("Note")));
     dialogs().runModal(&composer);
 }
 
@@ -111,8 +114,13 @@ void FrmMain::mnuAbout_Click() {
 void FrmMain::mnuSfondo_Click() {
     const QString filter = QStringLiteral("File grafico(bmp, gif, jpg)(*.*)") + QChar(0) +
                            QStringLiteral("*.*") + QChar(0);
-    const QString path = ShowOpenDialog(this, filter, QStringLiteral("Carica Sfondo"),
-                                        DialogFlags::Explorer | DialogFlags::FileMustExist);
+    // Pictures are in the user's pictures folder; without one, the home folder.
+    QString pictures = QStandardPaths::writableLocation(QStandardPaths::PicturesLocation);
+    if (pictures.isEmpty() || !QDir(pictures).exists())
+        pictures = QDir::homePath();
+    const QString path =
+        ShowOpenDialog(this, filter, QStringLiteral("Carica Sfondo"),
+                       DialogFlags::Explorer | DialogFlags::FileMustExist, pictures);
     if (path.isEmpty())
         return;
     QImageReader reader(path);

@@ -275,8 +275,9 @@ void FrmNota::SendNote() {
 }
 
 void FrmNota::openNote() {
-    const QString path = ShowOpenDialog(this, kNoteFilter, QStringLiteral("Apri Nota"),
-                                        DialogFlags::Explorer | DialogFlags::FileMustExist);
+    const QString path =
+        ShowOpenDialog(this, kNoteFilter, QStringLiteral("Apri Nota"),
+                       DialogFlags::Explorer | DialogFlags::FileMustExist, m_notesFolder);
     if (path.isEmpty())
         return;
     QString error;
@@ -307,8 +308,8 @@ void FrmNota::saveNote() {
     if (!fitsCodePage(m_dest, file, kErrore) || !fitsCodePage(m_sogg, file, kErrore) ||
         !fitsCodePage(m_nota, file, kErrore))
         return;
-    QString path =
-        ShowSaveDialog(this, kNoteFilter, QStringLiteral("Salva Nota"), DialogFlags::Explorer);
+    QString path = ShowSaveDialog(this, kNoteFilter, QStringLiteral("Salva Nota"),
+                                  DialogFlags::Explorer, m_notesFolder);
     if (path.isEmpty())
         return;
     const QString full = NoteFile::withExtension(path);

@@ -21,6 +21,9 @@ public:
 
     enum Button { Nuovo = 0, Invia, Annulla, Esci, Apri, Salva };
 
+    // Where "Apri" and "Salva" open: the player's Note/ folder.
+    void setNotesFolder(const QString& folder) { m_notesFolder = folder; }
+
     // The swatches' colours (red, green, blue) and the codes they insert.
     struct Swatch {
         int r, g, b;
@@ -57,4 +60,5 @@ private:
     QLineEdit* m_sogg = nullptr;
     QPlainTextEdit* m_nota = nullptr;
     QLabel* m_help = nullptr;
+    QString m_notesFolder;
 };

@@ -1,7 +1,8 @@
 # The layout of an installed client on Linux and other free desktops:
 #   bin/varendor                             the client
 #   libexec/varendor/                        Ormund, its registration tool,
-#                                            the two components
+#                                            the two components, the practice
+#                                            server the client starts itself
 #   share/applications, share/metainfo,      desktop entry, AppStream data,
 #   share/icons/hicolor                      icons in eight sizes
 #   share/man/man6, share/man/it/man6        manual pages (English, Italian)
@@ -11,14 +12,14 @@
 set(ormund_dir ${CMAKE_INSTALL_LIBEXECDIR}/varendor)
 set(bindir ${CMAKE_INSTALL_BINDIR})
 
-set(shipped Varendor Ormund regsvr32)
+set(shipped Varendor Ormund regsvr32 varendor-practice-server)
 # Relocations read-only after start-up, as Debian builds its own programs.
 foreach(target ${shipped})
   target_link_options(${target} PRIVATE -Wl,-z,relro -Wl,-z,now)
 endforeach()
 
 install(TARGETS Varendor RUNTIME DESTINATION ${bindir})
-install(TARGETS Ormund regsvr32 RUNTIME DESTINATION ${ormund_dir})
+install(TARGETS Ormund regsvr32 varendor-practice-server RUNTIME DESTINATION ${ormund_dir})
 install(FILES ${CMAKE_SOURCE_DIR}/register/components/RICHTX32.OCX
               ${CMAKE_SOURCE_DIR}/register/components/CSWSK32.OCX
         DESTINATION ${ormund_dir})
@@ -31,7 +32,8 @@ install(CODE "
   if(CMAKE_INSTALL_DO_STRIP)
     foreach(program \"\${bin}/varendor\"
             \"\$ENV{DESTDIR}\${CMAKE_INSTALL_PREFIX}/${ormund_dir}/Ormund\"
-            \"\$ENV{DESTDIR}\${CMAKE_INSTALL_PREFIX}/${ormund_dir}/regsvr32\")
+            \"\$ENV{DESTDIR}\${CMAKE_INSTALL_PREFIX}/${ormund_dir}/regsvr32\"
+            \"\$ENV{DESTDIR}\${CMAKE_INSTALL_PREFIX}/${ormund_dir}/varendor-practice-server\")
       execute_process(COMMAND \"${CMAKE_STRIP}\" --remove-section=.comment
                               --remove-section=.note \"\${program}\" COMMAND_ERROR_IS_FATAL ANY)
     endforeach()

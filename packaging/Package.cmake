@@ -31,9 +31,10 @@ else()
   set(CPACK_DEBIAN_PACKAGE_SECTION net)
   set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
   set(CPACK_DEBIAN_PACKAGE_MAINTAINER ${VARENDOR_CONTACT})
-  # Libraries from dpkg-shlibdeps; the fonts the windows are drawn with.
+  # Libraries from dpkg-shlibdeps; the fonts the windows are drawn with; Qt's
+  # own texts (file dialogs, context menus, network errors) in Italian.
   set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
-  set(CPACK_DEBIAN_PACKAGE_DEPENDS "fonts-dejavu-core, fonts-liberation2")
+  set(CPACK_DEBIAN_PACKAGE_DEPENDS "fonts-dejavu-core, fonts-liberation2, qt6-translations-l10n")
   # The game's own voice speaks through the desktop's speech service; the
   # library comes through shlibdeps, the service and an Italian voice are
   # recommended (without them the client is silent, nothing else changes).

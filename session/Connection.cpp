@@ -1,5 +1,7 @@
 #include "session/Connection.h"
 
+#include "session/NoAnswer.h"
+
 #include <QMetaMethod>
 #include <QSslSocket>
 #include <QTcpSocket>
@@ -8,8 +10,12 @@ Connection::Connection(QObject* parent) : QObject(parent) {
     m_connectTimer.setSingleShot(true);
     m_connectTimer.setInterval(kDefaultConnectTimeoutMs);
     connect(&m_connectTimer, &QTimer::timeout, this, [this] {
-        if (m_state == State::Connecting && !m_question)
-            fail(m_tcpUp ? TlsTrust::handshakeTimedOutMessage() : QString());
+        if (m_state != State::Connecting || m_question)
+            return;
+        if (!m_tcpUp)
+            m_noAnswer =
+                noAnswerLine(QAbstractSocket::SocketTimeoutError, true, m_host, m_port, {});
+        fail(m_tcpUp ? TlsTrust::handshakeTimedOutMessage() : QString());
     });
 }
 
@@ -30,6 +36,7 @@ bool Connection::connectToServer(const QString& host, quint16 port, bool tls) {
     m_host = name;
     m_port = port;
     m_question.reset();
+    m_noAnswer.clear();
 
     if (m_tls && !QSslSocket::supportsSsl()) {
         m_state = State::Connecting;
@@ -170,12 +177,16 @@ void Connection::onDisconnected() {
     lose(true);
 }
 
-QString Connection::failureReason() const {
+QString Connection::failureReason() {
     if (m_question)
         return TlsTrust::closedWhileAskingMessage();
     if (m_tls && m_tcpUp)
         return TlsTrust::handshakeFailedMessage(m_socket ? m_socket->errorString() : QString());
-    return QString(); // nobody answered: the same for plain and secure connections
+    // Nobody answered: the same for plain and secure connections.
+    if (m_socket)
+        m_noAnswer =
+            noAnswerLine(m_socket->error(), false, m_host, m_port, m_socket->errorString());
+    return QString();
 }
 
 void Connection::fail(const QString& reason) {

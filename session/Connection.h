@@ -58,6 +58,10 @@ public:
 
     void setConnectTimeout(int ms) { m_connectTimer.setInterval(ms); }
 
+    // After a connectFailed() with an empty reason: why nobody answered, in
+    // one Italian line naming the host and port tried.
+    const QString& noAnswer() const { return m_noAnswer; }
+
 signals:
     void connected();
     // reason is empty when no server answered at all; otherwise it says, in
@@ -80,7 +84,7 @@ private:
     void onSocketError();
     void onDisconnected();
     void fail(const QString& reason = QString());
-    QString failureReason() const;
+    QString failureReason();
     void lose(bool readRest);
     void readAvailable();
     void retireSocket(bool graceful);
@@ -95,4 +99,5 @@ private:
     QString m_host;
     quint16 m_port = 0;
     std::optional<CertificateQuestion> m_question;
+    QString m_noAnswer;
 };

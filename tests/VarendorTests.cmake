@@ -41,6 +41,9 @@ foreach(folder files ui automation protocol display scripting session commands n
     endif()
     add_executable(${name} ${src})
     target_link_libraries(${name} PRIVATE ${libs} vd_testsupport Qt6::Test)
+    if(folder STREQUAL client AND TARGET varendor-practice-server)
+      add_dependencies(${name} varendor-practice-server) # the client starts it
+    endif()
     add_test(NAME ${folder}/${name} COMMAND ${name})
     set_tests_properties(${folder}/${name} PROPERTIES ENVIRONMENT "${VARENDOR_TEST_ENV}" TIMEOUT 180)
   endforeach()

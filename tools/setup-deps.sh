@@ -7,6 +7,8 @@ set -euo pipefail
 packages=(cmake ninja-build g++ pkg-config qt6-base-dev libtelnet-dev zlib1g-dev libspeechd-dev
           liblua5.4-dev libpcre2-dev
           fonts-dejavu-core fonts-liberation2 "$@")
+# Qt's own texts (file dialogs, context menus, network errors) in Italian.
+packages+=(qt6-translations-l10n)
 # A desktop's fonts: "Courier" maps to a print face there, which the display
 # must not pick up by accident.
 packages+=(fonts-urw-base35)

@@ -4,6 +4,7 @@
 #include <QApplication>
 #include <QDialog>
 #include <QFileDialog>
+#include <QInputDialog>
 #include <QFontDialog>
 #include <QMessageBox>
 #include <QPushButton>
@@ -61,6 +62,17 @@ public:
         return chosen >= 0 ? chosen : defaultButton;
     }
 
+    QString textInput(QWidget* owner, const QString& text, const QString& initial,
+                      const QString& title) override {
+        QInputDialog box(owner);
+        box.setWindowTitle(title.isEmpty() ? QApplication::applicationName() : title);
+        box.setLabelText(text);
+        box.setTextValue(initial);
+        box.setOkButtonText(QStringLiteral("OK"));
+        box.setCancelButtonText(QStringLiteral("Annulla"));
+        return box.exec() == QDialog::Accepted ? box.textValue() : QString();
+    }
+
     int messageBox(QWidget* owner, const QString& text, int flags, const QString& title) override {
         QMessageBox box(owner);
         box.setWindowTitle(title.isEmpty() ? QApplication::applicationName() : title);
@@ -93,6 +105,8 @@ public:
         // as given, while the dialog filters by the pattern part.
         dlg.setOption(QFileDialog::HideNameFilterDetails);
         dlg.setNameFilters(req.nameFilters);
+        if (!req.folder.isEmpty())
+            dlg.setDirectory(req.folder);
         if (req.filterIndex >= 0 && req.filterIndex < req.nameFilters.size())
             dlg.selectNameFilter(req.nameFilters.at(req.filterIndex));
         if (dlg.exec() != QDialog::Accepted || dlg.selectedFiles().isEmpty())
@@ -121,6 +135,10 @@ DialogHost* g_host = nullptr;
 int DialogHost::choice(QWidget*, const QString&, const QStringList&, int defaultButton, int,
                        const QString&) {
     return defaultButton;
+}
+
+QString DialogHost::textInput(QWidget*, const QString&, const QString&, const QString&) {
+    return QString();
 }
 
 bool DialogHost::chooseFont(QWidget*, QFont&, const QString&) {

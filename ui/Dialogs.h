@@ -32,6 +32,9 @@ struct FileDialogRequest {
     QStringList nameFilters;
     int filterIndex = 0;    // in: filter offered first; out: the one chosen
     bool mustExist = false; // open dialogs refuse names of missing files
+    // The folder the dialog opens in (a name typed alone lands there);
+    // empty leaves it to the system.
+    QString folder;
 };
 
 class DialogHost {
@@ -46,6 +49,10 @@ public:
     // returns defaultButton.
     virtual int choice(QWidget* owner, const QString& text, const QStringList& buttons,
                        int defaultButton, int flags, const QString& title);
+    // A line of text the person types, offered with initial; a null string
+    // when cancelled. The base host asks nobody and cancels.
+    virtual QString textInput(QWidget* owner, const QString& text, const QString& initial,
+                              const QString& title);
     // A fixed-pitch font, starting from font; true with font changed when one
     // was chosen. The base host asks nobody and keeps font.
     virtual bool chooseFont(QWidget* owner, QFont& font, const QString& title);

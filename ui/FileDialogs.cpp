@@ -14,8 +14,9 @@ FileDialogRequest& sharedRecord() {
 }
 
 QString runDialog(FileDialogRequest::Kind kind, QWidget* owner, const QString& filter,
-                  const QString& title, qint32 flags) {
+                  const QString& title, qint32 flags, const QString& folder) {
     FileDialogRequest& rec = sharedRecord();
+    rec.folder = folder;
     rec.kind = kind;
     rec.owner = owner;
     rec.title = title;
@@ -66,10 +67,12 @@ QStringList nameFiltersFrom(const QString& filter) {
     return out;
 }
 
-QString ShowOpenDialog(QWidget* owner, const QString& filter, const QString& title, qint32 flags) {
-    return runDialog(FileDialogRequest::Open, owner, filter, title, flags);
+QString ShowOpenDialog(QWidget* owner, const QString& filter, const QString& title, qint32 flags,
+                       const QString& folder) {
+    return runDialog(FileDialogRequest::Open, owner, filter, title, flags, folder);
 }
 
-QString ShowSaveDialog(QWidget* owner, const QString& filter, const QString& title, qint32 flags) {
-    return runDialog(FileDialogRequest::Save, owner, filter, title, flags);
+QString ShowSaveDialog(QWidget* owner, const QString& filter, const QString& title, qint32 flags,
+                       const QString& folder) {
+    return runDialog(FileDialogRequest::Save, owner, filter, title, flags, folder);
 }

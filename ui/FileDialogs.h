@@ -16,9 +16,13 @@ constexpr qint32 Explorer = 0x80000;
 constexpr qint32 FileMustExist = 0x1000;
 } // namespace DialogFlags
 
-// The full path chosen, or an empty string when the user cancelled.
-QString ShowOpenDialog(QWidget* owner, const QString& filter, const QString& title, qint32 flags);
-QString ShowSaveDialog(QWidget* owner, const QString& filter, const QString& title, qint32 flags);
+// The full path chosen, or an empty string when the user cancelled. folder:
+// where the dialog opens (the player's folder for the player's files);
+// empty leaves it to the system.
+QString ShowOpenDialog(QWidget* owner, const QString& filter, const QString& title, qint32 flags,
+                       const QString& folder = QString());
+QString ShowSaveDialog(QWidget* owner, const QString& filter, const QString& title, qint32 flags,
+                       const QString& folder = QString());
 
 // s up to, not including, its first NUL; s itself when it holds none.
 QString TrimAtNull(const QString& s);

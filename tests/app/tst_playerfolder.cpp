@@ -62,7 +62,7 @@ private slots:
         QVERIFY(error.isEmpty());
         // Nothing but the settings to edit; the probe for write access is gone.
         QCOMPARE(entries(folder), QStringList{"config.ini"});
-        QCOMPARE(get(folder + "/config.ini"), QByteArray("[SERVER]\r\nHOST=localhost\r\n"
+        QCOMPARE(get(folder + "/config.ini"), QByteArray("[SERVER]\r\nHOST=\r\n"
                                                          "PORTA=4000\r\n"));
 
         // A player's own settings are never touched.

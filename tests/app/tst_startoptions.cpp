@@ -22,6 +22,8 @@ private slots:
         QCOMPARE(p.action, Action::Start);
         QCOMPARE(p.folder, QString("personaggi/Aldric=1")); // only the first "=" splits
         QVERIFY(p.startupCheck);
+        QVERIFY(!p.practiceWorld);
+        QVERIFY(StartOptions::parse({"--mondo-di-prova"}).practiceWorld);
     }
 
     void qtOptionsArePassedOver() {
@@ -70,7 +72,8 @@ private slots:
     void texts() {
         const QString help = StartOptions::helpText("varendor", "/home/mira/.local/share/Varendor");
         QVERIFY(help.startsWith("Uso: varendor [OPZIONI]\n"));
-        for (const char* option : {"--cartella CARTELLA", "--prova-avvio", "--help", "--version"})
+        for (const char* option :
+             {"--cartella CARTELLA", "--mondo-di-prova", "--prova-avvio", "--help", "--version"})
             QVERIFY2(help.contains(option), option);
         QVERIFY(help.contains("varendor.portable"));
         QVERIFY(help.endsWith("  /home/mira/.local/share/Varendor\n"));

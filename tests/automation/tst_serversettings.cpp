@@ -44,6 +44,32 @@ private slots:
             QVERIFY2(ServerSettings::parseGmcp(v), v);
     }
 
+    // What a new player types as the game's address; "" is refused and
+    // leaves host and port alone.
+    void typedAddresses() {
+        const QList<std::pair<QString, QString>> cases = {{" gioco.example ", "gioco.example:4000"},
+                                                          {"10.0.0.1:65535", "10.0.0.1:65535"},
+                                                          {"::1", "::1:4000"},
+                                                          {"[::1]:23", "::1:23"},
+                                                          {"[fe80::1]", "fe80::1:4000"},
+                                                          {"  ", ""},
+                                                          {":4000", ""},
+                                                          {"gioco.example:", ""},
+                                                          {"gioco.example:0", ""},
+                                                          {"gioco.example:65536", ""},
+                                                          {"gioco.example:abc", ""},
+                                                          {"gioco example", ""},
+                                                          {"[::1:23", ""},
+                                                          {"[::1]23", ""}};
+        for (const auto& [typed, expected] : cases) {
+            QString host = "prima";
+            quint16 port = 1;
+            const bool ok = parseServerAddress(typed, &host, &port);
+            QCOMPARE(host + ':' + QString::number(port), ok ? expected : QString("prima:1"));
+            QCOMPARE(ok, !expected.isEmpty());
+        }
+    }
+
     // Per host (any case, IPv6 with or without brackets) and port; the rest
     // of the file kept byte for byte; a replaced certificate takes the old
     // one's line; hand-edited fingerprints read when they are 32 bytes of hex.

@@ -2,6 +2,7 @@
 #include "client/FrmMain.h"
 #include "commands/CommandInput.h"
 #include "display/GameDisplay.h"
+#include "notes/FrmNota.h"
 #include "session/Connection.h"
 #include "session/GameSession.h"
 #include "support/ScriptedServer.h"
@@ -17,6 +18,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPixmap>
+#include <QPlainTextEdit>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
@@ -220,9 +222,38 @@ private slots:
         c.load();
         c.clickCell(9);
         QVERIFY(QTest::qWaitFor([&] { return !c.dialogs.messages.isEmpty(); }, 20000));
-        QCOMPARE(c.dialogs.lastText(), QString("Unable to connect to remote host"));
+        // The game's own words, then why and where in Italian.
+        const QStringList lines = c.dialogs.lastText().split('\n');
+        QCOMPARE(lines.size(), 2);
+        QCOMPARE(lines[0], QString("Unable to connect to remote host"));
+        QVERIFY2(lines[1].startsWith(
+                     QStringLiteral("Connessione rifiutata da 127.0.0.1 porta %1").arg(deadPort)),
+                 qPrintable(lines[1]));
         QVERIFY(c.disconnectedState());
         QVERIFY(!c.shown().contains("Disconnesso"));
+    }
+
+    // The note composer's dialogs open in the player's own Note/ folder
+    // (here a folder of its own, as --cartella gives), where a note saved
+    // under a bare name lands.
+    void noteDialogsOpenInThePlayersNoteFolder() {
+        MainWindowRig c;
+        c.load();
+        c.dialogs.filePaths << QString() << c.path("Note/saluti");
+        c.open("mnuNota", [](QDialog* d) {
+            auto* composer = qobject_cast<FrmNota*>(d);
+            QVERIFY(composer);
+            composer->lblShape_Click(FrmNota::Apri);
+            composer->lblShape_Click(FrmNota::Nuovo);
+            composer->findChild<QLineEdit*>("txtDest")->setText("tutti");
+            composer->findChild<QLineEdit*>("txtSogg")->setText("saluti");
+            composer->findChild<QPlainTextEdit*>("txtNota")->setPlainText("ciao");
+            composer->lblShape_Click(FrmNota::Salva);
+        });
+        QCOMPARE(c.dialogs.fileRequests.size(), 2);
+        for (const FileDialogRequest& r : std::as_const(c.dialogs.fileRequests))
+            QCOMPARE(r.folder, c.path("Note"));
+        QVERIFY(QFile::exists(c.path("Note/saluti.not")));
     }
 
     void serverHangUpRunsTheDisconnect() {

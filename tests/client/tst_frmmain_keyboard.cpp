@@ -19,6 +19,8 @@
 #include <QPlainTextEdit>
 #include <QShortcut>
 #include <QTest>
+#include <QTimer>
+#include <functional>
 
 namespace {
 
@@ -52,7 +54,12 @@ void pickFromMenu(QWidget* window, Qt::Key menu, Qt::Key item) {
     QTRY_COMPARE(QApplication::activeWindow(), window);
 }
 
+// Takes the focus away from the input line, as a player would.
+using Away = std::function<void(FrmMain&, ScriptedDialogs&)>;
+
 } // namespace
+
+Q_DECLARE_METATYPE(Away)
 
 class TestFrmMainKeyboard : public QObject {
     Q_OBJECT
@@ -161,6 +168,70 @@ private slots:
         key(Qt::Key_Space);
         QVERIFY(!window.isConnected());
         QVERIFY(server.waitForClientGone());
+    }
+
+    // Whatever takes the focus away, the input line comes back as it was
+    // left, the last command selected: the next command replaces it.
+    void inputLineComesBackAsLeft_data() {
+        QTest::addColumn<Away>("away");
+        QTest::addColumn<bool>("connectAfter");
+        QTest::newRow("about closed with Alt+C") << Away([](FrmMain& w, ScriptedDialogs& d) {
+            // The real modal window, Alt held from the press of C to
+            // its release over the main window, as a hand does it.
+            setDialogHost(nullptr);
+            QTimer::singleShot(0, &w, [&w] {
+                QWidget* about = QApplication::activeModalWidget();
+                QVERIFY(about);
+                QTRY_COMPARE(QApplication::activeWindow(), about);
+                QTest::keyPress(about, Qt::Key_Alt, Qt::AltModifier);
+                QTest::keyPress(about, Qt::Key_C, Qt::AltModifier);
+                QVERIFY(!about->isVisible());
+                w.activateWindow();
+                QTRY_COMPARE(QApplication::activeWindow(), &w);
+                QTest::keyRelease(focused(), Qt::Key_C, Qt::AltModifier);
+                QTest::keyRelease(focused(), Qt::Key_Alt);
+            });
+            w.findChild<QAction*>("mnuAbout")->trigger();
+            setDialogHost(&d);
+        }) << false;
+        QTest::newRow("menu opened and left with Escape") << Away([](FrmMain& w, ScriptedDialogs&) {
+            QTest::keyClick(&w, Qt::Key_O, Qt::AltModifier);
+            QTRY_VERIFY(QApplication::activePopupWidget());
+            QTest::keyClick(QApplication::activePopupWidget(), Qt::Key_Escape);
+            key(Qt::Key_Escape); // and the menu bar
+        }) << false;
+        QTest::newRow("Connetti from the menu")
+            << Away([](FrmMain& w, ScriptedDialogs&) { pickFromMenu(&w, Qt::Key_C, Qt::Key_C); })
+            << true;
+        QTest::newRow("Connetti by Tab and Space") << Away([](FrmMain& w, ScriptedDialogs&) {
+            QVERIFY(tabTo(w.findChild<ClickLabel*>("lblShp_9")));
+            key(Qt::Key_Space);
+        }) << true;
+    }
+    void inputLineComesBackAsLeft() {
+        QFETCH(Away, away);
+        QFETCH(bool, connectAfter);
+        ScriptedServer server;
+        MainWindowRig rig(server.port());
+        FrmMain& window = rig.make();
+        window.Form_Load();
+        QVERIFY(QTest::qWaitForWindowActive(&window));
+        if (!connectAfter)
+            QVERIFY(rig.connectTo(server));
+        type("guarda");
+        key(Qt::Key_Return);
+
+        away(window, rig.dialogs);
+        rig.dialogs.onModal = nullptr;
+        window.activateWindow(); // what a desktop does once the window closes
+        QTRY_VERIFY(window.commandInput()->hasFocus());
+        if (connectAfter)
+            QVERIFY(server.waitForClient());
+        type("nord");
+        key(Qt::Key_Return);
+        QVERIFY(server.waitForReceived("nord\r\n"));
+        // Each command goes out as the game always sent it, behind a space.
+        QCOMPARE(server.received, QByteArray(connectAfter ? " nord\r\n" : " guarda\r\n nord\r\n"));
     }
 
     void keysListTellsTheKeys() {

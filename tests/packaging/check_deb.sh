@@ -49,6 +49,7 @@ expected=$(
 ./usr/libexec/varendor/Ormund
 ./usr/libexec/varendor/RICHTX32.OCX
 ./usr/libexec/varendor/regsvr32
+./usr/libexec/varendor/varendor-practice-server
 ./usr/share/applications/org.varendor.Varendor.desktop
 ./usr/share/doc/varendor/README.md
 ./usr/share/doc/varendor/changelog.gz
@@ -81,7 +82,7 @@ fi
 
 step "control fields"
 depends=$(dpkg-deb -f "$deb" Depends)
-for dep in fonts-dejavu-core fonts-liberation2 libqt6widgets6 libqt6network6 libtelnet2 libspeechd2 libc6; do
+for dep in fonts-dejavu-core fonts-liberation2 qt6-translations-l10n libqt6widgets6 libqt6network6 libtelnet2 libspeechd2 libc6; do
     [[ ", $depends," == *", $dep"[\ ,]* ]] || fail "Depends lacks $dep: $depends"
 done
 [ "$(dpkg-deb -f "$deb" Package)" = varendor ] || fail "package name"
@@ -103,23 +104,47 @@ done
 
 # The client as the menu starts it: the entry's command, found in the
 # unpacked bin folder instead of on the PATH.
-command=$(sed -n 's/^Exec=//p' "$desktop")
+command=$(sed -n 's/^Exec=//p' "$desktop" | head -1)
 [ "$command" = varendor ] || fail "unexpected Exec line: $command"
+grep -qx 'Exec=varendor --mondo-di-prova' "$desktop" || fail "no practice world action"
 client=$root/usr/bin/$command
 mkdir -m 700 "$work/run"
+# The client may start the practice world on port 4000: in a network of its
+# own (loopback only) when the system allows one, so that nothing else on
+# this machine answers there or is disturbed.
+isolated() {
+    if command -v ip >/dev/null && unshare -n true 2>/dev/null; then
+        unshare -n sh -c 'ip link set lo up && exec "$@"' sh "$@"
+    else
+        "$@"
+    fi
+}
 player() { # HOME [ARGS...]: the client in a clean environment, offscreen
     local home=$1
     shift
     mkdir -p "$home"
-    env -i PATH=/usr/bin:/bin LANG=C.UTF-8 HOME="$home" XDG_RUNTIME_DIR="$work/run" \
+    isolated env -i PATH=/usr/bin:/bin LANG=C.UTF-8 HOME="$home" XDG_RUNTIME_DIR="$work/run" \
         QT_QPA_PLATFORM=offscreen "${program:-$client}" "$@"
 }
 tree_before=$(cd "$root" && find . | sort)
 
-step "first start of the installed client"
+step "first start of the installed client: the practice world greets in Italian"
+# No game server yet: the start-up offers the practice world (closing the
+# question picks it), starts the packaged practice server, connects, and
+# names the server's first words.
 player "$work/home" --prova-avvio 2>"$work/err" || fail "start-up check: $(cat "$work/err")"
-[ "$(cat "$work/err")" = "prova-avvio: chiusa la finestra frmAbout" ] ||
+expected_err=$(
+    cat <<'ERR'
+prova-avvio: chiusa la finestra frmAbout
+prova-avvio: chiusa la finestra messaggio "Non è ancora indicato il server del gioco.
+Si può entrare nel mondo di prova, su questo computer, oppure scrivere l'indirizzo del gioco."
+prova-avvio: il server dice: Benvenuto a Varendor!
+ERR
+)
+[ "$(grep -v 'does not support' "$work/err")" = "$expected_err" ] ||
     fail "unexpected output of the start-up: $(cat "$work/err")"
+! pgrep -f "$root/usr/libexec/varendor/varendor-practice-server" >/dev/null ||
+    fail "the practice server outlived the client"
 folder=$work/home/.local/share/Varendor
 [ -d "$folder" ] || fail "no per-user folder; the client's folder holds: $(ls -A "$root/usr/bin")"
 listing=$(cd "$folder" && ls -A | tr '\n' ' ')
@@ -156,6 +181,9 @@ listing=$(cd "$work/portatile" && ls -A | tr '\n' ' ')
 step "terminal answers without a display"
 nodisplay() { env -i PATH=/usr/bin:/bin HOME="$work/home" QT_QPA_PLATFORM=xcb "$client" "$@"; }
 nodisplay --help | head -1 | grep -qx "Uso: varendor \[OPZIONI\]" || fail "--help"
+practice=$root/usr/libexec/varendor/varendor-practice-server
+env -i PATH=/usr/bin:/bin "$practice" --help | head -1 | grep -q "^Utilizzo: " ||
+    fail "practice server --help: $("$practice" --help 2>&1 | head -1)"
 [ "$(nodisplay --version)" = "Varendor versione $version" ] || fail "--version"
 status=0
 nodisplay --sconosciuta 2>"$work/err" || status=$?

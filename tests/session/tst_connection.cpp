@@ -1,6 +1,7 @@
 #include "automation/PairTable.h"
 #include "display/GameDisplay.h"
 #include "session/GameSession.h"
+#include "session/NoAnswer.h"
 #include "support/ScriptedServer.h"
 #include "support/automation/TriggerTable.h"
 
@@ -219,10 +220,33 @@ private slots:
         QCOMPARE(c.connected.size(), 0);
         QCOMPARE(c.lost.size(), 0);
         QVERIFY(!c.conn.isConnected() && !c.conn.isConnecting());
+        // Why and where, for the player to fix.
+        const QString why = c.conn.socket()->noAnswer();
+        QVERIFY2(why.contains("rifiutata") &&
+                     why.contains(QStringLiteral("127.0.0.1 porta %1").arg(port)),
+                 qPrintable(why));
         c.conn.write(QStringLiteral("look\r\n"));
         // The same connection object can try again.
         ScriptedServer server;
         QVERIFY(connectTo(c, server));
+    }
+
+    void noAnswerSaysWhyAndWhere() {
+        using S = QAbstractSocket;
+        const QString to = "gioco.it porta 4000";
+        const QList<std::tuple<S::SocketError, bool, QString, QString>> cases = {
+            {S::ConnectionRefusedError, false, "x",
+             "Connessione rifiutata da " + to + ": lì non c'è un server in ascolto."},
+            {S::HostNotFoundError, false, "x",
+             "Host non trovato: gioco.it (porta 4000). Controllare il nome del server."},
+            {S::UnknownSocketError, true, "x", "Nessuna risposta in tempo da " + to + "."},
+            {S::SocketTimeoutError, false, "x", "Nessuna risposta in tempo da " + to + "."},
+            {S::NetworkError, false, "x", "Rete non raggiungibile verso " + to + "."},
+            {S::SocketAccessError, false, "negato",
+             "Collegamento a " + to + " non riuscito: negato."},
+            {S::SocketAccessError, false, "", "Collegamento a " + to + " non riuscito."}};
+        for (const auto& [error, timedOut, detail, expected] : cases)
+            QCOMPARE(noAnswerLine(error, timedOut, "gioco.it", 4000, detail), expected);
     }
 
     void serverHangUpIsReportedAfterItsLastText() {

@@ -16,6 +16,12 @@ int ScriptedDialogs::choice(QWidget*, const QString& text, const QStringList& bu
     return choices.isEmpty() ? defaultButton : choices.takeFirst();
 }
 
+QString ScriptedDialogs::textInput(QWidget*, const QString& text, const QString&,
+                                   const QString& title) {
+    messages.append({text, 0, title});
+    return typed.isEmpty() ? QString() : typed.takeFirst();
+}
+
 QString ScriptedDialogs::fileDialog(FileDialogRequest& request) {
     fileRequests.append(request);
     return filePaths.isEmpty() ? QString() : filePaths.takeFirst();

@@ -25,6 +25,7 @@ public:
     QList<int> answers;               // next answers; Msg::Ok / Msg::Yes when empty
     QList<int> choices;               // next choice() buttons; the default one when empty
     QList<QStringList> choiceButtons; // the buttons of every choice() shown
+    QStringList typed;                // next textInput() answers; cancelled when empty
     QStringList filePaths;            // next file dialog results; "" cancels
     QList<FileDialogRequest> fileRequests;
     QList<QFont> fonts;        // next font dialog results; cancelled when empty
@@ -38,6 +39,9 @@ public:
     // Recorded in messages as well.
     int choice(QWidget* owner, const QString& text, const QStringList& buttons, int defaultButton,
                int flags, const QString& title) override;
+    // Recorded in messages as well.
+    QString textInput(QWidget* owner, const QString& text, const QString& initial,
+                      const QString& title) override;
     QString fileDialog(FileDialogRequest& request) override;
     bool chooseFont(QWidget* owner, QFont& font, const QString& title) override;
     void runModal(QDialog* window) override;

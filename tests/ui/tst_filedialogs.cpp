@@ -1,10 +1,16 @@
+#include "files/QtItalian.h"
 #include "support/ScriptedDialogs.h"
 #include "ui/FileDialogs.h"
 
 #include <QApplication>
 #include <QComboBox>
+#include <QDialogButtonBox>
+#include <QDir>
 #include <QFile>
 #include <QFileDialog>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
@@ -164,6 +170,39 @@ private slots:
         ShowOpenDialog(nullptr, two, "t", 0);
         ShowOpenDialog(nullptr, kNoteFilter, "t", 0);
         QCOMPARE(h.offered.mid(1), (QList<int>{1, 1, 0}));
+    }
+
+    // With Qt's Italian translations (last: they stay installed) the real
+    // dialog speaks Italian, and a name typed alone lands in the folder the
+    // caller gave: the player's Note/ for notes.
+    void realDialogInItalianOpensInTheFolderGiven() {
+        QVERIFY2(installQtItalian(*qApp), "qtbase_it.qm missing: run tools/setup-deps.sh");
+        QTemporaryDir dir;
+        const QString notes = dir.filePath("Note");
+        QVERIFY(QDir().mkpath(notes));
+        QStringList texts;
+        QString opened;
+        QTimer poll;
+        connect(&poll, &QTimer::timeout, this, [&] {
+            auto* d = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
+            if (!d || !d->isVisible())
+                return;
+            poll.stop();
+            opened = d->directory().absolutePath();
+            for (const char* name : {"lookInLabel", "fileNameLabel", "fileTypeLabel"})
+                texts << d->findChild<QLabel*>(name)->text();
+            auto* box = d->findChild<QDialogButtonBox*>("buttonBox");
+            texts << box->button(QDialogButtonBox::Save)->text()
+                  << box->button(QDialogButtonBox::Cancel)->text();
+            d->findChild<QLineEdit*>("fileNameEdit")->setText("lettera.not");
+            box->button(QDialogButtonBox::Save)->click();
+        });
+        poll.start(10);
+        QCOMPARE(ShowSaveDialog(nullptr, kNoteFilter, "Salva Nota", 0x80000, notes),
+                 notes + "/lettera.not");
+        QCOMPARE(opened, notes);
+        QCOMPARE(texts, (QStringList{"Cerca in:", "&Nome del file:", "File di tipo:", "&Salva",
+                                     "Annulla"}));
     }
 };
 

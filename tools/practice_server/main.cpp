@@ -1,4 +1,5 @@
 // varendor-practice-server [--port N]: the practice world on 127.0.0.1.
+#include "files/QtItalian.h"
 #include "practice_server/PracticeServer.h"
 
 #include <QCommandLineParser>
@@ -8,15 +9,26 @@
 int main(int argc, char** argv) {
     QCoreApplication app(argc, argv);
     QCoreApplication::setApplicationName(QStringLiteral("varendor-practice-server"));
+    // The help's headings and the network's errors in Italian too.
+    installQtItalian(app);
 
     QCommandLineParser parser;
     parser.setApplicationDescription(QStringLiteral("Mondo di prova di Varendor."));
-    parser.addHelpOption();
+    const QCommandLineOption helpOption({QStringLiteral("h"), QStringLiteral("help")},
+                                        QStringLiteral("Mostra questo aiuto ed esce."));
+    parser.addOption(helpOption);
     const QCommandLineOption portOption(
         QStringLiteral("port"), QStringLiteral("Porta di ascolto (0 = una libera qualsiasi)."),
         QStringLiteral("N"), QString::number(PracticeServer::kDefaultPort));
     parser.addOption(portOption);
-    parser.process(app);
+    if (!parser.parse(app.arguments())) {
+        std::fprintf(stderr, "%s\n", qPrintable(parser.errorText()));
+        return 2;
+    }
+    if (parser.isSet(helpOption)) {
+        std::printf("%s", qPrintable(parser.helpText()));
+        return 0;
+    }
 
     bool ok = false;
     const uint port = parser.value(portOption).toUInt(&ok);

@@ -5,6 +5,7 @@
 // loopback server. Header only: it builds into the programs that already
 // link client/.
 #include "client/FrmMain.h"
+#include "client/PracticeWorld.h"
 #include "commands/CommandInput.h"
 #include "display/DisplayBuffer.h"
 #include "display/GameDisplay.h"
@@ -51,6 +52,8 @@ struct MainWindowRig {
         if (!window) {
             window = std::make_unique<FrmMain>(folder);
             window->endProcess = [this] { ++ended; };
+            // No practice world is started unless a test asks for one.
+            window->practiceWorld().setProgram(QString());
         }
         return *window;
     }
