@@ -1,7 +1,7 @@
 // The character's data beside the text (telnet option 201) reaching the
 // window's gauges: from a scripted server, and from a real peer that offers
-// it, TinTin++ in server mode, run inside a loopback-only network namespace
-// this test makes for itself, since it listens on every address.
+// it in server mode (Debian's tt++), run inside a loopback-only network
+// namespace this test makes for itself, since it listens on every address.
 #include "display/GaugeBar.h"
 #include "session/GameSession.h"
 #include "support/LoopbackNamespace.h"
@@ -92,11 +92,11 @@ private slots:
 
     void realPeerOffersAndSends() {
         if (!namespaceProblem.isEmpty())
-            QSKIP(qPrintable("TinTin++ needs a network namespace of its own: " + namespaceProblem));
-        const QString tintin =
+            QSKIP(qPrintable("The peer needs a network namespace of its own: " + namespaceProblem));
+        const QString peerProgram =
             QStandardPaths::findExecutable(QStringLiteral("tt++"), {QStringLiteral("/usr/games")});
-        if (tintin.isEmpty())
-            QSKIP("TinTin++ (Debian package tintin++) is not installed");
+        if (peerProgram.isEmpty())
+            QSKIP("The peer (tt++, an optional Debian package) is not installed");
         QTcpServer probe; // a free port of the namespace's loopback
         QVERIFY(probe.listen(QHostAddress::LocalHost, 0));
         const quint16 port = probe.serverPort();
@@ -111,7 +111,7 @@ private slots:
         peer.setStandardInputFile(QProcess::nullDevice());
         peer.setStandardOutputFile(QProcess::nullDevice());
         peer.setStandardErrorFile(QProcess::nullDevice());
-        peer.start(tintin,
+        peer.start(peerProgram,
                    {QStringLiteral("-G"), QStringLiteral("-H"), QStringLiteral("-e"), script});
         QVERIFY(peer.waitForStarted());
         QVERIFY(QTest::qWaitFor(
