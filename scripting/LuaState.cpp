@@ -94,9 +94,20 @@ int safeLoadFile(lua_State* L) {
 }
 
 int safeDoFile(lua_State* L) {
-    QString error;
-    if (!LuaState::of(L).loadFile(QString::fromUtf8(luaL_checkstring(L, 1)), error))
-        return luaL_error(L, "%s", error.toUtf8().constData());
+    luaL_checkstring(L, 1);
+    bool loaded = false;
+    {
+        // Raised only once the message is on the Lua stack: longjmp skips destructors.
+        QString error;
+        loaded = LuaState::of(L).loadFile(QString::fromUtf8(lua_tostring(L, 1)), error);
+        if (!loaded) {
+            luaL_where(L, 1);
+            lua_pushstring(L, error.toUtf8().constData());
+            lua_concat(L, 2);
+        }
+    }
+    if (!loaded)
+        return lua_error(L);
     lua_call(L, 0, LUA_MULTRET);
     return lua_gettop(L) - 1;
 }
@@ -104,29 +115,41 @@ int safeDoFile(lua_State* L) {
 // require "name" runs script/name.lua once (dots are folders) and keeps what
 // it returned; nothing else can be required.
 int safeRequire(lua_State* L) {
-    const QString module = QString::fromUtf8(luaL_checkstring(L, 1));
+    luaL_checkstring(L, 1);
     lua_getfield(L, LUA_REGISTRYINDEX, "varendor.modules");
-    lua_getfield(L, -1, module.toUtf8().constData());
+    lua_getfield(L, -1, lua_tostring(L, 1));
     if (!lua_isnil(L, -1))
         return 1;
     lua_pop(L, 1);
-    QString file = module;
-    file.replace(QLatin1Char('.'), QLatin1Char('/'));
-    QString error;
-    if (!QFileInfo::exists(QDir(LuaState::of(L).folder()).filePath(file + QStringLiteral(".lua"))))
-        return luaL_error(L,
-                          "modulo \"%s\" non trovato: require carica solo file .lua della "
-                          "cartella degli script",
-                          module.toUtf8().constData());
-    if (!LuaState::of(L).loadFile(file + QStringLiteral(".lua"), error))
-        return luaL_error(L, "%s", error.toUtf8().constData());
+    bool loaded = false;
+    {
+        // Raised only once the message is on the Lua stack: longjmp skips destructors.
+        const QString module = QString::fromUtf8(lua_tostring(L, 1));
+        QString file = module;
+        file.replace(QLatin1Char('.'), QLatin1Char('/'));
+        file += QStringLiteral(".lua");
+        QString error;
+        if (!QFileInfo::exists(QDir(LuaState::of(L).folder()).filePath(file)))
+            error = QStringLiteral("modulo \"%1\" non trovato: require carica solo file .lua della "
+                                   "cartella degli script")
+                        .arg(module);
+        else
+            loaded = LuaState::of(L).loadFile(file, error);
+        if (!loaded) {
+            luaL_where(L, 1);
+            lua_pushstring(L, error.toUtf8().constData());
+            lua_concat(L, 2);
+        }
+    }
+    if (!loaded)
+        return lua_error(L);
     lua_call(L, 0, 1);
     if (lua_isnil(L, -1)) {
         lua_pop(L, 1);
         lua_pushboolean(L, 1);
     }
     lua_pushvalue(L, -1);
-    lua_setfield(L, -3, module.toUtf8().constData());
+    lua_setfield(L, -3, lua_tostring(L, 1));
     return 1;
 }
 

@@ -75,14 +75,26 @@ struct ScriptEngine::Api {
         return rule;
     }
 
+    // Lua raises errors with longjmp, past C++ destructors: every function
+    // here checks its arguments before it holds any C++ value, and a message
+    // built in C++ goes onto the Lua stack before the value holding it ends.
     static std::shared_ptr<RegexPattern> pattern(lua_State* L, int index, const char* what) {
-        QString error;
-        auto compiled = RegexPattern::compile(text(L, index), error);
-        if (!compiled) {
-            luaL_checkstring(L, index);
-            luaL_error(L, "%s: %s", what, error.toUtf8().constData());
+        luaL_checkstring(L, index);
+        {
+            QString error;
+            if (auto compiled = RegexPattern::compile(text(L, index), error))
+                return compiled;
+            luaL_where(L, 1);
+            lua_pushfstring(L, "%s: %s", what, error.toUtf8().constData());
+            lua_concat(L, 2);
         }
-        return compiled;
+        lua_error(L);
+        return {};
+    }
+
+    static void checkAction(lua_State* L, int index, const char* what) {
+        if (!lua_isfunction(L, index) && lua_type(L, index) != LUA_TSTRING)
+            luaL_error(L, "%s: l'azione dev'essere un testo o una funzione", what);
     }
 
     static QRgb colour(lua_State* L, int index, const char* what) {
@@ -137,6 +149,7 @@ struct ScriptEngine::Api {
     }
 
     static int trigger(lua_State* L) {
+        checkAction(L, 2, "trigger");
         Rule rule = made(Kind::Trigger, pattern(L, 1, "trigger"));
         action(L, 2, rule, "trigger");
         if (lua_istable(L, 3)) {
@@ -156,6 +169,7 @@ struct ScriptEngine::Api {
     }
 
     static int alias(lua_State* L) {
+        checkAction(L, 2, "alias");
         Rule rule = made(Kind::Alias, pattern(L, 1, "alias"));
         action(L, 2, rule, "alias");
         return added(L, std::move(rule));
@@ -168,18 +182,21 @@ struct ScriptEngine::Api {
     }
 
     static int substitute(lua_State* L) {
+        luaL_checkstring(L, 2);
         Rule rule = made(Kind::Substitute, pattern(L, 1, "substitute"));
-        rule.command = QString::fromUtf8(luaL_checkstring(L, 2));
+        rule.command = QString::fromUtf8(lua_tostring(L, 2));
         return added(L, std::move(rule));
     }
 
     static int highlight(lua_State* L) {
+        const QRgb fore = colour(L, 2, "highlight");
+        const bool hasBackground = !lua_isnoneornil(L, 3);
+        const QRgb back = hasBackground ? colour(L, 3, "highlight") : 0;
         Rule rule = made(Kind::Highlight, pattern(L, 1, "highlight"));
-        rule.colour = colour(L, 2, "highlight");
-        if (!lua_isnoneornil(L, 3)) {
-            rule.hasBackground = true;
-            rule.background = colour(L, 3, "highlight");
-        }
+        rule.colour = fore;
+        rule.hasBackground = hasBackground;
+        if (hasBackground)
+            rule.background = back;
         return added(L, std::move(rule));
     }
 
@@ -187,6 +204,7 @@ struct ScriptEngine::Api {
         const lua_Number seconds = luaL_checknumber(L, 1);
         if (!(seconds > 0) || seconds > 86400 * 24)
             luaL_error(L, "timer: i secondi devono essere più di 0 e al massimo 24 giorni");
+        checkAction(L, 2, "timer");
         Rule rule = made(Kind::Timer);
         action(L, 2, rule, "timer");
         rule.repeat = lua_toboolean(L, 3);
@@ -215,13 +233,12 @@ struct ScriptEngine::Api {
 
     static int on(lua_State* L) {
         static const QStringList events{"connect", "disconnect", "line", "prompt"};
-        const QString event = QString::fromUtf8(luaL_checkstring(L, 1));
-        if (!events.contains(event))
+        luaL_checktype(L, 2, LUA_TFUNCTION);
+        if (!events.contains(QString::fromUtf8(luaL_checkstring(L, 1))))
             luaL_error(L, "on: evento sconosciuto \"%s\" (connect, disconnect, line, prompt)",
                        lua_tostring(L, 1));
-        luaL_checktype(L, 2, LUA_TFUNCTION);
         Rule rule = made(Kind::Handler);
-        rule.event = event;
+        rule.event = QString::fromUtf8(lua_tostring(L, 1));
         action(L, 2, rule, "on");
         return added(L, std::move(rule));
     }

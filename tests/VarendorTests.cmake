@@ -49,16 +49,6 @@ foreach(folder files ui automation protocol display scripting session commands n
   endforeach()
 endforeach()
 
-# Lua's C build unwinds an argument error raised inside our script functions
-# with longjmp, past the C++ values alive there, whose memory is then not
-# given back (a few hundred bytes per such error). Until those functions raise
-# only from frames that hold none, the engine's own test runs without the leak
-# check; every other sanitizer check stays on for it.
-if(VARENDOR_SANITIZE AND TARGET tst_scriptengine)
-  set_property(TEST scripting/tst_scriptengine APPEND PROPERTY ENVIRONMENT
-               "ASAN_OPTIONS=halt_on_error=1:print_stacktrace=1:detect_leaks=0")
-endif()
-
 # The client read through the desktop's accessibility bus (AT-SPI) under its
 # own display server and session bus; skips itself when those cannot start.
 # Not in the sanitizer build: the bus libraries' own allocations are not ours.
