@@ -93,18 +93,22 @@ int safeLoadFile(lua_State* L) {
     return 1;
 }
 
+// A message as luaL_error words it ("file:line: text"), left on the stack for
+// lua_error once no C++ value is alive any more: longjmp skips destructors.
+void pushError(lua_State* L, const QString& message) {
+    luaL_where(L, 1);
+    lua_pushstring(L, message.toUtf8().constData());
+    lua_concat(L, 2);
+}
+
 int safeDoFile(lua_State* L) {
     luaL_checkstring(L, 1);
     bool loaded = false;
     {
-        // Raised only once the message is on the Lua stack: longjmp skips destructors.
         QString error;
         loaded = LuaState::of(L).loadFile(QString::fromUtf8(lua_tostring(L, 1)), error);
-        if (!loaded) {
-            luaL_where(L, 1);
-            lua_pushstring(L, error.toUtf8().constData());
-            lua_concat(L, 2);
-        }
+        if (!loaded)
+            pushError(L, error);
     }
     if (!loaded)
         return lua_error(L);
@@ -123,7 +127,6 @@ int safeRequire(lua_State* L) {
     lua_pop(L, 1);
     bool loaded = false;
     {
-        // Raised only once the message is on the Lua stack: longjmp skips destructors.
         const QString module = QString::fromUtf8(lua_tostring(L, 1));
         QString file = module;
         file.replace(QLatin1Char('.'), QLatin1Char('/'));
@@ -135,11 +138,8 @@ int safeRequire(lua_State* L) {
                         .arg(module);
         else
             loaded = LuaState::of(L).loadFile(file, error);
-        if (!loaded) {
-            luaL_where(L, 1);
-            lua_pushstring(L, error.toUtf8().constData());
-            lua_concat(L, 2);
-        }
+        if (!loaded)
+            pushError(L, error);
     }
     if (!loaded)
         return lua_error(L);
