@@ -3,6 +3,7 @@
 #include "files/CodePage.h"
 
 #include <QRandomGenerator>
+#include <QRegularExpression>
 #include <QStringList>
 
 #include <iterator>
@@ -157,4 +158,14 @@ void SessionGenerator::addFiringLines(QByteArray& session, int count) {
     }
     out += QByteArrayView(session).sliced(copied);
     session = out;
+}
+
+QStringList SessionGenerator::scriptLines(qsizetype size, quint32 seed) {
+    static const QRegularExpression sgr(QStringLiteral("\x1b\\[[0-9;:]*m"));
+    QString text = CodePage::decode(session(size, seed));
+    text.remove(sgr);
+    QStringList lines = text.split(QStringLiteral("\r\n"), Qt::SkipEmptyParts);
+    for (int i = 0; i < 100; ++i)
+        lines[qsizetype(i) * lines.size() / 100] = firingLine(i);
+    return lines;
 }

@@ -6,6 +6,7 @@
 #include <QList>
 #include <QPair>
 #include <QString>
+#include <QStringList>
 
 namespace SessionGenerator {
 // About `size` bytes of server output (a little more, to end a line); with
@@ -32,6 +33,9 @@ QList<ScriptTrigger> scriptTriggers(int n);
 QByteArray triggerScript(const QList<ScriptTrigger>& triggers);
 // A line (without its end) that fires trigger 10 * (i % 100) of the mix.
 QString firingLine(int i);
+// The lines of session(size, seed) as the scripts read them (colours
+// stripped, no line ends), 100 of them spread evenly made firing lines.
+QStringList scriptLines(qsizetype size, quint32 seed);
 // count lines spread evenly through a session (Windows-1252) made firing lines.
 void addFiringLines(QByteArray& session, int count);
 } // namespace SessionGenerator

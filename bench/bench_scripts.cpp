@@ -8,17 +8,15 @@
 //
 //   bench_scripts [--megabytes N]
 #include "bench/SessionGenerator.h"
-#include "files/CodePage.h"
+#include "bench/ThreadClock.h"
 #include "scripting/ScriptEngine.h"
 
 #include <QCoreApplication>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
-#include <QRegularExpression>
 #include <QTemporaryDir>
 #include <cstdio>
-#include <ctime>
 #include <utility>
 
 namespace {
@@ -28,32 +26,16 @@ struct CountingHost : ScriptHost {
     void showLine(const QString&, QRgb) override { ++shown; }
 };
 
-QStringList sessionLines(int megabytes) {
-    static const QRegularExpression sgr(QStringLiteral("\x1b\\[[0-9;]*m"));
-    QString text = CodePage::decode(SessionGenerator::session(qsizetype(megabytes) << 20, 7));
-    text.remove(sgr);
-    QStringList lines = text.split(QStringLiteral("\r\n"), Qt::SkipEmptyParts);
-    // 100 lines that fire a trigger, spread through the session.
-    for (int i = 0; i < 100; ++i)
-        lines[qsizetype(i) * lines.size() / 100] = SessionGenerator::firingLine(i);
-    return lines;
-}
-
-qint64 cpuNanos() {
-    timespec ts{};
-    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &ts);
-    return qint64(ts.tv_sec) * 1000000000 + ts.tv_nsec;
-}
-
 // MB/s by wall clock and by this thread's CPU time (the machine is shared).
 std::pair<double, double> filterAll(ScriptEngine& engine, const QStringList& lines, qint64 bytes) {
     QElapsedTimer t;
     t.start();
-    const qint64 cpuStart = cpuNanos();
+    const qint64 cpuStart = threadCpuNanos();
     for (const QString& line : lines)
         engine.filterLine(line);
     const double mb = double(bytes) / (1024.0 * 1024.0);
-    return {mb / (double(t.nsecsElapsed()) / 1e9), mb / (double(cpuNanos() - cpuStart) / 1e9)};
+    return {mb / (double(t.nsecsElapsed()) / 1e9),
+            mb / (double(threadCpuNanos() - cpuStart) / 1e9)};
 }
 } // namespace
 
@@ -64,7 +46,7 @@ int main(int argc, char** argv) {
     const int at = int(args.indexOf(QStringLiteral("--megabytes")));
     if (at > 0 && at + 1 < args.size())
         megabytes = qMax(1, args[at + 1].toInt());
-    const QStringList lines = sessionLines(megabytes);
+    const QStringList lines = SessionGenerator::scriptLines(qsizetype(megabytes) << 20, 7);
     qint64 bytes = 0;
     for (const QString& line : lines)
         bytes += line.toUtf8().size() + 2;
@@ -102,10 +84,10 @@ int main(int argc, char** argv) {
         CountingHost host;
         ScriptEngine engine(host, dir.path());
         engine.reload();
-        const qint64 cpuStart = cpuNanos();
+        const qint64 cpuStart = threadCpuNanos();
         for (int i = 0; i < kCalls; ++i)
             engine.filterLine(line);
-        perCall[function] = double(cpuNanos() - cpuStart) / 1000.0 / kCalls;
+        perCall[function] = double(threadCpuNanos() - cpuStart) / 1000.0 / kCalls;
         if (host.sent != kCalls) {
             std::fprintf(stderr, "the trigger fired %lld times of %d\n", qlonglong(host.sent),
                          kCalls);

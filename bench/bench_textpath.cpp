@@ -19,6 +19,7 @@
 // terminal rules.
 #include "automation/PairTable.h"
 #include "bench/SessionGenerator.h"
+#include "bench/ThreadClock.h"
 #include "client/ScriptBridge.h"
 #include "display/GameDisplay.h"
 #include "files/CodePage.h"
@@ -37,7 +38,6 @@
 
 #include <algorithm>
 #include <cstdio>
-#include <ctime>
 #ifdef __GLIBC__
 #include <malloc.h>
 #endif
@@ -76,14 +76,6 @@ struct Loopback {
         return true;
     }
 };
-
-// CPU time of this thread: the machine is shared, so wall time alone says
-// more about the neighbours than about this code.
-qint64 cpuNanos() {
-    timespec ts{};
-    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &ts);
-    return qint64(ts.tv_sec) * 1000000000 + ts.tv_nsec;
-}
 
 long peakKiB() {
     QFile f("/proc/self/status");
@@ -163,10 +155,10 @@ Result run(const QByteArray& session, const QList<QPair<QString, QString>>& trig
     QElapsedTimer total, sinceRepaint;
     int repaints = 0;
     total.start();
-    const qint64 cpuStart = cpuNanos();
+    const qint64 cpuStart = threadCpuNanos();
     sinceRepaint.start();
     for (qsizetype at = 0; at < session.size(); at += kReadSize) {
-        const qint64 chunkStart = cpuNanos();
+        const qint64 chunkStart = threadCpuNanos();
         const qsizetype n = std::min(kReadSize, session.size() - at);
         path.receive(QByteArrayView(session).sliced(at, n));
         // Let the loopback take the trigger writes, and the display repaint,
@@ -178,10 +170,10 @@ Result run(const QByteArray& session, const QList<QPair<QString, QString>>& trig
             sinceRepaint.start();
             ++repaints;
         }
-        latencies.push_back(cpuNanos() - chunkStart);
+        latencies.push_back(threadCpuNanos() - chunkStart);
     }
     const double seconds = double(total.nsecsElapsed()) / 1e9;
-    const double cpuSeconds = double(cpuNanos() - cpuStart) / 1e9;
+    const double cpuSeconds = double(threadCpuNanos() - cpuStart) / 1e9;
     loop.client.flush();
     QCoreApplication::processEvents();
 
