@@ -25,6 +25,7 @@
 #include "ui/SavedBackground.h"
 #include "ui/Twips.h"
 
+#include <QAction>
 #include <QApplication>
 #include <QCheckBox>
 #include <QCloseEvent>
@@ -103,9 +104,10 @@ void FrmMain::createControls() {
     m_combo->setScriptAliasHook([this](const QString& line) { return m_scripts->takeTyped(line); });
     m_combo->setDisplay(&ownText());
     m_combo->setAliases(&m_api.AliasList);
-    m_combo->setWriteHook([this](const QString& text) { writeToServer(text); });
-    m_combo->setCurrentColourHook([this] { return CurrentColor(); });
-    m_combo->setCancellaPromptHook([this] { return mnuCancPromp->isChecked(); });
+    m_combo->setServerColours(&m_session->textPath().colours());
+    connect(m_combo, &CommandInput::commandEntered, this, &FrmMain::writeToServer);
+    m_combo->setCancellaPrompt(mnuCancPromp->isChecked());
+    connect(mnuCancPromp, &QAction::toggled, m_combo, &CommandInput::setCancellaPrompt);
     connect(m_combo, &CommandInput::scrollRequested, m_display, &GameDisplay::scrollPages);
 
     // Toggled, not clicked: a screen reader's toggle action starts the log as a click does.
@@ -133,19 +135,15 @@ void FrmMain::createDrawnButtons() {
         b.setStile(3);
     }
 
-    MainButtonsHooks hooks;
-    hooks.connettiServer = [this] { ConnettiServer(); };
-    hooks.disconnettiServer = [this] { DisconnettiServer(); };
-    // The session owns the connected state; the pair and the menus follow it.
-    hooks.setMenusConnected = [this](bool connected) {
-        mnuDisconnetti->setEnabled(connected);
-        mnuConnetti->setEnabled(!connected);
-    };
-    hooks.eseguiButt = [this](const CButton& b) {
-        EseguiButt(b, ownText(), [this](const QString& text) { writeToServer(text); });
-    };
     m_buttons =
-        std::make_unique<MainButtons>(m_surface, m_bar, m_connectButton, m_disconnectButton, hooks);
+        std::make_unique<MainButtons>(m_surface, m_bar, m_connectButton, m_disconnectButton);
+    // The session owns the connected state; the pair and the menus follow it
+    // (setConnectedState).
+    connect(m_buttons.get(), &MainButtons::connettiPressed, this, [this] { ConnettiServer(); });
+    connect(m_buttons.get(), &MainButtons::disconnettiPressed, this, &FrmMain::DisconnettiServer);
+    connect(m_buttons.get(), &MainButtons::barButtonPressed, this, [this](const CButton& b) {
+        EseguiButt(b, ownText(), [this](const QString& text) { writeToServer(text); });
+    });
     m_buttons->clearHoverOver(m_display);
     m_buttons->clearHoverOver(m_display->viewport());
 
@@ -309,6 +307,7 @@ void FrmMain::setConnectedState(bool connected) {
     if (!connected)
         showServerTitle({}); // the name was the server's
     m_buttons->showConnected(connected);
+    setMenusConnected(connected);
     // The end is heard as the display's own notice ("Disconnesso da ...").
     if (connected)
         tell(QStringLiteral("Connessione in corso"));

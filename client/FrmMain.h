@@ -93,6 +93,8 @@ protected:
 
 private:
     void createMenus();
+    // The menu items that depend on the connection follow its state.
+    void setMenusConnected(bool connected);
     void createControls();
     void createDrawnButtons();
     // Keyboard and screen-reader extras: Trova, the keys list, F1 to F8.

@@ -38,7 +38,6 @@ void FrmMain::createMenus() {
     collegamento->setObjectName(QStringLiteral("mnuCollegamento"));
     mnuConnetti = addItem(collegamento, "mnuConnetti", QStringLiteral("&Connetti"));
     mnuDisconnetti = addItem(collegamento, "mnuDisconnetti", QStringLiteral("&Disconnetti"));
-    mnuDisconnetti->setEnabled(false);
     collegamento->addSeparator();
     mnuEsci = addItem(collegamento, "mnuEsci", QStringLiteral("&Esci"));
 
@@ -73,6 +72,12 @@ void FrmMain::createMenus() {
     connect(mnuSfondo, &QAction::triggered, this, [this] { mnuSfondo_Click(); });
     connect(mnuCarattere, &QAction::triggered, this, [this] { mnuCarattere_Click(); });
     connect(mnuAbout, &QAction::triggered, this, [this] { mnuAbout_Click(); });
+    setMenusConnected(false);
+}
+
+void FrmMain::setMenusConnected(bool connected) {
+    mnuConnetti->setEnabled(!connected);
+    mnuDisconnetti->setEnabled(connected);
 }
 
 void FrmMain::mnuConnetti_Click() {

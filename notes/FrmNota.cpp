@@ -91,6 +91,7 @@ FrmNota::FrmNota(DisplaySink& display, std::function<void(const QString&)> write
     : ToolWindow(parent, Frame::Ordinary), m_display(display), m_write(std::move(write)) {
     setObjectName(QStringLiteral("frmNota"));
     setWindowTitle(QStringLiteral("Nota"));
+    connect(this, &ToolWindow::buttonClicked, this, &FrmNota::lblShape_Click);
     setClientSize(386, 459);
     setTile(Artwork::toolTile());
     QWidget* area = clientArea();

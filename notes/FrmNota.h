@@ -41,7 +41,7 @@ public:
 
     // For the windows that host it and for tests.
     void sphCol_Click(int index);
-    void lblShape_Click(int index) override;
+    void lblShape_Click(int index);
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
