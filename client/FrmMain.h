@@ -105,6 +105,8 @@ private:
     void returnToInput();
     void makeFolder(const QString& name);
     void setConnectedState(bool connected);
+    // The focus to the input line after the player connects or disconnects.
+    void typeNext();
     // Connects to server, starting the practice world first when it is
     // this machine and nothing listens there.
     bool connectTo(const ServerSettings& server);
