@@ -9,7 +9,8 @@
 // figures are the medians of the runs.
 //
 //   bench_client [--megabytes 20] [--counts 0,5,1000] [--runs 3] [--attributes]
-//   bench_client --row N [--megabytes 20] [--attributes]    (one run, one line)
+//   bench_client --row N [--megabytes 20] [--attributes] [--mappings]
+//       one run, one line; --mappings lists the largest resident mappings
 //
 // The server is a thread of the same process holding a 1 MB block sent
 // repeatedly, so about 1 MB of the peak is the server's.
@@ -22,6 +23,7 @@
 
 #include <QApplication>
 #include <QElapsedTimer>
+#include <QMap>
 #include <QProcess>
 #include <QTimer>
 
@@ -58,6 +60,33 @@ long peakKiB() {
         if (line.startsWith("VmHWM:"))
             return line.mid(6).trimmed().split(' ').value(0).toLong();
     return -1;
+}
+
+// The mappings holding the most resident memory, largest first: where the
+// peak goes (libraries, fonts, the heap).
+void printLargestMappings(int most) {
+    QFile f(QStringLiteral("/proc/self/smaps"));
+    if (!f.open(QIODevice::ReadOnly))
+        return;
+    QList<QPair<long, QByteArray>> found;
+    QByteArray name;
+    for (const QByteArray& line : f.readAll().split('\n')) {
+        const QList<QByteArray> words = line.simplified().split(' ');
+        if (!words.isEmpty() && words[0].contains('-') && !words[0].endsWith(':'))
+            name = words.size() > 5 ? words[5] : QByteArray("[anonymous]");
+        else if (words.size() > 1 && words[0] == "Rss:")
+            found.append({words[1].toLong(), name});
+    }
+    QMap<QByteArray, long> byName;
+    for (const auto& [kib, mapping] : found)
+        byName[mapping] += kib;
+    QList<QPair<long, QByteArray>> sorted;
+    for (auto it = byName.begin(); it != byName.end(); ++it)
+        sorted.append({it.value(), it.key()});
+    std::sort(sorted.begin(), sorted.end(),
+              [](const auto& a, const auto& b) { return a.first > b.first; });
+    for (int i = 0; i < std::min<int>(most, int(sorted.size())); ++i)
+        std::fprintf(stderr, "%8ld kB  %s\n", sorted[i].first, sorted[i].second.constData());
 }
 
 struct Row {
@@ -126,6 +155,8 @@ int runRow(QApplication& app, const QElapsedTimer& sinceMain, int triggers, int 
     r.paints = paints.paints;
     window.display()->viewport()->removeEventFilter(&paints);
     window.DisconnettiServer();
+    if (QCoreApplication::arguments().contains(QStringLiteral("--mappings")))
+        printLargestMappings(25);
     for (const QString& text : rig.messageTexts())
         std::fprintf(stderr, "message: %s\n", qPrintable(text));
     std::printf("ROW %d %.2f %.3f %.3f %.3f %.1f %.1f %d %lld %lld\n", triggers, r.mbPerSecond,
