@@ -8,8 +8,8 @@
 // idle). Each run is a process of its own, so every peak is that run's; the
 // figures are the medians of the runs.
 //
-//   bench_client [--megabytes 20] [--counts 0,5,1000] [--runs 3] [--attributes]
-//   bench_client --row N [--megabytes 20] [--attributes] [--mappings]
+//   bench_client [--megabytes 20] [--counts 0,5,1000] [--runs 3] [--attributes] [--log]
+//   bench_client --row N [--megabytes 20] [--attributes] [--log] [--mappings]
 //       one run, one line; --mappings lists the largest resident mappings
 //
 // The server is a thread of the same process holding a 1 MB block sent
@@ -22,6 +22,7 @@
 #include "support/client/MainWindowRig.h"
 
 #include <QApplication>
+#include <QCheckBox>
 #include <QElapsedTimer>
 #include <QMap>
 #include <QProcess>
@@ -114,6 +115,8 @@ int runRow(QApplication& app, const QElapsedTimer& sinceMain, int triggers, int 
     PaintCounter paints;
     window.display()->viewport()->installEventFilter(&paints);
     rig.load();
+    if (QCoreApplication::arguments().contains(QStringLiteral("--log")))
+        window.logSwitch()->click();
     QElapsedTimer wait;
     wait.start();
     while (paints.paints == 0 && wait.elapsed() < 10000)
@@ -200,9 +203,10 @@ int main(int argc, char** argv) {
     if (row >= 0)
         return runRow(app, sinceMain, row, megabytes, attributes);
 
-    std::printf("whole client (%s), %d MB %s session, medians of %d runs\n",
+    std::printf("whole client (%s), %d MB %s session%s, medians of %d runs\n",
                 qPrintable(QGuiApplication::platformName()), megabytes,
-                attributes ? "attribute-heavy" : "coloured", runs);
+                attributes ? "attribute-heavy" : "coloured",
+                args.contains(QStringLiteral("--log")) ? ", logged" : "", runs);
     std::printf("%8s %9s %11s %11s %9s %9s %9s %7s\n", "triggers", "MB/s", "CPU s win", "CPU s all",
                 "wait s", "peak MB", "start ms", "paints");
     int failures = 0;
@@ -213,8 +217,9 @@ int main(int argc, char** argv) {
             child.setProcessChannelMode(QProcess::ForwardedErrorChannel);
             QStringList childArgs = {QStringLiteral("--row"), QString::number(n),
                                      QStringLiteral("--megabytes"), QString::number(megabytes)};
-            if (attributes)
-                childArgs << QStringLiteral("--attributes");
+            for (const char* option : {"--attributes", "--log"})
+                if (args.contains(QLatin1String(option)))
+                    childArgs << QLatin1String(option);
             child.start(QCoreApplication::applicationFilePath(), childArgs);
             child.waitForFinished(-1);
             const QList<QByteArray> f = child.readAllStandardOutput().trimmed().split(' ');
