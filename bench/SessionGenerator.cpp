@@ -3,6 +3,7 @@
 #include "files/CodePage.h"
 
 #include <QRandomGenerator>
+#include <QRegularExpression>
 #include <QStringList>
 
 #include <iterator>
@@ -87,4 +88,84 @@ QByteArray SessionGenerator::triggerFile(const QList<QPair<QString, QString>>& t
     for (const auto& [text, action] : triggers)
         out += CodePage::encode(QString(text + QStringLiteral("<!>") + action + "\r\n"));
     return out;
+}
+
+QList<SessionGenerator::ScriptTrigger> SessionGenerator::scriptTriggers(int n) {
+    QList<ScriptTrigger> out;
+    out.reserve(n);
+    for (int i = 0; i < n; ++i) {
+        const QString k = QString::number(i);
+        switch (i % 10) {
+        case 0:
+        case 1:
+        case 2:
+            out.append({"^(\\w+) ti colpisce col colpo " + k + " per (\\d+) danni",
+                        "function(m) fired = fired + tonumber(m[2]) send('colpisci ' .. m[1]) "
+                        "end"});
+            break;
+        case 3:
+        case 4:
+            out.append({"(?:rosso|nero|verde) drago " + k + " (\\w+)", "'guarda %1'"});
+            break;
+        case 5:
+        case 6:
+            out.append({"^PF:(\\d+)/(\\d+) MV:" + k + "\\b", "'cura %1'"});
+            break;
+        case 7:
+        case 8:
+            out.append(
+                {"(?<chi>\\w+) ti dice '" + k + " (.*)'", "function(m) vars.chi = m.chi end"});
+            break;
+        default:
+            out.append(i % 100 == 99
+                           ? ScriptTrigger{"^\\d+ monete (?:d'oro|d'argento)$", "'prendi'"}
+                           : ScriptTrigger{"tempesta di " + k + " fulmini", "'fuggi'"});
+        }
+    }
+    return out;
+}
+
+QByteArray SessionGenerator::triggerScript(const QList<ScriptTrigger>& triggers) {
+    QString s = QStringLiteral("local fired = 0\n");
+    for (const ScriptTrigger& t : triggers)
+        s += "trigger([[" + t.pattern + "]], " + t.action + ")\n";
+    return s.toUtf8();
+}
+
+QString SessionGenerator::firingLine(int i) {
+    return QStringLiteral("Goblin ti colpisce col colpo %1 per 7 danni").arg((i % 100) * 10);
+}
+
+void SessionGenerator::addFiringLines(QByteArray& session, int count) {
+    QByteArray out;
+    out.reserve(session.size() + count * 64);
+    qsizetype copied = 0;
+    for (int i = 0; i < count; ++i) {
+        // The line that starts at or after an even share of the session.
+        qsizetype start = qsizetype(double(i) / count * double(session.size()));
+        if (start > 0) {
+            start = session.indexOf("\r\n", start - 1);
+            if (start < 0)
+                break;
+            start += 2;
+        }
+        const qsizetype end = session.indexOf("\r\n", start);
+        if (end < 0 || start < copied)
+            break;
+        out += QByteArrayView(session).sliced(copied, start - copied);
+        out += CodePage::encode(firingLine(i));
+        copied = end;
+    }
+    out += QByteArrayView(session).sliced(copied);
+    session = out;
+}
+
+QStringList SessionGenerator::scriptLines(qsizetype size, quint32 seed) {
+    static const QRegularExpression sgr(QStringLiteral("\x1b\\[[0-9;:]*m"));
+    QString text = CodePage::decode(session(size, seed));
+    text.remove(sgr);
+    QStringList lines = text.split(QStringLiteral("\r\n"), Qt::SkipEmptyParts);
+    for (int i = 0; i < 100; ++i)
+        lines[qsizetype(i) * lines.size() / 100] = firingLine(i);
+    return lines;
 }

@@ -8,28 +8,36 @@
 //
 //   bench_textpath [--input FILE --triggers FILE] [--megabytes N]
 //                  [--path text|display|both] [--counts 0,100,1000]
-//                  [--encoding cp1252|utf8|both] [--attributes]
+//                  [--encoding cp1252|utf8|both] [--attributes] [--regex 0,1000]
 //
+// --regex: rows with that many of the scripts' regular-expression triggers
+// (a player's realistic mix, see SessionGenerator) and no plain ones, the
+// engine reading the lines as the client's script bridge hooks it in; 100
+// lines of the generated session fire one of them.
 // --attributes: the session holds the sequences of today's servers
 // (backgrounds, bold, italic, underline, reverse, ...), drawn under the
 // terminal rules.
 #include "automation/PairTable.h"
 #include "bench/SessionGenerator.h"
+#include "bench/ThreadClock.h"
+#include "client/ScriptBridge.h"
 #include "display/GameDisplay.h"
 #include "files/CodePage.h"
 #include "protocol/TextPath.h"
+#include "session/GameSession.h"
 #include "support/automation/TriggerTable.h"
 
 #include <QApplication>
+#include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QHostAddress>
 #include <QTcpServer>
 #include <QTcpSocket>
+#include <QTemporaryDir>
 
 #include <algorithm>
 #include <cstdio>
-#include <ctime>
 #ifdef __GLIBC__
 #include <malloc.h>
 #endif
@@ -69,14 +77,6 @@ struct Loopback {
     }
 };
 
-// CPU time of this thread: the machine is shared, so wall time alone says
-// more about the neighbours than about this code.
-qint64 cpuNanos() {
-    timespec ts{};
-    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &ts);
-    return qint64(ts.tv_sec) * 1000000000 + ts.tv_nsec;
-}
-
 long peakKiB() {
     QFile f("/proc/self/status");
     if (!f.open(QIODevice::ReadOnly))
@@ -104,8 +104,9 @@ struct Result {
     int repaints = 0;
 };
 
+// script: the player's script folder holds it as its one file; empty for none.
 Result run(const QByteArray& session, const QList<QPair<QString, QString>>& triggerEntries,
-           bool realDisplay, bool utf8, bool attributes) {
+           const QByteArray& script, bool realDisplay, bool utf8, bool attributes) {
     resetPeak();
     Loopback loop;
     if (!loop.open()) {
@@ -122,7 +123,24 @@ Result run(const QByteArray& session, const QList<QPair<QString, QString>>& trig
         QCoreApplication::processEvents();
     }
     DisplaySink& sink = realDisplay ? static_cast<DisplaySink&>(*display) : nullSink;
-    TextPath path(sink, triggers);
+    GameSession game(sink, triggers);
+    TextPath& path = game.textPath();
+    QTemporaryDir scriptFolder;
+    PairTable aliases;
+    std::unique_ptr<ScriptBridge> scripts;
+    if (!script.isEmpty()) {
+        QFile f(QDir(scriptFolder.path()).filePath(QStringLiteral("trigger.lua")));
+        if (!f.open(QIODevice::WriteOnly) || f.write(script) != script.size())
+            return {};
+        f.close();
+        scripts = std::make_unique<ScriptBridge>(scriptFolder.path(), QString(), game, aliases);
+        scripts->engine().connected(); // loads the scripts, as a session's start does
+        if (!scripts->engine().lastErrors().isEmpty()) {
+            std::fprintf(stderr, "script error: %s\n",
+                         qPrintable(scripts->engine().lastErrors().join('\n')));
+            return {};
+        }
+    }
     if (utf8 || attributes)
         path.beginSession({utf8 ? EncodingChoice::Utf8 : EncodingChoice::Cp1252, false,
                            attributes ? ColourRules::Terminal : ColourRules::Automatic});
@@ -137,10 +155,10 @@ Result run(const QByteArray& session, const QList<QPair<QString, QString>>& trig
     QElapsedTimer total, sinceRepaint;
     int repaints = 0;
     total.start();
-    const qint64 cpuStart = cpuNanos();
+    const qint64 cpuStart = threadCpuNanos();
     sinceRepaint.start();
     for (qsizetype at = 0; at < session.size(); at += kReadSize) {
-        const qint64 chunkStart = cpuNanos();
+        const qint64 chunkStart = threadCpuNanos();
         const qsizetype n = std::min(kReadSize, session.size() - at);
         path.receive(QByteArrayView(session).sliced(at, n));
         // Let the loopback take the trigger writes, and the display repaint,
@@ -152,10 +170,10 @@ Result run(const QByteArray& session, const QList<QPair<QString, QString>>& trig
             sinceRepaint.start();
             ++repaints;
         }
-        latencies.push_back(cpuNanos() - chunkStart);
+        latencies.push_back(threadCpuNanos() - chunkStart);
     }
     const double seconds = double(total.nsecsElapsed()) / 1e9;
-    const double cpuSeconds = double(cpuNanos() - cpuStart) / 1e9;
+    const double cpuSeconds = double(threadCpuNanos() - cpuStart) / 1e9;
     loop.client.flush();
     QCoreApplication::processEvents();
 
@@ -201,6 +219,7 @@ int main(int argc, char** argv) {
     QString inputPath, triggersPath;
     QString paths = "both", encodings = "both";
     QList<int> counts = {0, 100, 1000};
+    QList<int> regexCounts = {1000};
     int megabytes = 20;
     const bool attributes = args.contains(QStringLiteral("--attributes"));
     for (int i = 1; i + 1 < args.size(); ++i) {
@@ -216,6 +235,8 @@ int main(int argc, char** argv) {
             counts = countsOf(args[++i]);
         else if (args[i] == "--encoding")
             encodings = args[++i];
+        else if (args[i] == "--regex")
+            regexCounts = countsOf(args[++i]);
     }
 
     QByteArray session;
@@ -228,19 +249,33 @@ int main(int argc, char** argv) {
         session = f.readAll(); // taken as Windows-1252
     } else {
         session = SessionGenerator::session(qsizetype(megabytes) << 20, 20261207, attributes);
+        SessionGenerator::addFiringLines(session, 100);
     }
 
-    QList<QList<QPair<QString, QString>>> triggerSets;
+    // Plain triggers, or a script of regular-expression ones.
+    struct TriggerSet {
+        QList<QPair<QString, QString>> plain;
+        QByteArray script;
+        QString label;
+    };
+    QList<TriggerSet> triggerSets;
     if (!triggersPath.isEmpty()) {
-        triggerSets << readTriggerEntries(triggersPath);
+        const auto entries = readTriggerEntries(triggersPath);
+        triggerSets.append({entries, {}, QString::number(entries.size())});
     } else {
         int most = 0;
         for (int n : counts)
             most = std::max(most, n);
         const auto all = SessionGenerator::triggers(most, 7);
         for (int n : counts)
-            triggerSets << all.mid(0, n);
+            triggerSets.append({all.mid(0, n), {}, QString::number(n)});
     }
+    for (int n : regexCounts)
+        if (n > 0)
+            triggerSets.append(
+                {{},
+                 SessionGenerator::triggerScript(SessionGenerator::scriptTriggers(n)),
+                 QStringLiteral("%1 re").arg(n)});
     QList<bool> displays;
     if (paths != "display")
         displays << false;
@@ -271,14 +306,14 @@ int main(int argc, char** argv) {
                     reencode(session, utf8);
                     inUtf8 = utf8;
                 }
-                const Result r = run(session, set, realDisplay, utf8, attributes);
+                const Result r = run(session, set.plain, set.script, realDisplay, utf8, attributes);
                 QString ratio;
                 if (!utf8)
                     cpSeconds = r.cpuSeconds;
                 else if (cpSeconds > 0)
                     ratio = QString::number(100.0 * cpSeconds / r.cpuSeconds, 'f', 0) + '%';
-                std::printf("%-12s %8lld %-7s %9.1f %9.1f %9.1f %9.1f %10.1f %12lld %9d %8s\n",
-                            realDisplay ? "end-to-end" : "text path", qlonglong(set.size()),
+                std::printf("%-12s %8s %-7s %9.1f %9.1f %9.1f %9.1f %10.1f %12lld %9d %8s\n",
+                            realDisplay ? "end-to-end" : "text path", qPrintable(set.label),
                             utf8 ? "utf-8" : "cp1252", r.mbPerSecond, r.cpuMbPerSecond, r.p50us,
                             r.p99us, double(r.peakKiB) / 1024.0, qlonglong(r.triggerBytes),
                             r.repaints, qPrintable(ratio));

@@ -40,7 +40,6 @@ void FrmMain::createMenus() {
     collegamento->setObjectName(QStringLiteral("mnuCollegamento"));
     mnuConnetti = addItem(collegamento, "mnuConnetti", QStringLiteral("&Connetti"));
     mnuDisconnetti = addItem(collegamento, "mnuDisconnetti", QStringLiteral("&Disconnetti"));
-    mnuDisconnetti->setEnabled(false);
     collegamento->addSeparator();
     mnuEsci = addItem(collegamento, "mnuEsci", QStringLiteral("&Esci"));
 
@@ -77,6 +76,12 @@ void FrmMain::createMenus() {
     connect(mnuCarattere, &QAction::triggered, this, [this] { mnuCarattere_Click(); });
     connect(mnuScript, &QAction::triggered, this, [this] { mnuScript_Click(); });
     connect(mnuAbout, &QAction::triggered, this, [this] { mnuAbout_Click(); });
+    setMenusConnected(false);
+}
+
+void FrmMain::setMenusConnected(bool connected) {
+    mnuConnetti->setEnabled(!connected);
+    mnuDisconnetti->setEnabled(connected);
 }
 
 void FrmMain::mnuConnetti_Click() {

@@ -59,11 +59,19 @@ void LineHold::flushLines() {
     std::vector<Piece> pending;
     pending.swap(m_pieces);
     std::vector<Piece> line;
-    for (const Piece& p : pending) {
+    for (Piece& p : pending) {
         if (p.own) {
             if (!line.empty())
                 writeLine(line, false, false); // own text follows what came before it
             writePiece(p);
+            continue;
+        }
+        // Most pieces lie within one line, or end it: they move as they are.
+        const qsizetype first = p.text.indexOf(u'\n');
+        if (first < 0 || first == p.text.size() - 1) {
+            line.push_back(std::move(p));
+            if (first >= 0)
+                writeLine(line, false, true);
             continue;
         }
         QStringView rest(p.text);
@@ -89,7 +97,11 @@ void LineHold::release(bool prompt) {
 }
 
 void LineHold::writeLine(std::vector<Piece>& pieces, bool prompt, bool complete) {
+    qsizetype size = 0;
+    for (const Piece& p : pieces)
+        size += p.text.size();
     QString plain;
+    plain.reserve(size);
     for (const Piece& p : pieces)
         plain += p.text;
     plain.remove(u'\r');

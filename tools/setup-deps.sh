@@ -15,6 +15,8 @@ packages+=(fonts-urw-base35)
 optional=(tinymux)
 # Building and checking the Debian package (tests/packaging/check_deb.sh).
 packages+=(dpkg-dev file lintian desktop-file-utils appstream)
+# RE2, only for the benchmark that measures its pattern set against ours.
+packages+=(libre2-dev)
 # TLS tests (skipped when missing): stunnel4 as the server, openssl makes its certificate.
 optional+=(stunnel4 openssl)
 # A real peer that offers the character's data beside the text (option 201),
