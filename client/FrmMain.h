@@ -127,6 +127,7 @@ private:
     void mnuTrova_Click();
     void mnuTasti_Click();
     void mnuCarattere_Click();
+    void mnuScript_Click();
     void applyFont(const FontChoice& choice);
 
     Api m_api;
@@ -160,6 +161,7 @@ private:
     QAction* mnuTasti = nullptr;
     QAction* mnuVoce = nullptr;
     QAction* mnuCarattere = nullptr;
+    QAction* mnuScript = nullptr;
     QPointer<FrmTrova> m_trova;
     InputReturn* m_inputReturn = nullptr;
     PracticeWorld* m_practice = nullptr;

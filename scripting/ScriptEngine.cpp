@@ -856,10 +856,12 @@ QList<ScriptEngine::FileSummary> ScriptEngine::summary() const {
     for (const QString& file : m_files)
         out.append({file});
     for (const auto& [id, rule] : m_rules) {
+        // Named apart: clang 14 cannot capture a structured binding.
+        const QString& origin = rule.origin;
         auto it = std::find_if(out.begin(), out.end(),
-                               [&](const FileSummary& s) { return s.file == rule.origin; });
+                               [&](const FileSummary& s) { return s.file == origin; });
         if (it == out.end()) {
-            out.append({rule.origin});
+            out.append({origin});
             it = out.end() - 1;
         }
         switch (rule.kind) {
@@ -876,8 +878,15 @@ QList<ScriptEngine::FileSummary> ScriptEngine::summary() const {
         case Kind::Handler:
             ++it->handlers;
             break;
-        default:
-            ++it->displayRules;
+        case Kind::Gag:
+            ++it->gags;
+            break;
+        case Kind::Substitute:
+            ++it->substitutes;
+            break;
+        case Kind::Highlight:
+            ++it->highlights;
+            break;
         }
     }
     return out;

@@ -29,9 +29,12 @@ public:
     static constexpr int kKeptPackages = 200;
     static inline const QString kVarsFile = QStringLiteral("vars.dat");
 
+    // What one script file made and still holds; file is empty for what
+    // came from no file (a chunk given to load).
     struct FileSummary {
         QString file;
-        int triggers = 0, aliases = 0, timers = 0, displayRules = 0, handlers = 0;
+        int triggers = 0, aliases = 0, timers = 0, gags = 0, substitutes = 0, highlights = 0,
+            handlers = 0;
     };
 
     ScriptEngine(ScriptHost& host, const QString& scriptFolder, LuaState::Limits limits = {},
@@ -63,7 +66,9 @@ public:
     // vars to disk now, when changed since the last write.
     void saveVars();
 
+    // The files loaded, in name order, then any other origin of rules.
     QList<FileSummary> summary() const;
+    // The errors since the last load, oldest first, at most kKeptErrors.
     const QStringList& lastErrors() const { return m_errors; }
     const QString& folder() const { return m_folder; }
 
