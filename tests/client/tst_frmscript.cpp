@@ -7,6 +7,7 @@
 
 #include <QApplication>
 #include <QDir>
+#include <QLabel>
 #include <QListWidget>
 
 class TestFrmScript : public QObject {
@@ -39,7 +40,8 @@ private slots:
 
         QDir(folder).removeRecursively();
         QTest::keyClick(&window, Qt::Key_A, Qt::AltModifier); // buttons click animated
-        QTRY_COMPARE(dialogs.foldersOpened, QStringList{folder});
+        QTRY_COMPARE(window.result()->text(), "Cartella degli script aperta: " + folder);
+        QCOMPARE(dialogs.foldersOpened, QStringList{folder});
         QVERIFY(QFileInfo(folder).isDir());
         dialogs.folderOpens = false;
         QTest::keyClick(&window, Qt::Key_A, Qt::AltModifier);
