@@ -58,6 +58,7 @@ FrmBottoni::FrmBottoni(Api& api, ButtonBar& bar, QWidget* parent)
     : ToolWindow(parent, Frame::Shaped), m_api(api), m_bar(bar) {
     setObjectName(QStringLiteral("frmBottoni"));
     setWindowTitle(QStringLiteral("Configura Bottoni"));
+    connect(this, &ToolWindow::buttonClicked, this, &FrmBottoni::lblShape_Click);
     setClientSize(613, 185);
     setTile(Artwork::toolTile());
 

@@ -32,10 +32,9 @@ public:
 
     FrmBottoni(Api& api, ButtonBar& bar, QWidget* parent = nullptr);
 
-protected:
-    void lblShape_Click(int index) override;
-
 private:
+    // A click on drawn button index; an inactive one does nothing.
+    void lblShape_Click(int index);
     void Form_Load();
     void lstBottoni_Click();
     void modifica();

@@ -79,6 +79,7 @@ FrmPairEditor::FrmPairEditor(Api& api, PairEditorConfig config, QWidget* parent)
     : ToolWindow(parent, Frame::Shaped), m_api(api), m_config(std::move(config)) {
     setObjectName(m_config.windowName);
     setWindowTitle(m_config.caption);
+    connect(this, &ToolWindow::buttonClicked, this, &FrmPairEditor::lblShape_Click);
     setClientSize(m_config.clientSize.width(), m_config.clientSize.height());
     QWidget* area = clientArea();
 

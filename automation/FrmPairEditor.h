@@ -46,10 +46,9 @@ public:
     QString OldText() const { return m_oldText; }
     QListWidget* list() const { return m_list; }
 
-protected:
-    void lblShape_Click(int index) override;
-
 private:
+    // A click on drawn button index; an inactive one does nothing.
+    void lblShape_Click(int index);
     void Form_Load();
     void listClick();
     void setState(State s);

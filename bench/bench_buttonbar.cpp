@@ -54,7 +54,7 @@ int main(int argc, char** argv) {
         bar[size_t(i)].init(QString("Tasto %1").arg(i + 1), 40, 10 + 85 * i, 3, true);
         bar[size_t(i)].setAzione("guarda");
     }
-    MainButtons buttons(&surface, bar, connect, disconnect, MainButtonsHooks{});
+    MainButtons buttons(&surface, bar, connect, disconnect);
     MainPictures pics;
     pics.background = Artwork::mainTile();
     for (size_t i = 0; i < 2; ++i) {

@@ -25,6 +25,7 @@
 #include "ui/SavedBackground.h"
 #include "ui/Twips.h"
 
+#include <QAction>
 #include <QApplication>
 #include <QCheckBox>
 #include <QCloseEvent>
@@ -99,12 +100,14 @@ void FrmMain::createControls() {
     m_scripts = std::make_unique<ScriptBridge>(m_api.pathOf(QStringLiteral("script")),
                                                m_api.pathOf(QStringLiteral("config.ini")),
                                                *m_session, m_api.AliasList);
+    m_scripts->setGauges(m_gauges);
     m_combo->setScriptAliasHook([this](const QString& line) { return m_scripts->takeTyped(line); });
     m_combo->setDisplay(&ownText());
     m_combo->setAliases(&m_api.AliasList);
-    m_combo->setWriteHook([this](const QString& text) { writeToServer(text); });
-    m_combo->setCurrentColourHook([this] { return CurrentColor(); });
-    m_combo->setCancellaPromptHook([this] { return mnuCancPromp->isChecked(); });
+    m_combo->setServerColours(&m_session->textPath().colours());
+    connect(m_combo, &CommandInput::commandEntered, this, &FrmMain::writeToServer);
+    m_combo->setCancellaPrompt(mnuCancPromp->isChecked());
+    connect(mnuCancPromp, &QAction::toggled, m_combo, &CommandInput::setCancellaPrompt);
     connect(m_combo, &CommandInput::scrollRequested, m_display, &GameDisplay::scrollPages);
 
     // Toggled, not clicked: a screen reader's toggle action starts the log as a click does.
@@ -132,19 +135,15 @@ void FrmMain::createDrawnButtons() {
         b.setStile(3);
     }
 
-    MainButtonsHooks hooks;
-    hooks.connettiServer = [this] { ConnettiServer(); };
-    hooks.disconnettiServer = [this] { DisconnettiServer(); };
-    // The session owns the connected state; the pair and the menus follow it.
-    hooks.setMenusConnected = [this](bool connected) {
-        mnuDisconnetti->setEnabled(connected);
-        mnuConnetti->setEnabled(!connected);
-    };
-    hooks.eseguiButt = [this](const CButton& b) {
-        EseguiButt(b, ownText(), [this](const QString& text) { writeToServer(text); });
-    };
     m_buttons =
-        std::make_unique<MainButtons>(m_surface, m_bar, m_connectButton, m_disconnectButton, hooks);
+        std::make_unique<MainButtons>(m_surface, m_bar, m_connectButton, m_disconnectButton);
+    // The session owns the connected state; the pair and the menus follow it
+    // (setConnectedState).
+    connect(m_buttons.get(), &MainButtons::connettiPressed, this, [this] { ConnettiServer(); });
+    connect(m_buttons.get(), &MainButtons::disconnettiPressed, this, &FrmMain::DisconnettiServer);
+    connect(m_buttons.get(), &MainButtons::barButtonPressed, this, [this](const CButton& b) {
+        EseguiButt(b, ownText(), [this](const QString& text) { writeToServer(text); });
+    });
     m_buttons->clearHoverOver(m_display);
     m_buttons->clearHoverOver(m_display->viewport());
 
@@ -182,6 +181,8 @@ void FrmMain::wireConnection() {
                 connection()->answerCertificate(askAboutCertificate(this, question));
             });
     connect(m_session, &GameSession::openChanged, this, &FrmMain::setConnectedState);
+    connect(connection(), &Connection::connected, this,
+            [this] { tell(QStringLiteral("Connesso a Varendor")); });
     connect(m_session, &GameSession::openFailed, this, &FrmMain::onConnectFailed);
     // The practice world listens (or could not start): connect to it now.
     connect(m_practice, &PracticeWorld::ready, this, [this] { openSession(m_practiceServer); });
@@ -268,7 +269,16 @@ void FrmMain::writeToServer(const QString& text) {
 }
 
 bool FrmMain::ConnettiServer() {
+    typeNext();
     return connectTo(readServerSettings(m_api));
+}
+
+void FrmMain::typeNext() {
+    // What the player types next (a name, a command) goes to the input line,
+    // unless another window of the program has the focus.
+    const QWidget* focus = QApplication::focusWidget();
+    if (!focus || focus->window() == this)
+        m_inputReturn->bringBack();
 }
 
 bool FrmMain::connectTo(const ServerSettings& server) {
@@ -297,6 +307,7 @@ void FrmMain::setConnectedState(bool connected) {
     if (!connected)
         showServerTitle({}); // the name was the server's
     m_buttons->showConnected(connected);
+    setMenusConnected(connected);
     // The end is heard as the display's own notice ("Disconnesso da ...").
     if (connected)
         tell(QStringLiteral("Connessione in corso"));
@@ -305,6 +316,7 @@ void FrmMain::setConnectedState(bool connected) {
 
 void FrmMain::DisconnettiServer() {
     m_session->close();
+    typeNext();
 }
 
 void FrmMain::onConnectFailed(const QString& reason) {

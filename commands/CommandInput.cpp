@@ -154,7 +154,7 @@ void CommandInput::echo(const QString& text) {
         return;
     m_display->setSelColor(EchoGrey);
     m_display->insertText(text);
-    m_display->setSelColor(m_currentColour ? m_currentColour() : qRgb(240, 240, 240));
+    m_display->setSelColor(m_serverColours ? m_serverColours->current() : SgrColours::kPlainColour);
 }
 
 void CommandInput::showHistory() {
@@ -169,8 +169,7 @@ void CommandInput::sendLine() {
         // A secret: only the line break shows, and the field is emptied so it
         // cannot be sent again by accident.
         echo(QStringLiteral("\r\n"));
-        if (m_write)
-            m_write(CommandLine::hiddenLine(typed));
+        emit commandEntered(CommandLine::hiddenLine(typed));
         setCurrentIndex(-1);
         setEditText(QString());
         m_secret.clear();
@@ -178,12 +177,10 @@ void CommandInput::sendLine() {
         return;
     }
 
-    const bool cancella = m_cancella && m_cancella();
-    const CommandLine::Outcome out = m_line.enter(typed, cancella);
+    const CommandLine::Outcome out = m_line.enter(typed, m_cancella);
     if (!m_scriptAliases || !m_scriptAliases(typed)) {
         echo(out.line);
-        if (m_write)
-            m_write(out.line);
+        emit commandEntered(out.line);
     }
     emit commandSent(out.line);
 

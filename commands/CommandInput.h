@@ -7,6 +7,7 @@
 // shows one mask character per typed one and the typed text is kept here,
 // so no widget, and nothing a screen reader can read, ever holds it.
 #include "commands/CommandLine.h"
+#include "protocol/SgrColours.h"
 
 #include <QComboBox>
 #include <functional>
@@ -16,22 +17,19 @@ class DisplaySink;
 class CommandInput : public QComboBox {
     Q_OBJECT
 public:
-    using WriteHook = std::function<void(const QString&)>;
-
     explicit CommandInput(QWidget* parent = nullptr);
 
     void setDisplay(DisplaySink* display) { m_display = display; }
     void setAliases(PairTable* aliases) { m_line.setAliases(aliases); }
-    void setWriteHook(WriteHook write) { m_write = std::move(write); }
     // The player's script aliases see each typed line first; true: taken,
-    // the line is neither shown nor sent (the history still keeps it).
+    // the line is neither shown nor sent (the history still keeps it). One
+    // function, not a signal: its answer decides the send before it happens.
     void setScriptAliasHook(std::function<bool(const QString&)> hook) {
         m_scriptAliases = std::move(hook);
     }
-    // Colour the display goes back to after the echo (`CurrentColor`).
-    void setCurrentColourHook(std::function<QRgb()> hook) { m_currentColour = std::move(hook); }
-    // Check mark of "Cancella prompt", read after each send.
-    void setCancellaPromptHook(std::function<bool()> hook) { m_cancella = std::move(hook); }
+    // The server text's colours: the display goes back to their current one
+    // (`CurrentColor`) after the echo; plain grey without them.
+    void setServerColours(const SgrColours* colours) { m_serverColours = colours; }
 
     bool serverEchoes() const { return m_serverEchoes; }
     const QStringList& history() const { return m_line.history(); }
@@ -42,6 +40,9 @@ public slots:
     void setServerEchoes(bool serverEchoes);
     // Enter: sends the input line.
     void sendLine();
+    // Check mark of "Cancella prompt": a command that enters the history
+    // leaves the line empty instead of selected.
+    void setCancellaPrompt(bool on) { m_cancella = on; }
 
 signals:
     // Page Up (-1) or Page Down (+1): scroll the display by pages.
@@ -49,6 +50,9 @@ signals:
     // A line went to the server; echoed is what the display shows of it
     // (empty for a secret).
     void commandSent(const QString& echoed);
+    // What goes to the server for a line: announced before commandSent, not
+    // for a line a script alias took.
+    void commandEntered(const QString& line);
 
 protected:
     void keyPressEvent(QKeyEvent* e) override;
@@ -70,10 +74,9 @@ private:
 
     CommandLine m_line;
     DisplaySink* m_display = nullptr;
-    WriteHook m_write;
     std::function<bool(const QString&)> m_scriptAliases;
-    std::function<QRgb()> m_currentColour;
-    std::function<bool()> m_cancella;
+    const SgrColours* m_serverColours = nullptr;
+    bool m_cancella = false;
     bool m_serverEchoes = false;
     QString m_secret;             // what was typed while the server echoes
     bool m_replaceOnType = false; // the last command, kept unselected, goes at the next key

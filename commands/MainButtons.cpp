@@ -20,9 +20,9 @@ QKeySequence barKey(int n) {
 } // namespace
 
 MainButtons::MainButtons(QWidget* surface, ButtonBar& bar, CButton& connectButton,
-                         CButton& disconnectButton, MainButtonsHooks hooks, QObject* parent)
+                         CButton& disconnectButton, QObject* parent)
     : QObject(parent), m_surface(surface), m_bar(bar), m_connect(connectButton),
-      m_disconnect(disconnectButton), m_hooks(std::move(hooks)) {
+      m_disconnect(disconnectButton) {
     // The connection pair first, then the bar: the order Tab walks them in.
     for (int n : {9, 10, 1, 2, 3, 4, 5, 6, 7, 8}) {
         auto* cell = new ClickLabel(surface);
@@ -134,21 +134,19 @@ void MainButtons::showConnected(bool connected) {
     m_disconnect.setAttivo(connected);
     m_connect.setAttivo(!connected);
     RepaintMain();
-    if (m_hooks.setMenusConnected)
-        m_hooks.setMenusConnected(connected);
 }
 
 void MainButtons::clickCell(int n) {
     if (n >= 1 && n <= 8) {
         const CButton& b = m_bar[size_t(n - 1)];
-        if (b.Attivo() && m_hooks.eseguiButt)
-            m_hooks.eseguiButt(b);
+        if (b.Attivo())
+            emit barButtonPressed(b);
     } else if (n == 9) {
-        if (m_connect.Attivo() && m_hooks.connettiServer)
-            m_hooks.connettiServer();
+        if (m_connect.Attivo())
+            emit connettiPressed();
     } else if (n == 10) {
-        if (m_disconnect.Attivo() && m_hooks.disconnettiServer)
-            m_hooks.disconnettiServer();
+        if (m_disconnect.Attivo())
+            emit disconnettiPressed();
     }
 }
 

@@ -11,19 +11,9 @@
 #include <QPointer>
 #include <QSet>
 #include <array>
-#include <functional>
 
 class ClickLabel;
 class QWidget;
-
-// The pair asks for a connection or its end; whoever owns the connected state
-// answers through showConnected().
-struct MainButtonsHooks {
-    std::function<void()> connettiServer;
-    std::function<void()> disconnettiServer;
-    std::function<void(bool connected)> setMenusConnected; // the menus follow the pair
-    std::function<void(const CButton&)> eseguiButt;
-};
 
 class MainButtons : public QObject {
     Q_OBJECT
@@ -33,7 +23,7 @@ public:
     // The buttons must already have their geometry (start-up creates them);
     // the cells are created over them as children of surface.
     MainButtons(QWidget* surface, ButtonBar& bar, CButton& connectButton, CButton& disconnectButton,
-                MainButtonsHooks hooks, QObject* parent = nullptr);
+                QObject* parent = nullptr);
     ~MainButtons() override;
 
     // Moving the pointer over w (the display's viewport) leaves every button.
@@ -52,8 +42,7 @@ public:
     void hoverCell(int n);
     // Mouse down on cell n, or its key.
     void clickCell(int n);
-    // The connected state changed: the active one of the pair, and the menus
-    // through the hook, follow it.
+    // The connected state changed: the active one of the pair follows it.
     void showConnected(bool connected);
     // No button highlighted.
     void ClearHover();
@@ -61,6 +50,12 @@ public:
     void RepaintMain();
 
 signals:
+    // The pair asks for a connection or its end; whoever owns the connected
+    // state answers through showConnected().
+    void connettiPressed();
+    void disconnettiPressed();
+    // An active bar button was pressed (its commands are for the server).
+    void barButtonPressed(const CButton& button);
     // Something the player should hear, in Italian (a key on a button that
     // does nothing).
     void notice(const QString& text);
@@ -75,7 +70,6 @@ private:
     ButtonBar& m_bar;
     CButton& m_connect;
     CButton& m_disconnect;
-    MainButtonsHooks m_hooks;
     std::array<ClickLabel*, kCells + 1> m_cells{}; // index 0 is not a cell
     QSet<const QObject*> m_leaveWatched;
 };

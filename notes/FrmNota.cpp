@@ -91,6 +91,7 @@ FrmNota::FrmNota(DisplaySink& display, std::function<void(const QString&)> write
     : ToolWindow(parent, Frame::Ordinary), m_display(display), m_write(std::move(write)) {
     setObjectName(QStringLiteral("frmNota"));
     setWindowTitle(QStringLiteral("Nota"));
+    connect(this, &ToolWindow::buttonClicked, this, &FrmNota::lblShape_Click);
     setClientSize(386, 459);
     setTile(Artwork::toolTile());
     QWidget* area = clientArea();
@@ -186,6 +187,16 @@ void FrmNota::setButtons(bool nuovo, bool invia, bool annulla, bool apri, bool s
     b[Annulla].setAttivo(annulla);
     b[Apri].setAttivo(apri);
     b[Salva].setAttivo(salva);
+}
+
+void FrmNota::showEvent(QShowEvent* event) {
+    ToolWindow::showEvent(event);
+    // The keyboard starts where the player begins: the recipients, the first
+    // field of the tab order, once a note is open; before that the fields
+    // are disabled and "Nuovo" opens one.
+    QWidget* start = m_dest->isEnabled() ? static_cast<QWidget*>(m_dest) : lblShape(Nuovo);
+    if (start)
+        start->setFocus(Qt::TabFocusReason);
 }
 
 void FrmNota::enableFields() {

@@ -41,10 +41,11 @@ public:
 
     // For the windows that host it and for tests.
     void sphCol_Click(int index);
-    void lblShape_Click(int index) override;
+    void lblShape_Click(int index);
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
+    void showEvent(QShowEvent* event) override;
 
 private:
     void setButtons(bool nuovo, bool invia, bool annulla, bool apri, bool salva);

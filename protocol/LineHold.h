@@ -18,6 +18,7 @@ class LineHold : public DisplaySink {
 public:
     explicit LineHold(DisplaySink& display) : m_display(display) {}
     void setFilter(LineFilter* filter) { m_filter = filter; }
+    LineFilter* filter() const { return m_filter; }
     bool filtering() const { return m_filter && m_filter->active(); }
     bool holding() const { return !m_pieces.empty(); }
 

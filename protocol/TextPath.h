@@ -104,6 +104,7 @@ public:
 
     // The colour server text is written in (`CurrentColor`).
     QRgb currentColour() const { return m_renderer.colours().current(); }
+    const SgrColours& colours() const { return m_renderer.colours(); }
     void setCurrentColour(QRgb colour) { m_renderer.colours().setCurrent(colour); }
 
     TextEncoding encoding() const { return m_stream.encoding(); }

@@ -116,7 +116,7 @@ void ToolWindow::createButtonControls(const QList<QPixmap>& icons) {
         label->setButton([this, i]() -> const CButton* {
             return size_t(i) < m_buttons.size() ? &m_buttons[size_t(i)] : nullptr;
         });
-        connect(label, &ClickLabel::clicked, this, [this, i] { lblShape_Click(i); });
+        connect(label, &ClickLabel::clicked, this, [this, i] { emit buttonClicked(i); });
         b.setMnemonic(letters[i]);
         if (letters[i] >= 0) {
             const QKeySequence key(QStringLiteral("Alt+") + b.Caption()[letters[i]].toUpper());

@@ -10,7 +10,7 @@
 //
 // Subclasses put their controls on clientArea() in client-area pixels, fill
 // buttons(), then call createButtonControls(). Clicks on a button's label
-// arrive in lblShape_Click(index), whatever the button's state.
+// are announced by buttonClicked(index), whatever the button's state.
 //
 // A shaped window is frameless and draws its own caption bar and dialog
 // frame, which the outline then cuts down to a tab holding the close button
@@ -67,6 +67,10 @@ public:
     // The tab's close button of a shaped window (nullptr otherwise).
     QToolButton* closeButton() const { return m_close; }
 
+signals:
+    // A click on the label over button index (or its key), active or not.
+    void buttonClicked(int index);
+
 protected:
     // (Re)creates icone_i and lblShape_i for the current buttons: the icon at
     // button top + 3, left + 3; the label 100 x 25 over the button.
@@ -76,7 +80,6 @@ protected:
     // follow the buttons' states for the keyboard and readers.
     void repaintButtons();
 
-    virtual void lblShape_Click(int index) { Q_UNUSED(index); }
     // Paints the tile from the client area's top-left corner and every drawn
     // button in order, inactive ones too.
     virtual void Form_Paint(QPainter& p);

@@ -113,13 +113,21 @@ private slots:
         QTest::keyClicks(input->lineEdit(), "fuggi");
         QTest::keyClick(input->lineEdit(), Qt::Key_Return);
         QVERIFY(server.waitForReceived("fuggi\r\n"));
+        // The line keeps the command, or with "Cancella prompt" is emptied.
+        QCOMPARE(input->currentText(), QString("fuggi"));
+        c.action("mnuCancPromp")->trigger();
+        c.type("resta");
+        QVERIFY(server.waitForReceived("resta\r\n"));
+        QCOMPARE(input->currentText(), QString());
+        c.action("mnuCancPromp")->trigger();
         server.send("\rSei fuggito.\r\n");
         QVERIFY(QTest::qWaitFor([&] { return c.shown().contains("fuggito"); }));
         const QStringList lines = c.shown().split('\n');
         const qsizetype at = lines.indexOf("L'orco ti colpisce.");
         QVERIFY(at >= 0);
         QCOMPARE(lines.value(at + 1).trimmed(), QString("fuggi"));
-        QCOMPARE(lines.value(at + 2), QString("Sei fuggito."));
+        QCOMPARE(lines.value(at + 2).trimmed(), QString("resta"));
+        QCOMPARE(lines.value(at + 3), QString("Sei fuggito."));
     }
 
     void xtermColoursShowExactlyOnScreen() {

@@ -20,15 +20,16 @@ class TestCommandInput : public QObject {
         RecordingDisplay display;
         PairTable aliases;
         QStringList written;
-        bool cancella = false;
-        QRgb current = qRgb(10, 200, 30);
+        SgrColours server;
+        const QRgb current = qRgb(10, 200, 30);
 
         Rig() {
             combo.setDisplay(&display);
             combo.setAliases(&aliases);
-            combo.setWriteHook([this](const QString& s) { written.append(s); });
-            combo.setCurrentColourHook([this] { return current; });
-            combo.setCancellaPromptHook([this] { return cancella; });
+            QObject::connect(&combo, &CommandInput::commandEntered,
+                             [this](const QString& s) { written.append(s); });
+            server.setCurrent(current);
+            combo.setServerColours(&server);
             combo.show();
         }
         // Types text into the empty line and presses Enter.
@@ -132,7 +133,7 @@ private slots:
 
     void historyWithPromptCleared() {
         Rig r;
-        r.cancella = true;
+        r.combo.setCancellaPrompt(true);
         r.send("look");
         QCOMPARE(r.combo.currentText(), QString());
         QCOMPARE(r.combo.LastCommand(), QString());
@@ -153,7 +154,7 @@ private slots:
 
     void historyKeepsFifteenNewest() {
         Rig r;
-        r.cancella = true;
+        r.combo.setCancellaPrompt(true);
         for (int i = 1; i <= 16; ++i)
             r.send(QString("cmd%1").arg(i));
         QCOMPARE(r.combo.history().size(), 15);
@@ -314,10 +315,11 @@ private slots:
         CommandInput combo;
         GameDisplay display;
         const QRgb server = qRgb(0, 170, 0);
-        QStringList written;
         combo.setDisplay(&display);
-        combo.setWriteHook([&](const QString& s) { written << s; });
-        combo.setCurrentColourHook([&] { return server; });
+        QSignalSpy entered(&combo, &CommandInput::commandEntered);
+        SgrColours colours;
+        colours.setCurrent(server);
+        combo.setServerColours(&colours);
         display.setSelColor(server);
         display.insertText(u"Sei in piazza.\r\n");
         combo.setEditText("guarda  statua");
@@ -330,7 +332,8 @@ private slots:
         QCOMPARE(buf.lineText(2), QString("Una statua."));
         QCOMPARE(buf.colourAt(buf.lineStart(2)), server);
         QCOMPARE(buf.colourAt(0), server);
-        QCOMPARE(written, QStringList{" guarda  statua\r\n"});
+        QCOMPARE(entered.size(), 1);
+        QCOMPARE(entered[0][0].toString(), QString(" guarda  statua\r\n"));
     }
 
     void otherKeys() {
@@ -354,7 +357,7 @@ private slots:
         QCOMPARE(r.written, QStringList{" west\r\n"});
         QCOMPARE(r.combo.count(), 1);
         // No completion from the history while typing.
-        r.cancella = true;
+        r.combo.setCancellaPrompt(true);
         r.send("wes");
         QCOMPARE(r.written.last(), QString(" wes\r\n"));
     }

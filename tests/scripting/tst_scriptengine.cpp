@@ -270,7 +270,7 @@ private slots:
         QTest::newRow("cura") << "cura.lua"
                               << QStringList{"P:PF:37/150 MV:80/80>", "P:PF:100/150 MV:80/80>",
                                              "PF:10/150"}
-                              << QStringList{"quaff pozione"} << QStringList{};
+                              << QStringList{"riposa"} << QStringList{};
         QTest::newRow("spam") << "spam.lua"
                               << QStringList{"[Mercato] vendo spada", "Mercato chiuso",
                                              "Il vento soffia tra gli alberi."}

@@ -25,13 +25,12 @@ public:
         QPixmap red(20, 20);
         red.fill(Qt::red);
         createButtonControls({red, red});
+        connect(this, &ToolWindow::buttonClicked, this,
+                [this](int index) { clicks.append(index); });
     }
     QList<int> clicks;
     using ToolWindow::createButtonControls;
     using ToolWindow::repaintButtons;
-
-protected:
-    void lblShape_Click(int index) override { clicks.append(index); }
 };
 
 // 10 x 10 tile: blue with one green pixel at its top-left corner.

@@ -1,8 +1,8 @@
 #pragma once
 // The main window's drawn buttons as start-up creates them, over a surface of
 // type Surface (a plain widget, or the main window's own surface made from
-// the buttons), with every hook recorded: the bar's writes, the menus' state
-// and the connection calls. Header only: it builds into the programs that
+// the buttons), with what they announce recorded: the bar's writes and the
+// connection calls. Header only: it builds into the programs that
 // already link commands/.
 #include "commands/EseguiButt.h"
 #include "commands/MainButtons.h"
@@ -20,7 +20,6 @@ template <class Surface = QWidget> struct MainButtonsRig {
     Surface surface = makeSurface();
     RecordingDisplay display;
     QStringList written;
-    QList<bool> menus;
     QStringList calls;
     bool connectSucceeds = false;
     std::unique_ptr<MainButtons> buttons;
@@ -31,23 +30,21 @@ template <class Surface = QWidget> struct MainButtonsRig {
         for (int i = 0; i < 8; ++i)
             bar[size_t(i)].init(QString(), 40, 10 + 85 * i, 3, false, std::nullopt,
                                 10 + 85 * i + 70, 60);
-        MainButtonsHooks hooks;
-        // The hooks stand in for the session: it answers a successful
-        // request, and the end of the connection, by telling the buttons.
-        hooks.connettiServer = [this] {
+        buttons = std::make_unique<MainButtons>(&surface, bar, connect, disconnect);
+        // The rig stands in for the session: it answers a successful request,
+        // and the end of the connection, by telling the buttons.
+        QObject::connect(buttons.get(), &MainButtons::connettiPressed, [this] {
             calls << "connetti";
             if (connectSucceeds)
                 buttons->showConnected(true);
-        };
-        hooks.disconnettiServer = [this] {
+        });
+        QObject::connect(buttons.get(), &MainButtons::disconnettiPressed, [this] {
             buttons->showConnected(false);
             calls << QString("disconnetti:%1").arg(connect.Attivo());
-        };
-        hooks.setMenusConnected = [this](bool c) { menus << c; };
-        hooks.eseguiButt = [this](const CButton& b) {
+        });
+        QObject::connect(buttons.get(), &MainButtons::barButtonPressed, [this](const CButton& b) {
             EseguiButt(b, display, [this](const QString& s) { written << s; });
-        };
-        buttons = std::make_unique<MainButtons>(&surface, bar, connect, disconnect, hooks);
+        });
         surface.resize(900, 600);
         surface.show();
     }
