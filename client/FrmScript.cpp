@@ -122,12 +122,15 @@ void FrmScript::openFolder() {
                Msg::Exclamation, QStringLiteral("Script"));
         return;
     }
-    if (!dialogs().openFolder(folder))
+    if (!dialogs().openFolder(folder)) {
         msgBox(this,
                QStringLiteral("Impossibile aprire la cartella degli script con il programma dei "
                               "file del sistema:\n%1")
                    .arg(shown),
                Msg::Exclamation, QStringLiteral("Script"));
+        return;
+    }
+    say(QStringLiteral("Cartella degli script aperta: %1").arg(shown));
 }
 
 void FrmScript::say(const QString& text) {

@@ -655,15 +655,19 @@ LineFilter::Shown ScriptEngine::filterLine(const QString& line, bool prompt) {
     bool silent = false;
     PatternSet& triggers = prompt ? m_promptTriggers : m_triggers;
     if (!triggers.isEmpty()) {
-        std::vector<int> ids;
-        for (const PatternSet::Candidate& c : triggers.candidates(line))
-            ids.push_back(c.id);
+        const std::vector<PatternSet::Candidate> found = triggers.candidates(line);
         RegexPattern::Match match;
-        for (int id : ids) {
-            auto it = m_rules.find(id);
-            if (it == m_rules.end() || !it->second.enabled ||
-                !it->second.pattern->match(line, match))
+        for (const PatternSet::Candidate& c : found) {
+            // Until an action has run the rules are as the candidates were
+            // taken, every pattern alive: the match, which mostly fails,
+            // comes before looking the rule up. An action may drop rules.
+            if (!ran && !c.pattern->match(line, match))
                 continue;
+            auto it = m_rules.find(c.id);
+            if (it == m_rules.end() || !it->second.enabled ||
+                (ran && !it->second.pattern->match(line, match)))
+                continue;
+            const int id = c.id;
             view.gagged |= it->second.gag;
             silent |= it->second.silent;
             const bool once = it->second.once;
