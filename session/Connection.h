@@ -26,7 +26,7 @@ public:
     // Most bytes the socket holds unread. A flooding server is then taken a
     // little at a time: the window answers input between reads and the
     // socket never buffers megabytes.
-    static constexpr qsizetype kReadBufferSize = 64 * kReadSize;
+    static constexpr qsizetype kReadBufferSize = 16 * kReadSize;
     static constexpr int kDefaultConnectTimeoutMs = 15000;
 
     explicit Connection(QObject* parent = nullptr);
