@@ -14,8 +14,8 @@ QString ReadConfigValue(const Api& api, const QString& section, const QString& k
     return ProfileFile::readValue(api.pathOf(kConfigFile), section, key);
 }
 
-bool WriteConfigValue(const Api& api, const QString& section, const QString& key,
-                      const QString& value) {
+FileResult WriteConfigValue(const Api& api, const QString& section, const QString& key,
+                            const QString& value) {
     return ProfileFile::writeValue(api.pathOf(kConfigFile), section, key, value);
 }
 

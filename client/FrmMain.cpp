@@ -173,7 +173,15 @@ void FrmMain::wireConnection() {
         return rememberedCertificate(m_api, host, port);
     };
     trust.remember = [this](const QString& host, quint16 port, const QByteArray& fingerprint) {
-        return rememberCertificate(m_api, host, port, fingerprint);
+        // Accepted for good but not stored: the player learns it holds for
+        // this session only.
+        const FileResult stored = rememberCertificate(m_api, host, port, fingerprint);
+        if (!stored)
+            showFileResult(
+                this, FileResult::writeFailed(
+                          stored.message + QStringLiteral(".\nIl certificato è accettato solo per "
+                                                          "questa sessione.")));
+        return stored.ok();
     };
     connect(connection(), &Connection::certificateQuestion, this,
             [this](const CertificateQuestion& question) {
