@@ -100,6 +100,7 @@ void FrmMain::createControls() {
     m_scripts = std::make_unique<ScriptBridge>(m_api.pathOf(QStringLiteral("script")),
                                                m_api.pathOf(QStringLiteral("config.ini")),
                                                *m_session, m_api.AliasList);
+    m_scripts->setGauges(m_gauges);
     m_combo->setScriptAliasHook([this](const QString& line) { return m_scripts->takeTyped(line); });
     m_combo->setDisplay(&ownText());
     m_combo->setAliases(&m_api.AliasList);
@@ -188,6 +189,8 @@ void FrmMain::wireConnection() {
                 connection()->answerCertificate(askAboutCertificate(this, question));
             });
     connect(m_session, &GameSession::openChanged, this, &FrmMain::setConnectedState);
+    connect(connection(), &Connection::connected, this,
+            [this] { tell(QStringLiteral("Connesso a Varendor")); });
     connect(m_session, &GameSession::openFailed, this, &FrmMain::onConnectFailed);
     // The practice world listens (or could not start): connect to it now.
     connect(m_practice, &PracticeWorld::ready, this, [this] { openSession(m_practiceServer); });
@@ -274,7 +277,16 @@ void FrmMain::writeToServer(const QString& text) {
 }
 
 bool FrmMain::ConnettiServer() {
+    typeNext();
     return connectTo(readServerSettings(m_api));
+}
+
+void FrmMain::typeNext() {
+    // What the player types next (a name, a command) goes to the input line,
+    // unless another window of the program has the focus.
+    const QWidget* focus = QApplication::focusWidget();
+    if (!focus || focus->window() == this)
+        m_inputReturn->bringBack();
 }
 
 bool FrmMain::connectTo(const ServerSettings& server) {
@@ -312,6 +324,7 @@ void FrmMain::setConnectedState(bool connected) {
 
 void FrmMain::DisconnettiServer() {
     m_session->close();
+    typeNext();
 }
 
 void FrmMain::onConnectFailed(const QString& reason) {

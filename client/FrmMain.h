@@ -105,6 +105,8 @@ private:
     void returnToInput();
     void makeFolder(const QString& name);
     void setConnectedState(bool connected);
+    // The focus to the input line after the player connects or disconnects.
+    void typeNext();
     // Connects to server, starting the practice world first when it is
     // this machine and nothing listens there.
     bool connectTo(const ServerSettings& server);
@@ -125,6 +127,7 @@ private:
     void mnuTrova_Click();
     void mnuTasti_Click();
     void mnuCarattere_Click();
+    void mnuScript_Click();
     void applyFont(const FontChoice& choice);
 
     Api m_api;
@@ -158,6 +161,7 @@ private:
     QAction* mnuTasti = nullptr;
     QAction* mnuVoce = nullptr;
     QAction* mnuCarattere = nullptr;
+    QAction* mnuScript = nullptr;
     QPointer<FrmTrova> m_trova;
     InputReturn* m_inputReturn = nullptr;
     PracticeWorld* m_practice = nullptr;

@@ -4,7 +4,9 @@
 #include "automation/FrmBottoni.h"
 #include "automation/FrmPairEditor.h"
 #include "client/FrmMain.h"
+#include "client/FrmScript.h"
 #include "client/MainSurface.h"
+#include "client/ScriptBridge.h"
 #include "commands/CommandInput.h"
 #include "commands/MainButtons.h"
 #include "display/GameDisplay.h"
@@ -51,6 +53,7 @@ void FrmMain::createMenus() {
     mnuCancPromp->setCheckable(true);
     mnuSfondo = addItem(configura, "mnuSfondo", QStringLiteral("&Sfondo"));
     mnuCarattere = addItem(configura, "mnuCarattere", QStringLiteral("Ca&rattere"));
+    mnuScript = addItem(configura, "mnuScript", QStringLiteral("Scr&ipt…"));
 
     QMenu* aiuto = menuBar()->addMenu(QStringLiteral("?"));
     aiuto->setObjectName(QStringLiteral("mnuAiuto"));
@@ -71,6 +74,7 @@ void FrmMain::createMenus() {
     connect(mnuNota, &QAction::triggered, this, [this] { mnuNota_Click(); });
     connect(mnuSfondo, &QAction::triggered, this, [this] { mnuSfondo_Click(); });
     connect(mnuCarattere, &QAction::triggered, this, [this] { mnuCarattere_Click(); });
+    connect(mnuScript, &QAction::triggered, this, [this] { mnuScript_Click(); });
     connect(mnuAbout, &QAction::triggered, this, [this] { mnuAbout_Click(); });
     setMenusConnected(false);
 }
@@ -109,6 +113,12 @@ void FrmMain::mnuNota_Click() {
         ownText(), [this](const QString& text) { writeToServer(text); }, this);
     composer.setNotesFolder(m_api.pathOf(QStringLiteral("Note")));
     dialogs().runModal(&composer);
+}
+
+void FrmMain::mnuScript_Click() {
+    FrmScript window(m_scripts->engine(), this);
+    connect(&window, &FrmScript::resultShown, this, &FrmMain::tell);
+    dialogs().runModal(&window);
 }
 
 void FrmMain::mnuAbout_Click() {

@@ -2,6 +2,7 @@
 // review keys and the switch that keeps it on without a screen reader.
 #include "automation/ButtonConfig.h"
 #include "client/FrmMain.h"
+#include "client/ScriptBridge.h"
 #include "commands/CommandInput.h"
 #include "display/GameDisplay.h"
 #include "speech/GameVoice.h"
@@ -48,6 +49,15 @@ void FrmMain::createVoiceItems() {
     connect(m_display, &GameDisplay::textAnnounced, this, [this](const QString& text) {
         if (voiceWanted())
             m_voice->textArrived(text);
+    });
+    // The scripts' own words, and the lines their silent triggers matched.
+    connect(m_scripts.get(), &ScriptBridge::speechAsked, this, [this](const QString& text) {
+        if (voiceWanted())
+            m_voice->say(text);
+    });
+    connect(m_scripts.get(), &ScriptBridge::lineKeptQuiet, this, [this](const QString& line) {
+        if (voiceWanted())
+            m_voice->keepQuiet(line);
     });
     connect(m_combo, &CommandInput::commandSent, this,
             [this](const QString& echoed) { m_voice->commandSent(echoed); });

@@ -1,6 +1,7 @@
 #include "client/ScriptBridge.h"
 
 #include "commands/CommandLine.h"
+#include "display/GaugeBar.h"
 #include "session/GameSession.h"
 
 ScriptBridge::ScriptBridge(const QString& scriptFolder, const QString& configPath,
@@ -46,4 +47,14 @@ void ScriptBridge::showLine(const QString& text, QRgb colour) {
     own.setSelColor(colour);
     own.insertText(text + QStringLiteral("\r\n"));
     own.setSelColor(path.currentColour());
+}
+
+bool ScriptBridge::sendGmcp(const QString& package, const QJsonValue& data) {
+    return m_session.sendGmcp(package, data);
+}
+
+bool ScriptBridge::setGauge(const QString& name, qint64 current, qint64 max,
+                            std::optional<QRgb> colour) {
+    return m_gauges &&
+           m_gauges->setGauge(name, current, max, colour ? QColor::fromRgb(*colour) : QColor());
 }

@@ -24,6 +24,8 @@ namespace {
 const QEvent::Type kSyncEvent = QEvent::Type(QEvent::registerEventType());
 constexpr int kMargin = 2;
 const QColor kBackground(0, 0, 0);
+// New text is drawn at most this often.
+constexpr int kFrameMs = 16;
 // The bell: the view lightens this long.
 constexpr int kFlashMs = 150;
 const QColor kFlash(96, 96, 96);
@@ -175,7 +177,23 @@ void GameDisplay::refresh() {
     syncLayout();
     notifyAccessibleInsert();
     if (!m_frozen)
+        repaintWithinFrame();
+}
+
+void GameDisplay::repaintWithinFrame() {
+    const qint64 since = m_sincePaint.isValid() ? m_sincePaint.elapsed() : kFrameMs;
+    if (since >= kFrameMs) {
         viewport()->update();
+        return;
+    }
+    if (!m_frameTimer) {
+        m_frameTimer = new QTimer(this);
+        m_frameTimer->setSingleShot(true);
+        m_frameTimer->setTimerType(Qt::PreciseTimer);
+        connect(m_frameTimer, &QTimer::timeout, viewport(), qOverload<>(&QWidget::update));
+    }
+    if (!m_frameTimer->isActive())
+        m_frameTimer->start(int(kFrameMs - since));
 }
 
 void GameDisplay::setUpdatesFrozen(bool frozen) {
@@ -265,6 +283,7 @@ void GameDisplay::resizeEvent(QResizeEvent* event) {
 }
 
 void GameDisplay::paintEvent(QPaintEvent* event) {
+    m_sincePaint.start();
     QPainter p(viewport());
     const QRect area = event->rect();
     p.fillRect(area, isFlashing() ? kFlash : kBackground);

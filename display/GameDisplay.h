@@ -14,6 +14,7 @@
 #include "ui/DisplaySink.h"
 
 #include <QAbstractScrollArea>
+#include <QElapsedTimer>
 #include <QFont>
 
 class QMenu;
@@ -121,6 +122,7 @@ protected:
 
 private:
     void contentChanged();
+    void repaintWithinFrame();
     void syncLayout();
     void updateColumns();
     void setTopRow(qint64 absoluteRow);
@@ -154,6 +156,10 @@ private:
     bool m_frozen = false;
     QTimer* m_flashTimer = nullptr;
     bool m_syncPosted = false;
+    // New text repaints at once after a quiet spell, else at the next frame:
+    // a flood read in many passes of the event loop is drawn once a frame.
+    QElapsedTimer m_sincePaint;
+    QTimer* m_frameTimer = nullptr;
     bool m_settingScrollBar = false;
 
     qint64 m_selAnchor = 0; // absolute positions (see DisplayBuffer::removedChars)

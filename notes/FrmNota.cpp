@@ -190,6 +190,16 @@ void FrmNota::setButtons(bool nuovo, bool invia, bool annulla, bool apri, bool s
     b[Salva].setAttivo(salva);
 }
 
+void FrmNota::showEvent(QShowEvent* event) {
+    ToolWindow::showEvent(event);
+    // The keyboard starts where the player begins: the recipients, the first
+    // field of the tab order, once a note is open; before that the fields
+    // are disabled and "Nuovo" opens one.
+    QWidget* start = m_dest->isEnabled() ? static_cast<QWidget*>(m_dest) : lblShape(Nuovo);
+    if (start)
+        start->setFocus(Qt::TabFocusReason);
+}
+
 void FrmNota::enableFields() {
     m_dest->setEnabled(true);
     m_sogg->setEnabled(true);

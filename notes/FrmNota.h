@@ -45,6 +45,7 @@ public:
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
+    void showEvent(QShowEvent* event) override;
 
 private:
     void setButtons(bool nuovo, bool invia, bool annulla, bool apri, bool salva);

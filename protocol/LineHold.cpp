@@ -1,5 +1,10 @@
 #include "protocol/LineHold.h"
 
+namespace {
+// Room for held text kept between reads.
+constexpr qsizetype kKeptCapacity = 64 * 1024;
+} // namespace
+
 void LineHold::setSelColor(QRgb colour) {
     m_colour = colour;
     if (!filtering()) {
@@ -27,9 +32,14 @@ void LineHold::setSelStyle(const TextStyle& style) {
     }
 }
 
+void LineHold::hold(QStringView text, QRgb colour, bool bold, const TextStyle& style, bool own) {
+    m_pieces.push_back({m_held.size(), text.size(), colour, bold, style, own});
+    m_held += text;
+}
+
 void LineHold::insertText(QStringView text) {
     if (filtering()) {
-        m_pieces.push_back({text.toString(), m_colour, m_bold, m_style});
+        hold(text, m_colour, m_bold, m_style, false);
         return;
     }
     if (holding())
@@ -38,17 +48,16 @@ void LineHold::insertText(QStringView text) {
 }
 
 void LineHold::writeOwn(QStringView text, QRgb colour, bool bold) {
-    const Piece own{text.toString(), colour, bold, {}, true};
     if (m_busy) {
-        m_after.push_back(own);
+        m_after.push_back({text.toString(), colour, bold});
         return;
     }
     if (m_deferring && holding()) {
-        m_pieces.push_back(own);
+        hold(text, colour, bold, {}, true);
         return;
     }
     release(false);
-    writePiece(own);
+    write(text, colour, bold, {});
     restoreAttributes();
 }
 
@@ -58,30 +67,37 @@ void LineHold::flushLines() {
     // Taken out first: the filter's own text may come back in here.
     std::vector<Piece> pending;
     pending.swap(m_pieces);
+    QString held;
+    held.swap(m_held);
     std::vector<Piece> line;
-    for (Piece& p : pending) {
+    for (const Piece& p : pending) {
+        const QStringView text = QStringView(held).sliced(p.start, p.length);
         if (p.own) {
             if (!line.empty())
-                writeLine(line, false, false); // own text follows what came before it
-            writePiece(p);
+                writeLine(held, line, false, false); // own text follows what came before it
+            write(text, p.colour, p.bold, p.style);
             continue;
         }
-        // Most pieces lie within one line, or end it: they move as they are.
-        const qsizetype first = p.text.indexOf(u'\n');
-        if (first < 0 || first == p.text.size() - 1) {
-            line.push_back(std::move(p));
-            if (first >= 0)
-                writeLine(line, false, true);
-            continue;
+        qsizetype at = 0;
+        for (qsizetype nl; (nl = text.indexOf(u'\n', at)) >= 0; at = nl + 1) {
+            line.push_back({p.start + at, nl + 1 - at, p.colour, p.bold, p.style});
+            writeLine(held, line, false, true);
         }
-        QStringView rest(p.text);
-        for (qsizetype nl; (nl = rest.indexOf(u'\n')) >= 0; rest = rest.sliced(nl + 1)) {
-            line.push_back({rest.first(nl + 1).toString(), p.colour, p.bold, p.style});
-            writeLine(line, false, true);
-        }
-        if (!rest.isEmpty())
-            line.push_back({rest.toString(), p.colour, p.bold, p.style});
+        if (at < p.length)
+            line.push_back({p.start + at, p.length - at, p.colour, p.bold, p.style});
     }
+    // The rest of the last line waits, ahead of anything held meanwhile; the
+    // buffer is kept for what comes next.
+    const qsizetype rest = line.empty() ? held.size() : line.front().start;
+    held.remove(0, rest);
+    for (Piece& p : line)
+        p.start -= rest;
+    for (Piece& p : m_pieces)
+        p.start += held.size();
+    held += m_held;
+    if (held.capacity() > kKeptCapacity && held.size() < kKeptCapacity / 4)
+        held.squeeze(); // a very long line came through once: not kept for ever
+    m_held.swap(held);
     m_pieces.insert(m_pieces.begin(), line.begin(), line.end());
     restoreAttributes();
 }
@@ -92,18 +108,25 @@ void LineHold::release(bool prompt) {
         return;
     std::vector<Piece> partial;
     partial.swap(m_pieces);
-    writeLine(partial, prompt, false);
+    QString held;
+    held.swap(m_held);
+    writeLine(held, partial, prompt, false);
+    if (m_pieces.empty()) { // the buffer is kept for what comes next
+        held.resize(0);
+        m_held.swap(held);
+    }
     restoreAttributes();
 }
 
-void LineHold::writeLine(std::vector<Piece>& pieces, bool prompt, bool complete) {
+void LineHold::writeLine(const QString& held, std::vector<Piece>& pieces, bool prompt,
+                         bool complete) {
     qsizetype size = 0;
     for (const Piece& p : pieces)
-        size += p.text.size();
+        size += p.length;
     QString plain;
     plain.reserve(size);
     for (const Piece& p : pieces)
-        plain += p.text;
+        plain += QStringView(held).sliced(p.start, p.length);
     plain.remove(u'\r');
     if (complete)
         plain.chop(1); // the line feed
@@ -131,21 +154,21 @@ void LineHold::writeLine(std::vector<Piece>& pieces, bool prompt, bool complete)
             m_shownHead = plain;
     }
     m_busy = false;
-    writeShown(pieces, shown, plain, complete);
+    writeShown(held, pieces, shown, plain, complete);
     pieces.clear();
-    std::vector<Piece> after;
+    std::vector<OwnText> after;
     after.swap(m_after);
-    for (const Piece& p : after)
-        writePiece(p);
+    for (const OwnText& own : after)
+        write(own.text, own.colour, own.bold, {});
 }
 
-void LineHold::writeShown(const std::vector<Piece>& pieces, const LineFilter::Shown& shown,
-                          const QString& plain, bool complete) {
+void LineHold::writeShown(const QString& held, const std::vector<Piece>& pieces,
+                          const LineFilter::Shown& shown, const QString& plain, bool complete) {
     if (shown.gagged)
         return;
     if (shown.spans.isEmpty() && shown.text == plain) {
         for (const Piece& p : pieces)
-            writePiece(p);
+            write(QStringView(held).sliced(p.start, p.length), p.colour, p.bold, p.style);
         return;
     }
     // One colour and weight per character: the server's while the text is
@@ -158,7 +181,7 @@ void LineHold::writeShown(const std::vector<Piece>& pieces, const LineFilter::Sh
     if (shown.text == plain) {
         qsizetype at = 0;
         for (const Piece& p : pieces)
-            for (QChar c : p.text)
+            for (QChar c : QStringView(held).sliced(p.start, p.length))
                 if (c != u'\r' && c != u'\n' && at < n) {
                     colours[size_t(at)] = p.colour;
                     styles[size_t(at)] = p.style;
@@ -181,20 +204,19 @@ void LineHold::writeShown(const std::vector<Piece>& pieces, const LineFilter::Sh
         while (end < n && colours[size_t(end)] == colours[size_t(at)] &&
                bold[size_t(end)] == bold[size_t(at)] && styles[size_t(end)] == styles[size_t(at)])
             ++end;
-        writePiece({shown.text.mid(at, end - at), colours[size_t(at)], bold[size_t(at)] != 0,
-                    styles[size_t(at)]});
+        write(QStringView(shown.text).sliced(at, end - at), colours[size_t(at)],
+              bold[size_t(at)] != 0, styles[size_t(at)]);
         at = end;
     }
     if (complete)
-        writePiece({QStringLiteral("\r\n"), pieces.back().colour, pieces.back().bold,
-                    pieces.back().style});
+        write(u"\r\n", pieces.back().colour, pieces.back().bold, pieces.back().style);
 }
 
-void LineHold::writePiece(const Piece& piece) {
-    m_display.setSelColor(piece.colour);
-    m_display.setSelBold(piece.bold);
-    m_display.setSelStyle(piece.style);
-    m_display.insertText(piece.text);
+void LineHold::write(QStringView text, QRgb colour, bool bold, const TextStyle& style) {
+    m_display.setSelColor(colour);
+    m_display.setSelBold(bold);
+    m_display.setSelStyle(style);
+    m_display.insertText(text);
 }
 
 void LineHold::restoreAttributes() {

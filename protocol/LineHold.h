@@ -18,6 +18,7 @@ class LineHold : public DisplaySink {
 public:
     explicit LineHold(DisplaySink& display) : m_display(display) {}
     void setFilter(LineFilter* filter) { m_filter = filter; }
+    LineFilter* filter() const { return m_filter; }
     bool filtering() const { return m_filter && m_filter->active(); }
     bool holding() const { return !m_pieces.empty(); }
 
@@ -40,28 +41,38 @@ public:
     void setDeferring(bool on) { m_deferring = on; }
 
 private:
+    // A stretch of the held text with its attributes: the text is kept in
+    // one buffer, so holding a line costs no allocation per piece.
     struct Piece {
-        QString text;
+        qsizetype start;
+        qsizetype length;
         QRgb colour;
         bool bold;
         TextStyle style;
         bool own = false; // the client's own text, not the server's
     };
-    // complete: the pieces end with the line break.
-    void writeLine(std::vector<Piece>& pieces, bool prompt, bool complete);
-    void writeShown(const std::vector<Piece>& pieces, const LineFilter::Shown& shown,
-                    const QString& plain, bool complete);
-    void writePiece(const Piece& piece);
+    struct OwnText {
+        QString text;
+        QRgb colour;
+        bool bold;
+    };
+    void hold(QStringView text, QRgb colour, bool bold, const TextStyle& style, bool own);
+    // complete: the pieces (stretches of held) end with the line break.
+    void writeLine(const QString& held, std::vector<Piece>& pieces, bool prompt, bool complete);
+    void writeShown(const QString& held, const std::vector<Piece>& pieces,
+                    const LineFilter::Shown& shown, const QString& plain, bool complete);
+    void write(QStringView text, QRgb colour, bool bold, const TextStyle& style);
     void restoreAttributes();
 
     DisplaySink& m_display;
     LineFilter* m_filter = nullptr;
+    QString m_held; // the text of m_pieces
     std::vector<Piece> m_pieces;
     QRgb m_colour = qRgb(255, 255, 255);
     bool m_bold = false;
     TextStyle m_style;
     QString m_shownHead; // a prompt shown before its line was complete
     bool m_deferring = false;
-    bool m_busy = false;        // inside the filter
-    std::vector<Piece> m_after; // own text written from inside the filter
+    bool m_busy = false;          // inside the filter
+    std::vector<OwnText> m_after; // own text written from inside the filter
 };

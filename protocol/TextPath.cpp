@@ -81,15 +81,34 @@ TextPath::Outcome TextPath::receive(QByteArrayView bytes) {
         }
     };
     const QStringView text(readText);
-    if (outcome.todaysServer && m_colourChoice == ColourRules::Automatic) {
-        // Text from before the server showed itself keeps the classic rules,
-        // wherever the read began.
-        process(text.first(outcome.todaysServerAt));
-        m_renderer.colours().setRules(SgrColours::Rules::Terminal);
-        process(text.sliced(outcome.todaysServerAt));
-    } else {
-        process(text);
+    // The text is handled in pieces cut where something happened between
+    // its characters: the server showed itself (text from before keeps the
+    // classic rules, wherever the read began), a message of the data channel
+    // came (the filter hears it after the lines before it).
+    qsizetype done = 0;
+    const auto upTo = [&](qsizetype at) {
+        at = qBound(done, at, text.size());
+        process(text.sliced(done, at - done));
+        done = at;
+    };
+    bool rulesPending = outcome.todaysServer && m_colourChoice == ColourRules::Automatic;
+    const auto switchRulesBefore = [&](qsizetype at) {
+        if (rulesPending && outcome.todaysServerAt <= at) {
+            upTo(outcome.todaysServerAt);
+            m_renderer.colours().setRules(SgrColours::Rules::Terminal);
+            rulesPending = false;
+        }
+    };
+    if (LineFilter* filter = m_hold.filter()) {
+        for (const GmcpAt& g : std::as_const(outcome.gmcp)) {
+            switchRulesBefore(g.at);
+            upTo(g.at);
+            if (m_open)
+                filter->gmcpArrived(g.message);
+        }
     }
+    switchRulesBefore(text.size());
+    upTo(text.size());
     if (outcome.utf8At >= 0 && m_open)
         writeUtf8Notice();
     m_readText.swap(readText);

@@ -1,17 +1,41 @@
 #include "scripting/ScriptEngine.h"
 
 #include "files/ProfileFile.h"
+#include "scripting/LuaJson.h"
 #include "scripting/ScriptVars.h"
 #include "ui/ColourNames.h"
 
 #include <QDir>
 #include <QRegularExpression>
 #include <algorithm>
+#include <cmath>
+#include <cstring>
 #include <lua.hpp>
 
 namespace {
 constexpr int kMaxAliasDepth = 8;
 constexpr int kVarsDelayMs = 1000;
+constexpr size_t kMaxGaugeName = 30;
+// Gauge figures beyond this are a script's mistake, not a character's.
+constexpr lua_Number kMaxFigure = 1e15;
+
+// What the protected call that stores a message reads: plain pointers only.
+struct GmcpIn {
+    const QByteArray* package;
+    const LuaJson::Tokens* data;
+};
+
+bool isPackageName(const char* s, size_t len) {
+    if (len == 0 || len > 200)
+        return false;
+    for (size_t i = 0; i < len; ++i) {
+        const char c = s[i];
+        if (!((c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') ||
+              c == '.' || c == '_' || c == '-'))
+            return false;
+    }
+    return true;
+}
 
 QString text(lua_State* L, int index) {
     size_t len = 0;
@@ -161,6 +185,7 @@ struct ScriptEngine::Api {
             };
             rule.gag = flag("gag", false);
             rule.once = flag("once", false);
+            rule.silent = flag("silent", false);
             rule.enabled = flag("enabled", true);
             if (flag("prompt", false))
                 rule.kind = Kind::PromptTrigger;
@@ -232,10 +257,10 @@ struct ScriptEngine::Api {
     }
 
     static int on(lua_State* L) {
-        static const QStringList events{"connect", "disconnect", "line", "prompt"};
+        static const QStringList events{"connect", "disconnect", "line", "prompt", "gmcp"};
         luaL_checktype(L, 2, LUA_TFUNCTION);
         if (!events.contains(QString::fromUtf8(luaL_checkstring(L, 1))))
-            luaL_error(L, "on: evento sconosciuto \"%s\" (connect, disconnect, line, prompt)",
+            luaL_error(L, "on: evento sconosciuto \"%s\" (connect, disconnect, line, prompt, gmcp)",
                        lua_tostring(L, 1));
         Rule rule = made(Kind::Handler);
         rule.event = QString::fromUtf8(lua_tostring(L, 1));
@@ -261,12 +286,133 @@ struct ScriptEngine::Api {
         return 1;
     }
 
+    // sendGMCP(package [, data]): true when sent, false while the server has
+    // not agreed to the data channel (a script may try before it does).
+    static int sendGmcp(lua_State* L) {
+        size_t len = 0;
+        const char* package = lua_tolstring(L, 1, &len);
+        if (lua_type(L, 1) != LUA_TSTRING || !isPackageName(package, len))
+            luaL_error(L, "sendGMCP: il nome del pacchetto dev'essere un testo di lettere, cifre e "
+                          "punti, come \"Core.Ping\"");
+        const char* fault = nullptr;
+        bool sent = false;
+        {
+            LuaJson::Fault f = LuaJson::Fault::None;
+            const QJsonValue data = lua_isnoneornil(L, 2) ? QJsonValue(QJsonValue::Undefined)
+                                                          : LuaJson::fromLua(L, 2, f);
+            if (f == LuaJson::Fault::None)
+                sent = engine(L).m_host.sendGmcp(QString::fromUtf8(package, qsizetype(len)), data);
+            else
+                fault = LuaJson::faultText(f);
+        }
+        if (fault)
+            luaL_error(L, "sendGMCP: %s; non è stato mandato nulla", fault);
+        lua_pushboolean(L, sent);
+        return 1;
+    }
+
+    static lua_Integer figure(lua_State* L, int index) {
+        int isNumber = 0;
+        const lua_Number n = lua_tonumberx(L, index, &isNumber);
+        if (!isNumber || !(std::fabs(n) <= kMaxFigure))
+            luaL_error(L, "gauge: il valore e il massimo devono essere numeri");
+        return lua_Integer(std::llround(n));
+    }
+
+    // gauge(name, current, max [, colour])
+    static int gauge(lua_State* L) {
+        size_t len = 0;
+        const char* name = lua_tolstring(L, 1, &len);
+        if (lua_type(L, 1) != LUA_TSTRING || len == 0 || len > kMaxGaugeName)
+            luaL_error(L, "gauge: il nome dev'essere un testo da 1 a %d caratteri",
+                       int(kMaxGaugeName));
+        const lua_Integer current = figure(L, 2);
+        const lua_Integer max = figure(L, 3);
+        if (max < 0)
+            luaL_error(L, "gauge: il massimo non può essere negativo");
+        const bool coloured = !lua_isnoneornil(L, 4);
+        const QRgb c = coloured ? colour(L, 4, "gauge") : 0;
+        bool blank = false, shown = false;
+        {
+            const QString gaugeName = QString::fromUtf8(name, qsizetype(len)).trimmed();
+            blank = gaugeName.isEmpty();
+            if (!blank)
+                shown = engine(L).m_host.setGauge(gaugeName, current, max,
+                                                  coloured ? std::optional<QRgb>(c) : std::nullopt);
+        }
+        if (blank)
+            luaL_error(L, "gauge: il nome dev'essere un testo da 1 a %d caratteri",
+                       int(kMaxGaugeName));
+        if (!shown)
+            luaL_error(L, "gauge: non c'è posto per \"%s\": le barre sono al massimo quattro",
+                       name);
+        return 0;
+    }
+
+    static int speak(lua_State* L) {
+        const int type = lua_type(L, 1);
+        if (type != LUA_TSTRING && type != LUA_TNUMBER)
+            luaL_error(L, "speak: serve un testo da dire");
+        const QString text = QString::fromUtf8(luaL_tolstring(L, 1, nullptr));
+        engine(L).m_host.speak(text);
+        return 0;
+    }
+
+    // Run protected: the message's data and its place in the `gmcp` table,
+    // nested by the dotted name. Returns the package name and the data.
+    static int storeGmcp(lua_State* L) {
+        const auto* in = static_cast<const GmcpIn*>(lua_touserdata(L, 1));
+        lua_settop(L, 0);
+        lua_pushlstring(L, in->package->constData(), size_t(in->package->size())); // 1
+        LuaJson::push(L, *in->data);                                               // 2
+        if (lua_getglobal(L, "gmcp") != LUA_TTABLE) {
+            lua_pop(L, 1);
+            lua_newtable(L);
+            lua_pushvalue(L, -1);
+            lua_setglobal(L, "gmcp");
+        }
+        const char* part = in->package->constData();
+        const char* const end = part + in->package->size();
+        for (;;) {
+            const char* dot = static_cast<const char*>(memchr(part, '.', size_t(end - part)));
+            if (!dot) {
+                lua_pushlstring(L, part, size_t(end - part));
+                lua_pushvalue(L, 2);
+                lua_rawset(L, -3);
+                break;
+            }
+            lua_pushlstring(L, part, size_t(dot - part));
+            if (lua_rawget(L, -2) != LUA_TTABLE) {
+                lua_pop(L, 1);
+                lua_newtable(L);
+                lua_pushlstring(L, part, size_t(dot - part));
+                lua_pushvalue(L, -2);
+                lua_rawset(L, -4);
+            }
+            lua_remove(L, -2);
+            part = dot + 1;
+        }
+        lua_settop(L, 2);
+        return 2;
+    }
+
     static void install(lua_State* L) {
-        static const luaL_Reg functions[] = {
-            {"send", send},    {"echo", echo}, {"print", print},           {"trigger", trigger},
-            {"alias", alias},  {"gag", gag},   {"substitute", substitute}, {"highlight", highlight},
-            {"timer", timer},  {"on", on},     {"enable", enable},         {"kill", kill},
-            {nullptr, nullptr}};
+        static const luaL_Reg functions[] = {{"send", send},
+                                             {"echo", echo},
+                                             {"print", print},
+                                             {"trigger", trigger},
+                                             {"alias", alias},
+                                             {"gag", gag},
+                                             {"substitute", substitute},
+                                             {"highlight", highlight},
+                                             {"timer", timer},
+                                             {"on", on},
+                                             {"enable", enable},
+                                             {"kill", kill},
+                                             {"sendGMCP", sendGmcp},
+                                             {"gauge", gauge},
+                                             {"speak", speak},
+                                             {nullptr, nullptr}};
         lua_pushglobaltable(L);
         luaL_setfuncs(L, functions, 0);
         lua_pop(L, 1);
@@ -331,6 +477,12 @@ void ScriptEngine::reload() {
         lua_newtable(L);
     }
     lua_setglobal(L, "vars");
+    lua_newtable(L);
+    lua_setglobal(L, "gmcp");
+    // The table holds what the server told before the reload.
+    for (const GmcpMessage& message : std::as_const(m_gmcpKept))
+        if (storeGmcp(message))
+            lua_pop(L, 2);
 
     m_files = QDir(m_folder).entryList({QStringLiteral("*.lua")}, QDir::Files, QDir::Name);
     for (const QString& file : std::as_const(m_files))
@@ -500,18 +652,24 @@ LineFilter::Shown ScriptEngine::filterLine(const QString& line, bool prompt) {
     if (!m_lua)
         return view;
     bool ran = false;
+    bool silent = false;
     PatternSet& triggers = prompt ? m_promptTriggers : m_triggers;
     if (!triggers.isEmpty()) {
-        std::vector<int> ids;
-        for (const PatternSet::Candidate& c : triggers.candidates(line))
-            ids.push_back(c.id);
+        const std::vector<PatternSet::Candidate> found = triggers.candidates(line);
         RegexPattern::Match match;
-        for (int id : ids) {
-            auto it = m_rules.find(id);
-            if (it == m_rules.end() || !it->second.enabled ||
-                !it->second.pattern->match(line, match))
+        for (const PatternSet::Candidate& c : found) {
+            // Until an action has run the rules are as the candidates were
+            // taken, every pattern alive: the match, which mostly fails,
+            // comes before looking the rule up. An action may drop rules.
+            if (!ran && !c.pattern->match(line, match))
                 continue;
+            auto it = m_rules.find(c.id);
+            if (it == m_rules.end() || !it->second.enabled ||
+                (ran && !it->second.pattern->match(line, match)))
+                continue;
+            const int id = c.id;
             view.gagged |= it->second.gag;
+            silent |= it->second.silent;
             const bool once = it->second.once;
             const auto keep = it->second.pattern; // alive while its action runs
             if (once)
@@ -580,6 +738,8 @@ LineFilter::Shown ScriptEngine::filterLine(const QString& line, bool prompt) {
             }
         }
     }
+    if (silent && !view.gagged)
+        m_host.keepQuiet(view.text);
     return view;
 }
 
@@ -610,10 +770,63 @@ bool ScriptEngine::filterInput(const QString& line) {
 }
 
 void ScriptEngine::connected() {
-    if (!m_lua)
+    m_gmcpKept.clear();
+    if (m_lua) {
+        lua_newtable(m_lua->state());
+        lua_setglobal(m_lua->state(), "gmcp");
+    } else {
         reload();
+    }
     runHandlers(QStringLiteral("connect"));
     afterCall();
+}
+
+bool ScriptEngine::storeGmcp(const GmcpMessage& message) {
+    lua_State* L = m_lua->state();
+    if (!lua_checkstack(L, 4))
+        return false;
+    const QByteArray package = message.package.toUtf8();
+    const LuaJson::Tokens data = LuaJson::flatten(message.data);
+    GmcpIn in{&package, &data};
+    lua_pushcfunction(L, Api::storeGmcp);
+    lua_pushlightuserdata(L, &in);
+    QString error;
+    if (m_lua->call(1, 2, error))
+        return true;
+    report({}, QStringLiteral("il messaggio GMCP %1 non entra negli script: %2")
+                   .arg(message.package, error));
+    return false;
+}
+
+void ScriptEngine::gmcpArrived(const GmcpMessage& message) {
+    m_gmcpKept.erase(
+        std::remove_if(m_gmcpKept.begin(), m_gmcpKept.end(),
+                       [&](const GmcpMessage& m) { return m.package == message.package; }),
+        m_gmcpKept.end());
+    m_gmcpKept.append(message);
+    while (m_gmcpKept.size() > kKeptPackages)
+        m_gmcpKept.removeFirst();
+    if (!m_lua || !storeGmcp(message))
+        return;
+    lua_State* L = m_lua->state();
+    const int base = lua_gettop(L) - 1; // the package name; the data above it
+    std::vector<std::pair<int, QString>> handlers;
+    for (int id : m_handlers) {
+        const Rule& rule = m_rules.at(id);
+        if (rule.enabled && rule.event == u"gmcp" && rule.function != LUA_NOREF)
+            handlers.emplace_back(id, rule.origin);
+    }
+    for (const auto& [id, origin] : handlers) {
+        auto it = m_rules.find(id); // an earlier handler may have killed it
+        if (it == m_rules.end() || !it->second.enabled || !lua_checkstack(L, 3))
+            continue;
+        lua_pushvalue(L, base);
+        lua_pushvalue(L, base + 1);
+        callFunction(it->second.function, 2, origin);
+    }
+    lua_settop(L, base - 1);
+    if (!handlers.empty())
+        afterCall();
 }
 
 void ScriptEngine::disconnected() {
@@ -647,10 +860,12 @@ QList<ScriptEngine::FileSummary> ScriptEngine::summary() const {
     for (const QString& file : m_files)
         out.append({file});
     for (const auto& [id, rule] : m_rules) {
+        // Named apart: clang 14 cannot capture a structured binding.
+        const QString& origin = rule.origin;
         auto it = std::find_if(out.begin(), out.end(),
-                               [&](const FileSummary& s) { return s.file == rule.origin; });
+                               [&](const FileSummary& s) { return s.file == origin; });
         if (it == out.end()) {
-            out.append({rule.origin});
+            out.append({origin});
             it = out.end() - 1;
         }
         switch (rule.kind) {
@@ -667,8 +882,15 @@ QList<ScriptEngine::FileSummary> ScriptEngine::summary() const {
         case Kind::Handler:
             ++it->handlers;
             break;
-        default:
-            ++it->displayRules;
+        case Kind::Gag:
+            ++it->gags;
+            break;
+        case Kind::Substitute:
+            ++it->substitutes;
+            break;
+        case Kind::Highlight:
+            ++it->highlights;
+            break;
         }
     }
     return out;

@@ -2,9 +2,9 @@
 // The player's scripts: one Lua state loading script/*.lua in name order,
 // and what they made (triggers, aliases, gags, substitutions, highlights,
 // timers, event handlers), each with an id. The client hands it every line of
-// server text and every typed line; what the scripts do goes out through the
-// ScriptHost. A fault in a script is one line in the display, in a colour of
-// its own, with file and line: the failing piece is left out, the rest runs.
+// server text, every message of the data channel and every typed line; what
+// the scripts do goes out through the ScriptHost. A fault in a script is one line in the display,
+// in a colour of its own, with file and line: the failing piece is left out, the rest runs.
 #include "protocol/LineFilter.h"
 #include "scripting/LuaState.h"
 #include "scripting/PatternSet.h"
@@ -25,11 +25,16 @@ public:
     static constexpr QRgb kErrorColour = qRgb(255, 110, 110);
     static constexpr QRgb kEchoColour = qRgb(192, 192, 192);
     static constexpr int kKeptErrors = 20;
+    // Packages whose last message the `gmcp` table keeps across reloads.
+    static constexpr int kKeptPackages = 200;
     static inline const QString kVarsFile = QStringLiteral("vars.dat");
 
+    // What one script file made and still holds; file is empty for what
+    // came from no file (a chunk given to load).
     struct FileSummary {
         QString file;
-        int triggers = 0, aliases = 0, timers = 0, displayRules = 0, handlers = 0;
+        int triggers = 0, aliases = 0, timers = 0, gags = 0, substitutes = 0, highlights = 0,
+            handlers = 0;
     };
 
     ScriptEngine(ScriptHost& host, const QString& scriptFolder, LuaState::Limits limits = {},
@@ -49,15 +54,21 @@ public:
     Shown filterLine(const QString& text, bool prompt = false) override;
     // Anything that reads or changes server lines.
     bool active() const override;
+    // Kept in the `gmcp` table, then handed to the "gmcp" handlers.
+    void gmcpArrived(const GmcpMessage& message) override;
     // A typed line: true when a script alias took it.
     bool filterInput(const QString& line);
-    void connected(); // loads the scripts when not yet loaded
+    // Loads the scripts when not yet loaded; the last connection's `gmcp`
+    // table is emptied.
+    void connected();
     void disconnected();
 
     // vars to disk now, when changed since the last write.
     void saveVars();
 
+    // The files loaded, in name order, then any other origin of rules.
     QList<FileSummary> summary() const;
+    // The errors since the last load, oldest first, at most kKeptErrors.
     const QStringList& lastErrors() const { return m_errors; }
     const QString& folder() const { return m_folder; }
 
@@ -78,6 +89,7 @@ private:
         bool enabled = true;
         bool once = false;
         bool gag = false;
+        bool silent = false; // the line it matched is not spoken
         bool repeat = false;
         QRgb colour = 0;
         bool hasBackground = false;
@@ -99,6 +111,9 @@ private:
     void report(const QString& origin, const QString& error);
     void afterCall();
     void runHandlers(const QString& event, const QString& argument = {});
+    // Puts the message into the `gmcp` table; leaves its package name and
+    // data on the stack. False, with the fault reported, when it failed.
+    bool storeGmcp(const GmcpMessage& message);
 
     ScriptHost& m_host;
     QString m_folder;
@@ -110,6 +125,7 @@ private:
     int m_nextId = 1;
     QStringList m_files;
     QStringList m_errors;
+    QList<GmcpMessage> m_gmcpKept; // the last of each package, oldest first
     int m_inputDepth = 0;
     QTimer m_varsTimer;
     QByteArray m_varsWritten;

@@ -13,10 +13,7 @@ GameSession::GameSession(DisplaySink& display, PairTable& triggers, const QStrin
     : QObject(parent), m_connection(this), m_path(display, triggers), m_log(programFolder) {
     m_connection.setObjectName(QStringLiteral("Socket1"));
     m_path.setSendHook([this](QByteArrayView bytes) { m_connection.write(bytes); });
-    m_path.setLogHook([this](QStringView piece) {
-        m_log.setEncoding(m_path.encoding());
-        m_log.writePiece(piece);
-    });
+    m_path.setLogHook([this](QStringView piece) { logPiece(piece); });
     connect(&m_connection, &Connection::received, this, &GameSession::onReceived);
     connect(&m_connection, &Connection::connectFailed, this, &GameSession::onFailed);
     connect(&m_connection, &Connection::connectionLost, this, &GameSession::onLost);
@@ -63,11 +60,13 @@ bool GameSession::open(const ServerSettings& server) {
 void GameSession::close() {
     m_connection.close();
     m_path.endSession();
+    writeLog();
     setOpen(false);
     setEcho(false);
 }
 
 FileResult GameSession::setLogging(bool on) {
+    writeLog();
     const FileResult banner = m_log.setEncoding(m_path.encoding());
     const FileResult switched = m_log.setEnabled(on);
     return banner.ok() ? switched : banner;
@@ -75,6 +74,7 @@ FileResult GameSession::setLogging(bool on) {
 
 void GameSession::onReceived(const QByteArray& bytes) {
     const TextPath::Outcome outcome = m_path.receive(bytes);
+    writeLog();
     if (outcome.farewell) {
         // The text path has already shown the end of the session.
         m_connection.close();
@@ -121,7 +121,26 @@ void GameSession::tellBrokenStream(const QString& error) {
     DisplaySink& own = m_path.ownText();
     own.setSelColor(qRgb(255, 255, 255));
     own.insertText(text);
+    writeLog();
     m_log.writePiece(text);
+}
+
+void GameSession::logPiece(QStringView piece) {
+    const TextEncoding encoding = m_path.encoding();
+    if (encoding != m_log.encoding()) {
+        // What came before the switch goes to the file of its own encoding.
+        writeLog();
+        m_log.setEncoding(encoding);
+    }
+    if (m_log.isEnabled())
+        m_logPending.append(piece);
+}
+
+void GameSession::writeLog() {
+    if (m_logPending.isEmpty())
+        return;
+    m_log.writePiece(m_logPending);
+    m_logPending.resize(0);
 }
 
 void GameSession::setEcho(bool on) {

@@ -69,10 +69,15 @@ private:
     void setOpen(bool open);
     void setEcho(bool on);
     void tellBrokenStream(const QString& error);
+    void logPiece(QStringView piece);
+    void writeLog();
 
     Connection m_connection;
     TextPath m_path;
     SessionLog m_log;
+    // The log's share of the text being read, written in one go once the
+    // read is shown (one clock reading, one write, not one per piece).
+    QString m_logPending;
     // Text left without a line end and nothing more for a moment: a prompt.
     QTimer m_promptWait;
     bool m_open = false;

@@ -6,6 +6,7 @@
 #include "speech/Speech.h"
 
 #include <QString>
+#include <QStringList>
 
 class GameVoice {
 public:
@@ -22,6 +23,12 @@ public:
     void sayNow(const QString& text);
     // Silence until new text arrives.
     void silence();
+    // Says text after what is being said (a script's words).
+    void say(const QString& text);
+    // The next arriving line that reads line (blanks at the ends aside) is
+    // not said. Only the newest kMaxQuiet such lines are remembered.
+    void keepQuiet(const QString& line);
+    static constexpr int kMaxQuiet = 32;
 
     // The text of a batch that is worth saying: the echo dropped, control
     // characters and blank lines gone. Empty when nothing is left.
@@ -31,4 +38,5 @@ private:
     Speech* m_speech;
     QString m_echo;
     bool m_echoPending = false;
+    QStringList m_quiet; // lines not to say, oldest first
 };

@@ -2,12 +2,14 @@
 
 #include <QAbstractButton>
 #include <QApplication>
+#include <QDesktopServices>
 #include <QDialog>
 #include <QFileDialog>
-#include <QInputDialog>
 #include <QFontDialog>
+#include <QInputDialog>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QUrl>
 
 namespace {
 
@@ -125,6 +127,10 @@ public:
     }
 
     void runModal(QDialog* window) override { window->exec(); }
+
+    bool openFolder(const QString& path) override {
+        return QDesktopServices::openUrl(QUrl::fromLocalFile(path));
+    }
 };
 
 QtDialogHost g_qtHost;
@@ -142,6 +148,10 @@ QString DialogHost::textInput(QWidget*, const QString&, const QString&, const QS
 }
 
 bool DialogHost::chooseFont(QWidget*, QFont&, const QString&) {
+    return false;
+}
+
+bool DialogHost::openFolder(const QString&) {
     return false;
 }
 

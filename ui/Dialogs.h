@@ -1,6 +1,7 @@
 #pragma once
 // Every question the program asks a person goes through one DialogHost, so
-// that tests can answer message boxes, pick files and drive modal windows.
+// that tests can answer message boxes, pick files and drive modal windows;
+// so does handing a folder to the desktop, which tests must not launch.
 // The default host shows real Qt dialogs.
 #include <QString>
 #include <QStringList>
@@ -60,6 +61,9 @@ public:
     virtual QString fileDialog(FileDialogRequest& request) = 0;
     // Shows a window modally and returns when it has closed.
     virtual void runModal(QDialog* window) = 0;
+    // Shows a folder in the desktop's file manager; false when nothing could
+    // show it. The base host shows nothing.
+    virtual bool openFolder(const QString& path);
 };
 
 // The process-wide host; a real Qt one unless a test installed its own.

@@ -537,6 +537,32 @@ private slots:
 
     // The log cannot be written: the window tells the player once per run of
     // failures, after the event that failed, and the session goes on.
+    // A read's lines are in the log file once they are shown, without the
+    // colour sequences; an unfinished line follows with its line end.
+    void readIsLoggedOnceShown() {
+        ScriptedServer server;
+        MainWindowRig c(server.port());
+        c.load();
+        c.window->logSwitch()->click();
+        QVERIFY(c.connectTo(server));
+        const QString day = QDate::currentDate().toString("dd-MM-yyyy");
+        const struct {
+            QByteArray sent;
+            QString shown;
+            QByteArray logged;
+        } reads[] = {
+            {"\x1b[31mrosso\x1b[0m e \x1b[1;32mverde\r\nsecondo\r\n", "secondo\n",
+             "rosso e verde\r\nsecondo\r\n"},
+            {"\x1b[33mPrompt> ", "Prompt> ", "rosso e verde\r\nsecondo\r\n"},
+            {"fine\r\n", "fine\n", "Prompt> fine\r\n"},
+        };
+        for (const auto& r : reads) {
+            server.send(r.sent);
+            QVERIFY(c.waitShown(r.shown));
+            QVERIFY2(get(c.path("Log/" + day + ".txt")).endsWith(r.logged), r.logged);
+        }
+    }
+
     void unwritableLogToldOncePerStreak() {
         ScriptedServer server;
         MainWindowRig c(server.port());

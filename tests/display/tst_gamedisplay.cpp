@@ -1,9 +1,11 @@
 #include "display/GameDisplay.h"
+#include "support/PaintCounter.h"
 #include "ui/DisplayFont.h"
 
 #include <QAccessible>
 #include <QApplication>
 #include <QClipboard>
+#include <QElapsedTimer>
 #include <QMenu>
 #include <QMouseEvent>
 #include <QScrollBar>
@@ -59,6 +61,7 @@ private slots:
     void pixelsShowBackgroundAndRunColour();
     void signalsForMouseAndFocus();
     void frozenHoldsLayoutUntilThawed();
+    void textPaintsAtOnceThenOncePerFrame();
     void accessibleText();
     void accessibleAnnouncements();
     void shownRangeStaysWhileTextArrives();
@@ -364,6 +367,35 @@ void TstGameDisplay::frozenHoldsLayoutUntilThawed() {
     d.setUpdatesFrozen(false);
     QTRY_COMPARE(bar->maximum(), d.buffer().rowCount() - d.rows());
     QCOMPARE(bar->value(), bar->maximum());
+}
+
+void TstGameDisplay::textPaintsAtOnceThenOncePerFrame() {
+    GameDisplay d;
+    d.resize(300, 200);
+    d.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&d));
+    PaintCounter counter;
+    d.viewport()->installEventFilter(&counter);
+    QTest::qWait(50);
+    counter.paints = 0;
+    addLines(d, 0, 1);
+    QTRY_COMPARE(counter.paints, 1);
+    // Text arriving pass after pass is drawn about once a frame, whatever
+    // the number of passes; the last of it is drawn too, a frame later.
+    QElapsedTimer clock;
+    clock.start();
+    for (int i = 1; i <= 60; ++i) {
+        addLines(d, i, 1);
+        QCoreApplication::processEvents();
+    }
+    const int inFlood = counter.paints - 1;
+    QVERIFY2(inFlood <= clock.elapsed() / 16 + 2,
+             qPrintable(QStringLiteral("%1 paints in %2 ms").arg(inFlood).arg(clock.elapsed())));
+    counter.paints = 0;
+    d.insertText(u"ultima");
+    QTRY_COMPARE(counter.paints, 1);
+    QTest::qWait(40);
+    QCOMPARE(counter.paints, 1);
 }
 
 void TstGameDisplay::accessibleText() {

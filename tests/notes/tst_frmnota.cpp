@@ -119,6 +119,8 @@ private slots:
     }
 
     void helpAndLimits() {
+        // Opened idle (the fields disabled), the keyboard starts on "Nuovo".
+        QCOMPARE(w->focusWidget(), w->lblShape(FrmNota::Nuovo));
         click(FrmNota::Nuovo);
         QTRY_VERIFY(dest()->hasFocus());
         QVERIFY(

@@ -54,6 +54,7 @@ expected=$(
 ./usr/share/doc/varendor/README.md
 ./usr/share/doc/varendor/changelog.gz
 ./usr/share/doc/varendor/copyright
+./usr/share/doc/varendor/examples/barre.lua
 ./usr/share/doc/varendor/examples/contatore.lua
 ./usr/share/doc/varendor/examples/cura.lua
 ./usr/share/doc/varendor/examples/messaggi.lua

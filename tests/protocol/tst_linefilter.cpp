@@ -90,6 +90,36 @@ private slots:
         QTEST(pieces(display), "shown");
     }
 
+    // However a read cuts the text (inside a line, a colour sequence, a line
+    // break), the filter is asked the same lines and every character reaches
+    // the display once, in the same colour, as when it comes in one read.
+    void readBoundariesChangeNothing() {
+        const QByteArray text =
+            (esc("31m") + "il rosso" + esc("0m") + " qui\r\ngag riga\r\n" + "uno sost " +
+             esc("32m") + "due\r\nre" + esc("1;33m") + "sto di riga\r\ncoda")
+                .toLatin1();
+        const auto run = [&](qsizetype cut) {
+            RecordingDisplay display;
+            PairTable triggers;
+            TextPath path(display, triggers);
+            TableFilter filter;
+            path.setLineFilter(&filter);
+            path.receive(text.first(cut));
+            path.receive(text.sliced(cut));
+            path.releasePrompt();
+            QString coloured; // each character with its colour
+            for (const auto& p : display.pieces)
+                for (QChar c : p.text)
+                    coloured += c + QString::number(p.colour & 0xFFFFFF, 16) + u' ';
+            return std::pair{filter.asked.join(u'|'), coloured};
+        };
+        const auto whole = run(text.size());
+        QCOMPARE(whole.first, "L:il rosso qui|L:gag riga|L:uno sost due|L:resto di riga|P:coda");
+        QVERIFY(whole.second.startsWith("i780000 l780000  780000 rf00000 "));
+        for (qsizetype cut = 0; cut < text.size(); ++cut)
+            QCOMPARE(run(cut), whole);
+    }
+
     // Without an active filter every call reaches the display as it came.
     void inactiveFilterPassesThrough() {
         RecordingDisplay plain, filtered;

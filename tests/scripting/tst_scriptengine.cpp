@@ -59,6 +59,13 @@ private slots:
             << QStringList{"un orco", "due orchi", "un orco"} << QStringList{"b", "a", "b"}
             << "un orco"
             << "";
+        QTest::newRow("an action drops a later trigger of its line, which then never fires")
+            << QByteArray("local dopo\n"
+                          "                   trigger(\"orco\", function() kill(dopo) end)\n"
+                          "                   dopo = trigger(\"(o)rco\", \"mai %1\")\n"
+                          "                   trigger(\"orco\", \"c\")")
+            << QStringList{"un orco", "un orco"} << QStringList{"c", "c"} << "un orco"
+            << "";
         QTest::newRow("prompt triggers read prompts only")
             << QByteArray("trigger('PF:(\\\\d+)', 'p%1', {prompt = true}); trigger('PF', 'l')")
             << QStringList{"PF:9", "P:PF:10"} << QStringList{"l", "p10"} << "PF:10"
@@ -263,7 +270,7 @@ private slots:
         QTest::newRow("cura") << "cura.lua"
                               << QStringList{"P:PF:37/150 MV:80/80>", "P:PF:100/150 MV:80/80>",
                                              "PF:10/150"}
-                              << QStringList{"quaff pozione"} << QStringList{};
+                              << QStringList{"riposa"} << QStringList{};
         QTest::newRow("spam") << "spam.lua"
                               << QStringList{"[Mercato] vendo spada", "Mercato chiuso",
                                              "Il vento soffia tra gli alberi."}

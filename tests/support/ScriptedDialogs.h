@@ -34,6 +34,8 @@ public:
     // afterwards if the handler left it open.
     std::function<void(QDialog*)> onModal;
     QList<QDialog*> modalShown;
+    QStringList foldersOpened; // every folder handed to the desktop
+    bool folderOpens = true;   // what openFolder() answers
 
     int messageBox(QWidget* owner, const QString& text, int flags, const QString& title) override;
     // Recorded in messages as well.
@@ -45,6 +47,10 @@ public:
     QString fileDialog(FileDialogRequest& request) override;
     bool chooseFont(QWidget* owner, QFont& font, const QString& title) override;
     void runModal(QDialog* window) override;
+    bool openFolder(const QString& path) override {
+        foldersOpened.append(path);
+        return folderOpens;
+    }
 
     QString lastText() const { return messages.isEmpty() ? QString() : messages.last().text; }
 

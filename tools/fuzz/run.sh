@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # tools/fuzz/run.sh TARGET SECONDS [FUZZER OPTIONS...]   (TARGET: textpath,
-# codec, sgr, stores, profile, notefile, colornumber, or all to run each in turn)
+# codec, sgr, stores, profile, notefile, colornumber, scripts, or all to run
+# each in turn)
 # Builds the fuzz targets with clang in build-fuzz and runs one. New inputs go
 # to build-fuzz/fuzz/corpus/TARGET (the committed seeds are only read), crashes
 # to build-fuzz/fuzz/findings/TARGET, the fuzzer's output to .../logs/TARGET.log.
@@ -8,7 +9,7 @@ set -euo pipefail
 here="$(cd "$(dirname "$0")" && pwd)"
 repo="$(cd "$here/../.." && pwd)"
 build="$repo/build-fuzz"
-targets=(textpath codec sgr stores profile notefile colornumber)
+targets=(textpath codec sgr stores profile notefile colornumber scripts)
 
 if [ $# -lt 2 ] || ! [[ "$2" =~ ^[0-9]+$ ]]; then
     echo "uso: $0 {${targets[*]// /|}|all} SECONDI [OPZIONI...]" >&2

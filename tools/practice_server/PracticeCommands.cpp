@@ -87,7 +87,7 @@ QString PracticeServer::fightAnswer(Player& p) {
                .arg(kHpCost)
                .arg(kMpCost)
                .arg(kMvCost) +
-           kCrLf;
+           kCrLf + QStringLiteral("Hai ucciso il fantoccio di paglia.") + kCrLf;
 }
 
 QString PracticeServer::restAnswer(Player& p) {

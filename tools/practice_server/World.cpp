@@ -94,6 +94,7 @@ World::World() {
             .arg(hl(Ansi::kBrightGreen, QStringLiteral("faggi"))),
         QStringLiteral("fitto e scuro: per oggi è meglio non andare oltre. A nord si vede la"),
         QStringLiteral("porta del borgo."),
+        QStringLiteral("Il vento soffia tra gli alberi."),
     };
 }
 
