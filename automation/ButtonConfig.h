@@ -23,8 +23,9 @@ FileResult WriteConfigValue(const Api& api, const QString& section, const QStrin
 
 // Loads caption, action, colour and state of the eight buttons from the file
 // and lists them in list (when given) as "n) caption". Position, size, style,
-// inactive colour and hover state of the buttons are left alone.
-void LoadButtons(const Api& api, ButtonBar& bar, QListWidget* list);
+// inactive colour and hover state of the buttons are left alone. ReadFailed
+// when config.ini is there but cannot be read: the buttons are then empty.
+FileResult LoadButtons(const Api& api, ButtonBar& bar, QListWidget* list);
 
 // The section name of bar button n (1 to 8).
 QString buttonSection(int n);

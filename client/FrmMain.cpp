@@ -232,7 +232,7 @@ void FrmMain::Form_Load() {
     }
     showFileResult(this, LoadTriggers(m_api, nullptr));
     showFileResult(this, LoadAliases(m_api, nullptr));
-    LoadButtons(m_api, m_bar, nullptr);
+    showFileResult(this, LoadButtons(m_api, m_bar, nullptr));
     applyFont(readFontChoice(m_api));
     m_display->setSelColor(kWhite);
     m_session->textPath().setCurrentColour(SgrColours::kPlainColour);

@@ -245,6 +245,14 @@ QString ProfileFile::readValue(const QString& path, const QString& section, cons
     return decode8(file.data() + loc.valueBegin, loc.valueEnd - loc.valueBegin);
 }
 
+FileResult ProfileFile::readable(const QString& path) {
+    if (FileBytes(path).state() != FileBytes::Unreadable)
+        return FileResult::done();
+    return FileResult::readFailed(
+        QStringLiteral("Impossibile leggere il file \"%1\": il file esiste ma non si può leggere")
+            .arg(QFileInfo(path).fileName()));
+}
+
 FileResult ProfileFile::writeValue(const QString& path, const QString& section, const QString& key,
                                    const QString& value) {
     const QString fileName = QFileInfo(path).fileName();

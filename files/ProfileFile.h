@@ -16,6 +16,10 @@ namespace ProfileFile {
 // section and the first matching key in it win.
 QString readValue(const QString& path, const QString& section, const QString& key);
 
+// Done when the file can be read or is missing (it then reads as empty);
+// ReadFailed when it is there but cannot be read, so every value reads empty.
+FileResult readable(const QString& path);
+
 // Sets key in section to value. The file is replaced whole, so a failed write
 // leaves the previous file intact. WriteFailed when nothing was stored: the
 // file exists but cannot be read, the folder or file cannot be written, or a
