@@ -14,8 +14,8 @@ QString ReadConfigValue(const Api& api, const QString& section, const QString& k
     return ProfileFile::readValue(api.pathOf(kConfigFile), section, key);
 }
 
-bool WriteConfigValue(const Api& api, const QString& section, const QString& key,
-                      const QString& value) {
+FileResult WriteConfigValue(const Api& api, const QString& section, const QString& key,
+                            const QString& value) {
     return ProfileFile::writeValue(api.pathOf(kConfigFile), section, key, value);
 }
 
@@ -23,7 +23,7 @@ QString buttonSection(int n) {
     return QStringLiteral("BOTTONE ") + QString::number(n);
 }
 
-void LoadButtons(const Api& api, ButtonBar& bar, QListWidget* list) {
+FileResult LoadButtons(const Api& api, ButtonBar& bar, QListWidget* list) {
     if (list)
         list->clear();
     for (int n = 1; n <= int(bar.size()); ++n) {
@@ -38,4 +38,10 @@ void LoadButtons(const Api& api, ButtonBar& bar, QListWidget* list) {
         if (list)
             list->addItem(QString::number(n) + QStringLiteral(") ") + b.Caption());
     }
+    const FileResult read = ProfileFile::readable(api.pathOf(kConfigFile));
+    if (read)
+        return read;
+    return FileResult::readFailed(read.message +
+                                  QStringLiteral(".\nI bottoni restano vuoti finché il file non "
+                                                 "si potrà leggere."));
 }

@@ -5,6 +5,7 @@
 // (automation/ServerSettings.h).
 #include "automation/Api.h"
 #include "automation/ButtonBar.h"
+#include "files/FileResult.h"
 
 #include <QString>
 
@@ -14,16 +15,17 @@ class QListWidget;
 // section or the key is missing. Every call reads the file afresh.
 QString ReadConfigValue(const Api& api, const QString& section, const QString& key);
 
-// Sets key in section of config.ini. Returns false when the value could not be
+// Sets key in section of config.ini. WriteFailed when the value could not be
 // stored (read-only folder, unreadable file, a line break in the value); the
 // file is then left as it was.
-bool WriteConfigValue(const Api& api, const QString& section, const QString& key,
-                      const QString& value);
+FileResult WriteConfigValue(const Api& api, const QString& section, const QString& key,
+                            const QString& value);
 
 // Loads caption, action, colour and state of the eight buttons from the file
 // and lists them in list (when given) as "n) caption". Position, size, style,
-// inactive colour and hover state of the buttons are left alone.
-void LoadButtons(const Api& api, ButtonBar& bar, QListWidget* list);
+// inactive colour and hover state of the buttons are left alone. ReadFailed
+// when config.ini is there but cannot be read: the buttons are then empty.
+FileResult LoadButtons(const Api& api, ButtonBar& bar, QListWidget* list);
 
 // The section name of bar button n (1 to 8).
 QString buttonSection(int n);

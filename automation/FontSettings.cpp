@@ -23,7 +23,8 @@ FontChoice readFontChoice(const Api& api) {
     return choice;
 }
 
-bool writeFontChoice(const Api& api, const FontChoice& choice) {
-    return WriteConfigValue(api, kSection, kFamily, choice.family) &&
-           WriteConfigValue(api, kSection, kSize, QString::number(choice.points, 'g', 4));
+FileResult writeFontChoice(const Api& api, const FontChoice& choice) {
+    if (FileResult family = WriteConfigValue(api, kSection, kFamily, choice.family); !family)
+        return family;
+    return WriteConfigValue(api, kSection, kSize, QString::number(choice.points, 'g', 4));
 }

@@ -3,6 +3,7 @@
 // family, "DIMENSIONE" the size in points ("9.75", a comma also read). A
 // missing or unreadable value gives the default; nothing here is an error.
 #include "automation/Api.h"
+#include "files/FileResult.h"
 
 #include <QString>
 
@@ -12,5 +13,5 @@ struct FontChoice {
 };
 
 FontChoice readFontChoice(const Api& api);
-// False when it could not be stored (the file is then left as it was).
-bool writeFontChoice(const Api& api, const FontChoice& choice);
+// WriteFailed when it could not be stored (the file is then left as it was).
+FileResult writeFontChoice(const Api& api, const FontChoice& choice);

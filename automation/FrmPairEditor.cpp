@@ -1,5 +1,6 @@
 #include "automation/FrmPairEditor.h"
 
+#include "automation/ActionText.h"
 #include "ui/Artwork.h"
 #include "ui/Dialogs.h"
 #include "ui/FileResultBox.h"
@@ -11,8 +12,6 @@
 #include <QPlainTextEdit>
 
 namespace {
-
-const QString kSep = QStringLiteral("<%>");
 
 // Only spaces count, as the checks were written: a line break is content.
 QString trimSpaces(const QString& s) {
@@ -26,13 +25,13 @@ QString trimSpaces(const QString& s) {
 
 // The action box holds one command a line.
 QString actionFromBox(QString text) {
-    text.replace(QLatin1String("\r\n"), kSep);
-    text.replace(QLatin1Char('\n'), kSep);
+    text.replace(QLatin1String("\r\n"), ActionText::kSeparator);
+    text.replace(QLatin1Char('\n'), ActionText::kSeparator);
     return text;
 }
 
 QString actionToBox(QString action) {
-    return action.replace(kSep, QStringLiteral("\n"));
+    return action.replace(ActionText::kSeparator, QStringLiteral("\n"));
 }
 
 struct ButtonSpec {

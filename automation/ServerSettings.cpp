@@ -60,9 +60,10 @@ bool hasServerHost(const Api& api) {
     return !ReadConfigValue(api, kServer, QStringLiteral("HOST")).trimmed().isEmpty();
 }
 
-bool writeServer(const Api& api, const QString& host, quint16 port) {
-    return WriteConfigValue(api, kServer, QStringLiteral("HOST"), host) &&
-           WriteConfigValue(api, kServer, QStringLiteral("PORTA"), QString::number(port));
+FileResult writeServer(const Api& api, const QString& host, quint16 port) {
+    if (FileResult written = WriteConfigValue(api, kServer, QStringLiteral("HOST"), host); !written)
+        return written;
+    return WriteConfigValue(api, kServer, QStringLiteral("PORTA"), QString::number(port));
 }
 
 bool parseServerAddress(const QString& text, QString* host, quint16* port) {
@@ -159,10 +160,11 @@ QByteArray rememberedCertificate(const Api& api, const QString& host, quint16 po
     return parseFingerprint(ReadConfigValue(api, kCertificates, key));
 }
 
-bool rememberCertificate(const Api& api, const QString& host, quint16 port,
-                         const QByteArray& sha256) {
+FileResult rememberCertificate(const Api& api, const QString& host, quint16 port,
+                               const QByteArray& sha256) {
     const QString key = certificateKey(host, port);
     if (key.isEmpty() || sha256.size() != kFingerprintSize)
-        return false;
+        return FileResult::writeFailed(
+            QStringLiteral("Impossibile ricordare il certificato di %1 in config.ini").arg(host));
     return WriteConfigValue(api, kCertificates, key, fingerprintText(sha256));
 }

@@ -4,6 +4,7 @@
 // not vouch for (section "CERTIFICATI", one "host:port=fingerprint" line
 // each). Hand-edited values get a sensible reading, never an error.
 #include "automation/Api.h"
+#include "files/FileResult.h"
 
 #include <QByteArray>
 #include <QString>
@@ -47,8 +48,8 @@ quint16 serverPort(const Api& api);
 // True once a game server is set: HOST present and not blank. A new
 // player's config.ini leaves it blank until the first start asks.
 bool hasServerHost(const Api& api);
-// Writes HOST and PORTA; false when config.ini could not be written.
-bool writeServer(const Api& api, const QString& host, quint16 port);
+// Writes HOST and PORTA; WriteFailed when config.ini could not be written.
+FileResult writeServer(const Api& api, const QString& host, quint16 port);
 // A typed game address: "host", "host:port" or "[IPv6]:port" (a bare IPv6
 // address has no port). Blanks around are ignored; false for an empty host,
 // blanks inside, or a port that is not 1 to 65535. port is 4000 when none
@@ -64,11 +65,11 @@ QByteArray parseFingerprint(const QString& text);
 // The fingerprint remembered for host and port: empty when none, or when the
 // stored value is not a fingerprint.
 QByteArray rememberedCertificate(const Api& api, const QString& host, quint16 port);
-// Remembers it in config.ini, replacing an earlier one. False when it could
-// not be stored (read-only folder, a host name a profile key cannot hold);
-// the file is then left as it was.
-bool rememberCertificate(const Api& api, const QString& host, quint16 port,
-                         const QByteArray& sha256);
+// Remembers it in config.ini, replacing an earlier one. WriteFailed when it
+// could not be stored (read-only folder, a host name a profile key cannot
+// hold); the file is then left as it was.
+FileResult rememberCertificate(const Api& api, const QString& host, quint16 port,
+                               const QByteArray& sha256);
 // The key of host and port in section "CERTIFICATI" ("host:port", the host in
 // lower case without IPv6 brackets); empty when the host cannot be a key.
 QString certificateKey(const QString& host, quint16 port);

@@ -87,10 +87,10 @@ void fillList(const PairTable& table, QListWidget* list) {
 FileResult load(Api& api, Kind kind, QListWidget* list) {
     PairTable& table = tableOf(api, kind);
     QStringList lines;
-    QString error;
-    if (!TextFile::readLines(api.pathOf(fileName(kind)), lines, &error, true)) {
+    if (const FileResult read = TextFile::readLines(api.pathOf(fileName(kind)), lines, true);
+        !read) {
         fillList(table, list);
-        return FileResult::readFailed(error +
+        return FileResult::readFailed(read.message +
                                       QStringLiteral(".\nSi continua con i dati già in memoria."));
     }
     const qsizetype idleBefore = table.beyondLimit.size();
@@ -110,11 +110,12 @@ FileResult save(Api& api, Kind kind) {
     PairTable& table = tableOf(api, kind);
     // Write first, change the table only once the file is safely replaced.
     const QStringList lines = format(table, kind, false);
-    QString error;
-    if (!TextFile::writeLines(api.pathOf(fileName(kind)), lines, &error))
+    if (const FileResult written = TextFile::writeLines(api.pathOf(fileName(kind)), lines);
+        !written)
         return FileResult::writeFailed(
-            error + QStringLiteral(".\nIl file precedente non è stato modificato; le modifiche "
-                                   "restano valide fino alla chiusura del programma."));
+            written.message +
+            QStringLiteral(".\nIl file precedente non è stato modificato; le modifiche "
+                           "restano valide fino alla chiusura del programma."));
     format(table, kind, true);
     return FileResult::done();
 }

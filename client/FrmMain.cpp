@@ -174,7 +174,15 @@ void FrmMain::wireConnection() {
         return rememberedCertificate(m_api, host, port);
     };
     trust.remember = [this](const QString& host, quint16 port, const QByteArray& fingerprint) {
-        return rememberCertificate(m_api, host, port, fingerprint);
+        // Accepted for good but not stored: the player learns it holds for
+        // this session only.
+        const FileResult stored = rememberCertificate(m_api, host, port, fingerprint);
+        if (!stored)
+            showFileResult(
+                this, FileResult::writeFailed(
+                          stored.message + QStringLiteral(".\nIl certificato è accettato solo per "
+                                                          "questa sessione.")));
+        return stored.ok();
     };
     connect(connection(), &Connection::certificateQuestion, this,
             [this](const CertificateQuestion& question) {
@@ -224,7 +232,7 @@ void FrmMain::Form_Load() {
     }
     showFileResult(this, LoadTriggers(m_api, nullptr));
     showFileResult(this, LoadAliases(m_api, nullptr));
-    LoadButtons(m_api, m_bar, nullptr);
+    showFileResult(this, LoadButtons(m_api, m_bar, nullptr));
     applyFont(readFontChoice(m_api));
     m_display->setSelColor(kWhite);
     m_session->textPath().setCurrentColour(SgrColours::kPlainColour);

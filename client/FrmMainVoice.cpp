@@ -7,6 +7,7 @@
 #include "display/GameDisplay.h"
 #include "speech/GameVoice.h"
 #include "speech/SpeechDispatcher.h"
+#include "ui/FileResultBox.h"
 
 #include <QAccessible>
 #include <QAction>
@@ -30,8 +31,14 @@ void FrmMain::createVoiceItems() {
         m_display->setAnnouncing(mnuVoce->isChecked());
         connect(mnuVoce, &QAction::toggled, this, [this](bool on) {
             m_display->setAnnouncing(on);
-            WriteConfigValue(m_api, kSchermo, kVoce,
-                             on ? QStringLiteral("1") : QStringLiteral("0"));
+            // The switch holds for this run either way; a failed save is told.
+            const FileResult saved = WriteConfigValue(
+                m_api, kSchermo, kVoce, on ? QStringLiteral("1") : QStringLiteral("0"));
+            if (!saved)
+                showFileResult(this, FileResult::writeFailed(
+                                         saved.message +
+                                         QStringLiteral(".\nLa scelta vale fino alla chiusura del "
+                                                        "programma.")));
             if (on)
                 m_voice->sayNow(QStringLiteral("Voce attiva"));
             else

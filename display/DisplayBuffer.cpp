@@ -232,39 +232,6 @@ void DisplayBuffer::removeLeadingLines(int n) {
     dropHead(size_t(n));
 }
 
-void DisplayBuffer::removeLeadingChars(int n) {
-    n = std::min(n, length());
-    if (n <= 0)
-        return;
-    const int line = lineFromChar(n);
-    const int cut = n - lineStart(line);
-    removeLeadingLines(line);
-    if (cut <= 0)
-        return;
-    // Cut inside the first line: its runs move left and it starts later, so
-    // the absolute positions and rows of the lines after it stay unchanged.
-    Line& l = m_lines[m_head];
-    const int oldRows = rowsFor(l.text.size());
-    l.text.remove(0, cut);
-    std::vector<Run> runs;
-    for (const Run& r : l.runs) {
-        const int end = r.start + r.length - cut;
-        const int start = std::max(r.start - cut, 0);
-        if (end > start) {
-            Run moved = r;
-            moved.start = start;
-            moved.length = end - start;
-            runs.push_back(moved);
-        }
-    }
-    l.runs = std::move(runs);
-    l.start += cut;
-    l.rowStart += oldRows - rowsFor(l.text.size());
-    m_origin = l.start;
-    m_rowOrigin = l.rowStart;
-    m_length -= cut;
-}
-
 void DisplayBuffer::setWrapColumns(int columns) {
     columns = std::max(columns, 1);
     if (columns == m_columns)

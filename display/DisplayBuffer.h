@@ -67,9 +67,6 @@ public:
 
     // Removes lines 0 .. n-1 with their breaks; at least one line remains.
     void removeLeadingLines(int n);
-    // Removes the first n characters (breaks count as one), possibly cutting
-    // inside a line.
-    void removeLeadingChars(int n);
     // How many characters have left the front since creation: adding it to a
     // position gives a value that later front removals do not change.
     qint64 removedChars() const { return m_origin; }

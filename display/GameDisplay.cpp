@@ -79,19 +79,9 @@ int GameDisplay::selStart() const {
 
 void GameDisplay::setSelStart(int pos) {
     m_selStart = std::clamp(pos, 0, m_buffer.length());
-    m_selLength = 0;
-}
-
-void GameDisplay::setSelLength(int n) {
-    m_selLength = std::clamp(n, 0, m_buffer.length() - selStart());
 }
 
 void GameDisplay::insertText(QStringView text) {
-    // Only a selection at the very start is replaced (the trim); any other
-    // selection is dropped, since text goes at the end.
-    if (m_selStart == 0 && m_selLength > 0)
-        removeFront(m_selLength, false);
-    m_selLength = 0;
     if (!text.isEmpty()) {
         // A screen reader is switched on from the event loop, so one look per
         // batch of inserts (up to the next refresh) sees what a look per
@@ -147,22 +137,15 @@ const QFont& GameDisplay::fontFor(const DisplayBuffer::Run& run) const {
 
 void GameDisplay::removeLeadingLines(int n) {
     n = std::min(n, m_buffer.lastLine());
-    if (n > 0)
-        removeFront(m_buffer.lineStart(n), true);
-}
-
-void GameDisplay::removeFront(int chars, bool wholeLines) {
-    if (chars <= 0)
+    if (n <= 0)
         return;
+    const int chars = m_buffer.lineStart(n);
     if (QAccessible::isActive()) {
         QAccessibleTextRemoveEvent ev(this, 0, m_buffer.mid(0, chars));
         QAccessible::updateAccessibility(&ev);
     }
     const int oldLength = m_buffer.length();
-    if (wholeLines)
-        m_buffer.removeLeadingLines(m_buffer.lineFromChar(chars));
-    else
-        m_buffer.removeLeadingChars(chars);
+    m_buffer.removeLeadingLines(n);
     const int removed = oldLength - m_buffer.length();
     m_selStart = std::max(0, m_selStart - removed);
     const qint64 origin = m_buffer.removedChars();

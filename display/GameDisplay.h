@@ -29,8 +29,6 @@ public:
     int textLength() const { return m_buffer.length(); }
     int selStart() const;
     void setSelStart(int pos);
-    int selLength() const { return m_selLength; }
-    void setSelLength(int n);
     void setSelColor(QRgb colour) override { m_colour = colour; }
     QRgb selColor() const { return m_colour; }
     void setSelBold(bool bold) override { m_bold = bold; }
@@ -130,7 +128,6 @@ private:
     void setTopRow(qint64 absoluteRow);
     qint64 maxTopRow() const;
     qint64 effectiveTopRow() const;
-    void removeFront(int chars, bool wholeLines);
     void notifyAccessibleInsert();
     void notifyAccessibleSelection();
     void selectWordAt(int pos);
@@ -153,7 +150,6 @@ private:
     bool m_bold = false;
     TextStyle m_style;
     int m_selStart = 0;
-    int m_selLength = 0;
 
     bool m_follow = true;
     qint64 m_topRow = 0; // absolute row (see DisplayBuffer::removedRows)

@@ -245,22 +245,35 @@ QString ProfileFile::readValue(const QString& path, const QString& section, cons
     return decode8(file.data() + loc.valueBegin, loc.valueEnd - loc.valueBegin);
 }
 
-bool ProfileFile::writeValue(const QString& path, const QString& section, const QString& key,
-                             const QString& value) {
-    if (hasLineBreak(section) || hasLineBreak(key) || hasLineBreak(value) ||
-        section.contains(QLatin1Char(']')) || key.contains(QLatin1Char('=')))
-        return false;
-    if (CodePage::firstMisfit(section) || CodePage::firstMisfit(key) ||
-        CodePage::firstMisfit(value))
-        return false; // the 8-bit file would hold a '?' instead
+FileResult ProfileFile::readable(const QString& path) {
+    if (FileBytes(path).state() != FileBytes::Unreadable)
+        return FileResult::done();
+    return FileResult::readFailed(
+        QStringLiteral("Impossibile leggere il file \"%1\": il file esiste ma non si può leggere")
+            .arg(QFileInfo(path).fileName()));
+}
+
+FileResult ProfileFile::writeValue(const QString& path, const QString& section, const QString& key,
+                                   const QString& value) {
+    const QString fileName = QFileInfo(path).fileName();
+    const auto failed = [&](const QString& why) {
+        return FileResult::writeFailed(
+            QStringLiteral("Impossibile salvare %1 nel file \"%2\": %3").arg(key, fileName, why));
+    };
     const QString keyName = key.trimmed();
-    if (keyName.isEmpty() || keyName.startsWith(QLatin1Char(';')) ||
-        keyName.startsWith(QLatin1Char('[')))
-        return false;
+    if (hasLineBreak(section) || hasLineBreak(key) || hasLineBreak(value) ||
+        section.contains(QLatin1Char(']')) || key.contains(QLatin1Char('=')) || keyName.isEmpty() ||
+        keyName.startsWith(QLatin1Char(';')) || keyName.startsWith(QLatin1Char('[')))
+        return failed(QStringLiteral("il nome o il valore spezzerebbe le righe del file"));
+    // The 8-bit file would hold a '?' instead.
+    for (const QString* text : {&section, &key, &value})
+        if (const std::optional<CodePage::Misfit> misfit = CodePage::firstMisfit(*text))
+            return FileResult::writeFailed(CodePage::misfitMessage(*misfit, fileName));
 
     FileBytes file(path);
+    // Never replace a file whose content we could not keep.
     if (file.state() == FileBytes::Unreadable)
-        return false; // never replace a file whose content we could not keep
+        return failed(QStringLiteral("il file esiste ma non si può leggere"));
     const char* d = file.data();
     const qint64 size = file.size();
     const QString sectionName = section.trimmed();
@@ -273,7 +286,7 @@ bool ProfileFile::writeValue(const QString& path, const QString& section, const 
         cutBegin = loc.valueBegin;
         cutEnd = loc.valueEnd;
         if (QByteArray::fromRawData(d + cutBegin, cutEnd - cutBegin) == newValue)
-            return true; // already stored
+            return FileResult::done(); // already stored
         middle = newValue;
     } else if (loc.sectionFound) {
         cutBegin = cutEnd = loc.insertAt;
@@ -289,12 +302,13 @@ bool ProfileFile::writeValue(const QString& path, const QString& section, const 
     }
 
     QSaveFile out(path);
+    const QString unwritable = QStringLiteral("il file o la cartella non si possono scrivere");
     if (!out.open(QIODevice::WriteOnly))
-        return false;
+        return failed(unwritable);
     if (!writeAll(out, d, cutBegin) || !writeAll(out, middle.constData(), middle.size()) ||
         !writeAll(out, d + cutEnd, size - cutEnd)) {
         out.cancelWriting();
-        return false;
+        return failed(unwritable);
     }
-    return out.commit();
+    return out.commit() ? FileResult::done() : failed(unwritable);
 }

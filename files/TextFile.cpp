@@ -23,46 +23,43 @@ QString reason(QFileDevice::FileError e) {
     }
 }
 
-bool fail(QString* error, const QString& what, const QString& path, QFileDevice::FileError e) {
-    if (error)
-        *error = QStringLiteral("%1 \"%2\": %3").arg(what, QFileInfo(path).fileName(), reason(e));
-    return false;
+QString failure(const QString& what, const QString& path, QFileDevice::FileError e) {
+    return QStringLiteral("%1 \"%2\": %3").arg(what, QFileInfo(path).fileName(), reason(e));
 }
 
-// An 8-bit file cannot hold every character: refuse rather than write '?'.
-bool refuseMisfit(QString* error, const QString& path, const QString& text) {
-    const std::optional<CodePage::Misfit> misfit = CodePage::firstMisfit(text);
-    if (!misfit)
-        return false;
-    if (error)
-        *error = CodePage::misfitMessage(*misfit, QFileInfo(path).fileName());
-    return true;
+FileResult readFailure(const QString& what, const QString& path, QFileDevice::FileError e) {
+    return FileResult::readFailed(failure(what, path, e));
+}
+
+FileResult writeFailure(const QString& path, QFileDevice::FileError e) {
+    return FileResult::writeFailed(
+        failure(QStringLiteral("Impossibile scrivere il file"), path, e));
 }
 
 } // namespace
 
 namespace TextFile {
 
-bool readAll(const QString& path, QString& text, QString* error) {
+FileResult readAll(const QString& path, QString& text) {
     QFile f(path);
     if (!f.open(QIODevice::ReadOnly))
-        return fail(error, QStringLiteral("Impossibile aprire il file"), path, f.error());
+        return readFailure(QStringLiteral("Impossibile aprire il file"), path, f.error());
     const QByteArray bytes = f.readAll();
     if (f.error() != QFileDevice::NoError)
-        return fail(error, QStringLiteral("Impossibile leggere il file"), path, f.error());
+        return readFailure(QStringLiteral("Impossibile leggere il file"), path, f.error());
     text = CodePage::decode(bytes);
-    return true;
+    return FileResult::done();
 }
 
-bool readLines(const QString& path, QStringList& lines, QString* error, bool createIfMissing) {
+FileResult readLines(const QString& path, QStringList& lines, bool createIfMissing) {
     if (createIfMissing && !QFileInfo::exists(path)) {
         QFile f(path);
         if (!f.open(QIODevice::WriteOnly))
-            return fail(error, QStringLiteral("Impossibile creare il file"), path, f.error());
+            return readFailure(QStringLiteral("Impossibile creare il file"), path, f.error());
     }
     QString text;
-    if (!readAll(path, text, error))
-        return false;
+    if (FileResult read = readAll(path, text); !read)
+        return read;
     lines.clear();
     qsizetype start = 0;
     const qsizetype n = text.size();
@@ -77,27 +74,29 @@ bool readLines(const QString& path, QStringList& lines, QString* error, bool cre
         lines.append(text.mid(start, stop - start));
         start = next;
     }
-    return true;
+    return FileResult::done();
 }
 
-bool writeAll(const QString& path, const QString& text, QString* error) {
-    if (refuseMisfit(error, path, text))
-        return false;
+FileResult writeAll(const QString& path, const QString& text) {
+    // An 8-bit file cannot hold every character: refuse rather than write '?'.
+    if (const std::optional<CodePage::Misfit> misfit = CodePage::firstMisfit(text))
+        return FileResult::writeFailed(
+            CodePage::misfitMessage(*misfit, QFileInfo(path).fileName()));
     QSaveFile f(path);
     if (!f.open(QIODevice::WriteOnly))
-        return fail(error, QStringLiteral("Impossibile scrivere il file"), path, f.error());
+        return writeFailure(path, f.error());
     const QByteArray bytes = CodePage::encode(text);
     if (f.write(bytes) != bytes.size()) {
         const auto e = f.error();
         f.cancelWriting();
-        return fail(error, QStringLiteral("Impossibile scrivere il file"), path, e);
+        return writeFailure(path, e);
     }
     if (!f.commit())
-        return fail(error, QStringLiteral("Impossibile scrivere il file"), path, f.error());
-    return true;
+        return writeFailure(path, f.error());
+    return FileResult::done();
 }
 
-bool writeLines(const QString& path, const QStringList& lines, QString* error) {
+FileResult writeLines(const QString& path, const QStringList& lines) {
     QString text;
     qsizetype size = 0;
     for (const QString& l : lines)
@@ -107,19 +106,7 @@ bool writeLines(const QString& path, const QStringList& lines, QString* error) {
         text += l;
         text += QLatin1String("\r\n");
     }
-    return writeAll(path, text, error);
-}
-
-bool append(const QString& path, const QString& text, QString* error) {
-    if (refuseMisfit(error, path, text))
-        return false;
-    QFile f(path);
-    if (!f.open(QIODevice::WriteOnly | QIODevice::Append))
-        return fail(error, QStringLiteral("Impossibile aprire il file"), path, f.error());
-    const QByteArray bytes = CodePage::encode(text);
-    if (f.write(bytes) != bytes.size() || !f.flush())
-        return fail(error, QStringLiteral("Impossibile scrivere il file"), path, f.error());
-    return true;
+    return writeAll(path, text);
 }
 
 } // namespace TextFile

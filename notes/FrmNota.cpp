@@ -6,6 +6,7 @@
 #include "ui/Dialogs.h"
 #include "ui/DisplaySink.h"
 #include "ui/FileDialogs.h"
+#include "ui/FileResultBox.h"
 #include "ui/TextBoxes.h"
 
 #include <QEvent>
@@ -291,13 +292,12 @@ void FrmNota::openNote() {
                        DialogFlags::Explorer | DialogFlags::FileMustExist, m_notesFolder);
     if (path.isEmpty())
         return;
-    QString error;
-    const std::optional<QString> text = NoteFile::load(path, &error);
-    if (!text) {
-        msgBox(this, error, Msg::OkOnly | Msg::Critical, kErrore);
+    QString text;
+    if (const FileResult read = NoteFile::load(path, text); !read) {
+        showFileResult(this, read);
         return;
     }
-    const NoteFile::Parsed p = NoteFile::parse(*text);
+    const NoteFile::Parsed p = NoteFile::parse(text);
     if (p.dest)
         m_dest->setText(*p.dest);
     if (p.sogg)
@@ -330,9 +330,10 @@ void FrmNota::saveNote() {
         msgBox(this, QStringLiteral("Il file %1 esiste gia'.\nSostituirlo?").arg(full),
                Msg::YesNo | Msg::Critical, QStringLiteral("Salva Nota")) != Msg::Yes)
         return;
-    QString error;
-    if (!NoteFile::save(full, {m_dest->text(), m_sogg->text(), typedText(m_nota)}, &error)) {
-        msgBox(this, error, Msg::OkOnly | Msg::Critical, kErrore);
+    if (const FileResult saved =
+            NoteFile::save(full, {m_dest->text(), m_sogg->text(), typedText(m_nota)});
+        !saved) {
+        showFileResult(this, saved);
         return;
     }
     buttons()[Salva].setAttivo(false);

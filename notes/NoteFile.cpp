@@ -96,16 +96,13 @@ QStringList commands(const Note& note) {
     return out;
 }
 
-bool save(const QString& path, const Note& note, QString* error) {
+FileResult save(const QString& path, const Note& note) {
     // Replaced in one step: a failed write never leaves half a note behind.
-    return TextFile::writeAll(path, format(note), error);
+    return TextFile::writeAll(path, format(note));
 }
 
-std::optional<QString> load(const QString& path, QString* error) {
-    QString text;
-    if (!TextFile::readAll(path, text, error))
-        return std::nullopt;
-    return text;
+FileResult load(const QString& path, QString& text) {
+    return TextFile::readAll(path, text);
 }
 
 QString withExtension(const QString& path) {

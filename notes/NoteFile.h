@@ -6,6 +6,8 @@
 //   <SOGG>subject</SOGG>
 //   body lines...
 // and one CR LF after the body.
+#include "files/FileResult.h"
+
 #include <QString>
 #include <QStringList>
 #include <optional>
@@ -33,10 +35,10 @@ Parsed parse(const QString& text);
 // subject, one "nota + " line per body line, and the final "nota spedisci".
 QStringList commands(const Note& note);
 
-// File access. On failure they return false / nullopt and set *error to a
-// message for the player (Italian).
-bool save(const QString& path, const Note& note, QString* error = nullptr);
-std::optional<QString> load(const QString& path, QString* error = nullptr);
+// File access; a failure's message is for the player (Italian). A failed
+// load leaves text as it was.
+FileResult save(const QString& path, const Note& note);
+FileResult load(const QString& path, QString& text);
 
 // Path with ".not" added unless it already ends so (in any letter case).
 QString withExtension(const QString& path);

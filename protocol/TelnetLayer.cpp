@@ -18,27 +18,18 @@ constexpr char kRequest = 1, kAccepted = 2, kRejected = 3, kTtableIs = 4, kTtabl
 const QByteArrayView kTtable("[TTABLE]");
 
 // What we accept from the server (him) and what we offer (us); every other
-// option is refused by the parser's negotiation rules.
+// option is refused by the parser's negotiation rules. The first row, the
+// character's data beside the text (GMCP), is left out unless the settings
+// ask for it: the table then starts at the second row.
 const telnet_telopt_t kOptions[] = {
-    {TELNET_TELOPT_ECHO, TELNET_WONT, TELNET_DO},
-    {TELNET_TELOPT_SGA, TELNET_WONT, TELNET_DO},
-    {TELNET_TELOPT_EOR, TELNET_WONT, TELNET_DO},
-    {TELNET_TELOPT_COMPRESS2, TELNET_WONT, TELNET_DO},
-    {TELNET_TELOPT_NAWS, TELNET_WILL, TELNET_DONT},
-    {TELNET_TELOPT_TTYPE, TELNET_WILL, TELNET_DONT},
-    {kCharset, TELNET_WILL, TELNET_DO},
-    {-1, 0, 0},
-};
-// The same, and the character's data beside the text from the server.
-const telnet_telopt_t kOptionsWithGmcp[] = {
-    {TELNET_TELOPT_ECHO, TELNET_WONT, TELNET_DO},
-    {TELNET_TELOPT_SGA, TELNET_WONT, TELNET_DO},
-    {TELNET_TELOPT_EOR, TELNET_WONT, TELNET_DO},
-    {TELNET_TELOPT_COMPRESS2, TELNET_WONT, TELNET_DO},
-    {TELNET_TELOPT_NAWS, TELNET_WILL, TELNET_DONT},
-    {TELNET_TELOPT_TTYPE, TELNET_WILL, TELNET_DONT},
-    {kCharset, TELNET_WILL, TELNET_DO},
     {GmcpMessage::kOption, TELNET_WONT, TELNET_DO},
+    {TELNET_TELOPT_ECHO, TELNET_WONT, TELNET_DO},
+    {TELNET_TELOPT_SGA, TELNET_WONT, TELNET_DO},
+    {TELNET_TELOPT_EOR, TELNET_WONT, TELNET_DO},
+    {TELNET_TELOPT_COMPRESS2, TELNET_WONT, TELNET_DO},
+    {TELNET_TELOPT_NAWS, TELNET_WILL, TELNET_DONT},
+    {TELNET_TELOPT_TTYPE, TELNET_WILL, TELNET_DONT},
+    {kCharset, TELNET_WILL, TELNET_DO},
     {-1, 0, 0},
 };
 // What the client takes: the packages whose messages it reads or hands on.
@@ -137,7 +128,7 @@ TelnetLayer::~TelnetLayer() {
 void TelnetLayer::start() {
     // The library keeps the table, so it is one of two that live for good.
     m_telnet =
-        telnet_init(m_settings.gmcp ? kOptionsWithGmcp : kOptions, &TelnetLayer::handler, 0, this);
+        telnet_init(m_settings.gmcp ? kOptions : kOptions + 1, &TelnetLayer::handler, 0, this);
 }
 
 void TelnetLayer::stop() {

@@ -1,6 +1,7 @@
 #include "automation/ButtonConfig.h"
 #include "automation/ServerSettings.h"
 
+#include <QDir>
 #include <QFile>
 #include <QListWidget>
 #include <QTemporaryDir>
@@ -26,7 +27,16 @@ class TestButtonConfig : public QObject {
 private slots:
     void init() { QFile::remove(m_dir.filePath("config.ini")); }
 
+    // No config.ini, or one that cannot be read (told, the others are not).
+    void withoutFileEightEmptyInactiveButtons_data() {
+        QTest::addColumn<bool>("unreadable");
+        QTest::newRow("missing") << false;
+        QTest::newRow("unreadable") << true;
+    }
     void withoutFileEightEmptyInactiveButtons() {
+        QFETCH(bool, unreadable);
+        if (unreadable)
+            QVERIFY(QDir(m_dir.path()).mkdir("config.ini"));
         Api api(m_dir.path());
         ButtonBar bar;
         for (CButton& b : bar) { // whatever the bar held before
@@ -37,7 +47,15 @@ private slots:
         }
         QListWidget list;
         list.addItem("vecchia riga");
-        LoadButtons(api, bar, &list);
+        const FileResult loaded = LoadButtons(api, bar, &list);
+        if (unreadable) {
+            QDir(m_dir.path()).rmdir("config.ini");
+            QCOMPARE(loaded.kind, FileResult::Kind::ReadFailed);
+            QVERIFY(loaded.message.startsWith("Impossibile leggere il file \"config.ini\""));
+            QVERIFY(loaded.message.endsWith("finché il file non si potrà leggere."));
+        } else {
+            QCOMPARE(loaded.kind, FileResult::Kind::Done);
+        }
         QCOMPARE(lines(list), (QStringList{"1) Vuoto", "2) Vuoto", "3) Vuoto", "4) Vuoto",
                                            "5) Vuoto", "6) Vuoto", "7) Vuoto", "8) Vuoto"}));
         for (const CButton& b : bar) {

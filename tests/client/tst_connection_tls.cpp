@@ -44,7 +44,7 @@ struct Client {
             return rememberedCertificate(api, h, p);
         };
         conn.trust().remember = [this](const QString& h, quint16 p, const QByteArray& fp) {
-            return rememberCertificate(api, h, p, fp);
+            return rememberCertificate(api, h, p, fp).ok();
         };
         QObject::connect(&conn, &Connection::certificateQuestion, &conn,
                          [this](const CertificateQuestion& q) {

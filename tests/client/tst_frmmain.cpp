@@ -5,7 +5,9 @@
 #include "notes/FrmNota.h"
 #include "session/Connection.h"
 #include "session/GameSession.h"
+#include "support/ReadOnlyFolder.h"
 #include "support/ScriptedServer.h"
+#include "support/TlsTunnel.h"
 #include "support/client/MainWindowRig.h"
 #include "ui/DisplayFont.h"
 
@@ -262,6 +264,29 @@ private slots:
         for (const FileDialogRequest& r : std::as_const(c.dialogs.fileRequests))
             QCOMPARE(r.folder, c.path("Note"));
         QVERIFY(QFile::exists(c.path("Note/saluti.not")));
+    }
+
+    // "Accetta sempre" where config.ini cannot keep it: the game goes on and
+    // the player is told the certificate holds for this session only.
+    void certificateAcceptedForGoodButNotStored() {
+        if (const QString missing = TlsTunnel::missingTools(); !missing.isEmpty())
+            QSKIP(qPrintable(missing));
+        ScriptedServer server;
+        TlsTunnel tunnel;
+        QVERIFY2(tunnel.start(server.port()), qPrintable(tunnel.error()));
+        MainWindowRig c(tunnel.port(), "TLS=1\r\n");
+        c.load();
+        ReadOnlyFolder locked(c.folder);
+        if (!locked.ok())
+            QSKIP("the folder cannot be made read-only here");
+        c.dialogs.choices << 1; // Accetta sempre
+        c.action("mnuConnetti")->trigger();
+        QTRY_VERIFY_WITH_TIMEOUT(c.window->connection()->isEncrypted(), 10000);
+        QCOMPARE(c.dialogs.choiceButtons.size(), 1);
+        QCOMPARE(c.dialogs.messages.size(), 2); // the question, then the failure
+        QVERIFY(c.dialogs.lastText().contains("config.ini"));
+        QVERIFY(c.dialogs.lastText().endsWith("accettato solo per questa sessione."));
+        QVERIFY(c.connectedState());
     }
 
     void serverHangUpRunsTheDisconnect() {

@@ -3,6 +3,7 @@
 #include "commands/CommandInput.h"
 #include "display/GameDisplay.h"
 #include "speech/GameVoice.h"
+#include "support/ReadOnlyFolder.h"
 #include "support/ScriptedServer.h"
 #include "support/client/MainWindowRig.h"
 #include "support/speech/RecordingSpeech.h"
@@ -72,6 +73,26 @@ private slots:
         QVERIFY(c.waitShown("Un topo passa."));
         QCoreApplication::processEvents();
         QVERIFY(speech.spoken().isEmpty());
+    }
+
+    // A switch config.ini cannot keep still works for this run, and the
+    // player is told it is not saved.
+    void switchNotSavedIsTold() {
+        RecordingSpeech speech;
+        MainWindowRig c;
+        c.load();
+        c.window->voice().setSpeech(&speech);
+        ReadOnlyFolder locked(c.folder);
+        if (!locked.ok())
+            QSKIP("the folder cannot be made read-only here");
+        c.action("mnuVoce")->trigger();
+        QVERIFY(c.action("mnuVoce")->isChecked());
+        QVERIFY(c.window->voiceWanted());
+        QCOMPARE(c.dialogs.messages.size(), 1);
+        QVERIFY(
+            c.dialogs.lastText().startsWith("Impossibile salvare VOCE nel file \"config.ini\""));
+        QVERIFY(c.dialogs.lastText().contains("fino alla chiusura"));
+        QCOMPARE(speech.spoken(), QStringList{"Voce attiva"});
     }
 
     // A screen reader ticks "Scrivi Log.txt" through its toggle action: the

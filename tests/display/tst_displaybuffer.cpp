@@ -66,7 +66,6 @@ private slots:
     void runsMergeAndColoursReadBack();
     void longLineContinuesOnTheNext();
     void removeLeadingLines();
-    void removeLeadingCharsInsideALine();
     void wrapRows();
     void randomAgainstModel();
 };
@@ -224,27 +223,6 @@ void TstDisplayBuffer::removeLeadingLines() {
     QCOMPARE(s.length(), s.text().size());
 }
 
-void TstDisplayBuffer::removeLeadingCharsInsideALine() {
-    DisplayBuffer b;
-    b.append(u"abc", red, false);
-    b.append(u"def\r\n", green, true);
-    b.append(u"ghi", white, false);
-    b.removeLeadingChars(4); // "ef\nghi"
-    QCOMPARE(b.text(), QStringLiteral("ef\nghi"));
-    QCOMPARE(b.lineRuns(0), (QList<DisplayBuffer::Run>{{0, 2, green, true}}));
-    QCOMPARE(b.colourAt(3), white);
-    QCOMPARE(b.lineStart(1), 3);
-    b.removeLeadingChars(3); // exactly the first line with its break
-    QCOMPARE(b.lineCount(), 1);
-    QCOMPARE(b.text(), QStringLiteral("ghi"));
-    b.removeLeadingChars(1000);
-    QCOMPARE(b.length(), 0);
-    QCOMPARE(b.lineCount(), 1);
-    QVERIFY(b.lineRuns(0).isEmpty());
-    b.removeLeadingChars(-1);
-    QCOMPARE(b.length(), 0);
-}
-
 void TstDisplayBuffer::wrapRows() {
     DisplayBuffer b;
     b.setWrapColumns(10);
@@ -265,12 +243,11 @@ void TstDisplayBuffer::wrapRows() {
     b.removeLeadingLines(1);
     QCOMPARE(b.rowCount(), 11);
     QCOMPARE(b.lineFirstRow(1), 3);
-    // Cutting inside the first line shrinks its rows; later lines follow.
-    b.removeLeadingChars(5); // "xxxxx" left: two rows
-    QCOMPARE(b.lineRows(0), 2);
-    QCOMPARE(b.lineFirstRow(1), 2);
-    QCOMPARE(b.rowCount(), 10);
-    QCOMPARE(b.lineFromRow(2), 1);
+    // A wrapped line goes with all its rows; the next one starts at the top.
+    b.removeLeadingLines(1);
+    QCOMPARE(b.rowCount(), 8);
+    QCOMPARE(b.lineFirstRow(0), 0);
+    QCOMPARE(b.lineFromRow(7), 0);
     b.setWrapColumns(0); // never below one column
     QCOMPARE(b.wrapColumns(), 1);
 }
@@ -297,10 +274,6 @@ void TstDisplayBuffer::randomAgainstModel() {
                 const int n = rng.bounded(b.lineCount() + 1);
                 b.removeLeadingLines(n);
                 m.removeLines(std::min(n, int(m.lines().size()) - 1));
-            } else if (what < 9) {
-                const int n = rng.bounded(b.length() + 1);
-                b.removeLeadingChars(n);
-                m.removeChars(n);
             } else {
                 b.setWrapColumns(1 + rng.bounded(7));
             }

@@ -52,8 +52,6 @@ class TstGameDisplay : public QObject {
 private slots:
     void defaults();
     void insertKeepsAttributesAndAlwaysAppends();
-    void trimThroughLeadingSelection_data();
-    void trimThroughLeadingSelection();
     void trimKeepsFiveHundredOneLines();
     void followsBottomUnlessScrolledUp();
     void wrapsAtColumnsAndRewrapsOnResize();
@@ -108,41 +106,6 @@ void TstGameDisplay::insertKeepsAttributesAndAlwaysAppends() {
     QCOMPARE(d.selStart(), d.textLength());
     d.setSelStart(1000);
     QCOMPARE(d.selStart(), d.textLength());
-    // A selection anywhere but at the start is not replaced.
-    d.setSelStart(1);
-    d.setSelLength(2);
-    d.insertText(u"Y");
-    QCOMPARE(d.buffer().text(), QStringLiteral("abcde\nfXY"));
-    QCOMPARE(d.selLength(), 0);
-}
-
-void TstGameDisplay::trimThroughLeadingSelection_data() {
-    QTest::addColumn<int>("n");
-    QTest::addColumn<QString>("left");
-    QTest::newRow("nothing") << 0 << "uno\ndue\ntre";
-    QTest::newRow("whole first line") << 4 << "due\ntre";
-    QTest::newRow("two lines") << 8 << "tre";
-    QTest::newRow("inside a line") << 5 << "ue\ntre";
-    QTest::newRow("up to a break") << 3 << "\ndue\ntre";
-    QTest::newRow("more than all") << 500 << "";
-}
-
-void TstGameDisplay::trimThroughLeadingSelection() {
-    QFETCH(int, n);
-    QFETCH(QString, left);
-    GameDisplay d;
-    d.setSelColor(grey);
-    d.insertText(u"uno\r\ndue\r\ntre");
-    d.setSelStart(0);
-    d.setSelLength(n);
-    d.insertText(u"");
-    QCOMPARE(d.buffer().text(), left);
-    QCOMPARE(d.selStart(), d.textLength());
-    QCOMPARE(d.textLength(), left.size());
-    if (!left.isEmpty() && left[0] != u'\n')
-        QCOMPARE(d.buffer().colourAt(0), grey);
-    d.insertText(u"!");
-    QCOMPARE(d.buffer().text(), left + u'!');
 }
 
 void TstGameDisplay::trimKeepsFiveHundredOneLines() {
@@ -153,10 +116,7 @@ void TstGameDisplay::trimKeepsFiveHundredOneLines() {
         const int last = d.lineFromChar(d.selStart());
         if (last >= 500) {
             d.setUpdatesFrozen(true);
-            d.setSelStart(0);
-            d.setSelLength(d.buffer().lineStart(last - 500));
-            d.insertText(u"");
-            d.setSelStart(d.textLength());
+            d.removeLeadingLines(last - 500);
             d.setUpdatesFrozen(false);
         }
     }
@@ -164,10 +124,14 @@ void TstGameDisplay::trimKeepsFiveHundredOneLines() {
     QCOMPARE(d.buffer().lineCount(), 501);
     QCOMPARE(d.buffer().lineText(0), QStringLiteral("riga 100"));
     QCOMPARE(d.buffer().lineText(499), QStringLiteral("riga 599"));
-    // The same through the sink's line removal.
     d.removeLeadingLines(d.lastLine() - 10);
     QCOMPARE(d.buffer().lineText(0), QStringLiteral("riga 590"));
     QCOMPARE(d.selStart(), d.textLength());
+    // Never the last line, however many are asked for.
+    d.removeLeadingLines(1000);
+    QCOMPARE(d.buffer().lineCount(), 1);
+    QCOMPARE(d.buffer().text(), QString());
+    QCOMPARE(d.selStart(), 0);
 }
 
 void TstGameDisplay::followsBottomUnlessScrolledUp() {

@@ -113,15 +113,26 @@ private slots:
 
     void valuesThatWouldBreakTheFileAreRefused() {
         m_config.put("[S]\r\nk=1\r\n");
-        QVERIFY(!writeValue(m_config.path, "S", "k", "a\r\n[T]\r\nk=evil"));
-        QVERIFY(!writeValue(m_config.path, "S", "k", "a\nb"));
-        QVERIFY(!writeValue(m_config.path, "S]x", "k", "1"));
-        QVERIFY(!writeValue(m_config.path, "S", "k=", "1"));
-        QVERIFY(!writeValue(m_config.path, "S", "  ", "1"));
-        QVERIFY(!writeValue(m_config.path, "S", "[k", "1"));
-        // A character the 8-bit file cannot hold would be stored as '?'.
-        QVERIFY(!writeValue(m_config.path, "S", "k", QStringLiteral("nord→sud")));
-        QVERIFY(!writeValue(m_config.path, QStringLiteral("Ł"), "k", "1"));
+        const QString breaks = "spezzerebbe le righe";
+        const struct {
+            QString section, key, value, says;
+        } refused[] = {
+            {"S", "k", "a\r\n[T]\r\nk=evil", breaks},
+            {"S", "k", "a\nb", breaks},
+            {"S]x", "k", "1", breaks},
+            {"S", "k=", "1", breaks},
+            {"S", "  ", "1", breaks},
+            {"S", "[k", "1", breaks},
+            // A character the 8-bit file cannot hold would be stored as '?'.
+            {"S", "k", QStringLiteral("nord→sud"), "U+2192"},
+            {QStringLiteral("Ł"), "k", "1", "U+0141"},
+        };
+        for (const auto& r : refused) {
+            const FileResult result = writeValue(m_config.path, r.section, r.key, r.value);
+            QCOMPARE(result.kind, FileResult::Kind::WriteFailed);
+            QVERIFY2(result.message.contains(r.says) && result.message.contains("config.ini"),
+                     qPrintable(result.message));
+        }
         QCOMPARE(m_config.bytes(), QByteArray("[S]\r\nk=1\r\n"));
     }
 
@@ -138,11 +149,13 @@ private slots:
         QCOMPARE(m_config.bytes(), QByteArray("[S]\r\nk=1\r\n"));
         QCOMPARE(QDir(m_config.dir.path()).entryList(QDir::Files), QStringList{"config.ini"});
         // A folder that does not exist cannot take the file either.
-        QVERIFY(!writeValue(m_config.dir.filePath("manca/config.ini"), "S", "k", "1"));
+        QVERIFY(writeValue(m_config.dir.filePath("manca/config.ini"), "S", "k", "1")
+                    .message.endsWith("il file o la cartella non si possono scrivere"));
         // A name that is a folder reads empty and is not replaced.
         QVERIFY(QDir(m_config.dir.path()).mkdir("cartella.ini"));
         QCOMPARE(readValue(m_config.dir.filePath("cartella.ini"), "S", "k"), QString());
-        QVERIFY(!writeValue(m_config.dir.filePath("cartella.ini"), "S", "k", "1"));
+        QVERIFY(writeValue(m_config.dir.filePath("cartella.ini"), "S", "k", "1")
+                    .message.endsWith("il file esiste ma non si può leggere"));
         QVERIFY(QFileInfo(m_config.dir.filePath("cartella.ini")).isDir());
     }
 

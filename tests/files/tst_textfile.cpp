@@ -1,10 +1,11 @@
 // Text files in the game's code page: line splitting, byte-exact round trip,
-// atomic replacement, appending and reported failures.
+// atomic replacement and reported failures.
 #include "files/TextFile.h"
 #include "support/TestFiles.h"
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QTemporaryDir>
 #include <QTest>
 #include <csignal>
@@ -17,7 +18,8 @@ private slots:
     void createsMissingFileOnlyWhenAsked();
     void codePageRoundTripIsByteExact();
     void failedReplaceKeepsPreviousFile();
-    void appendsAndReportsFailures();
+    void reportsFailures_data();
+    void reportsFailures();
 };
 
 void TstTextFile::splitsLinesAtCrLfAndLoneLf() {
@@ -43,17 +45,12 @@ void TstTextFile::createsMissingFileOnlyWhenAsked() {
     QTemporaryDir dir;
     const QString p = dir.filePath("nuovo.txt");
     QStringList lines{"stale"};
-    QString error;
-    QVERIFY(!TextFile::readLines(p, lines, &error));
-    QVERIFY(error.contains("nuovo.txt"));
+    QVERIFY(!TextFile::readLines(p, lines));
+    QCOMPARE(lines, QStringList{"stale"});
     QVERIFY(!QFile::exists(p));
-    QVERIFY(TextFile::readLines(p, lines, &error, true));
+    QCOMPARE(TextFile::readLines(p, lines, true).kind, FileResult::Kind::Done);
     QVERIFY(lines.isEmpty());
     QVERIFY(QFile::exists(p));
-    // A folder that is not there cannot hold the file: reported, not thrown.
-    error.clear();
-    QVERIFY(!TextFile::readLines(dir.filePath("manca/x.txt"), lines, &error, true));
-    QVERIFY(error.startsWith("Impossibile creare"));
 }
 
 void TstTextFile::codePageRoundTripIsByteExact() {
@@ -90,34 +87,79 @@ void TstTextFile::failedReplaceKeepsPreviousFile() {
     rlimit small = old;
     small.rlim_cur = 4096;
     QVERIFY(setrlimit(RLIMIT_FSIZE, &small) == 0);
-    QString error;
-    const bool ok = TextFile::writeAll(p, QString(100000, QLatin1Char('x')), &error);
+    const FileResult r = TextFile::writeAll(p, QString(100000, QLatin1Char('x')));
     setrlimit(RLIMIT_FSIZE, &old);
-    QVERIFY(!ok);
-    QVERIFY(error.startsWith("Impossibile scrivere"));
+    QCOMPARE(r.kind, FileResult::Kind::WriteFailed);
+    QVERIFY(r.message.startsWith("Impossibile scrivere il file \"store.txt\""));
     QCOMPARE(get(p), QByteArray("vecchio<!>contenuto<%>\r\n"));
     QCOMPARE(QDir(dir.path()).entryList(QDir::Files), QStringList{"store.txt"});
 }
 
-void TstTextFile::appendsAndReportsFailures() {
-    QTemporaryDir dir;
-    const QString p = dir.filePath("log.txt");
-    QVERIFY(TextFile::append(p, "uno"));
-    QVERIFY(TextFile::append(p, QStringLiteral("è\r\n")));
-    QCOMPARE(get(p), QByteArray("uno\xe8\r\n"));
-    QString error;
-    QVERIFY(!TextFile::append(dir.filePath("manca/log.txt"), "x", &error));
-    QVERIFY(!error.isEmpty());
-    QVERIFY(!TextFile::writeAll(dir.filePath("manca/y.txt"), "x", &error));
-
+// Each failure is told in Italian with the file's name and leaves what was
+// on disk as it was.
+void TstTextFile::reportsFailures_data() {
+    QTest::addColumn<QString>("op");
+    QTest::addColumn<QString>("file");
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<int>("kind");
+    QTest::addColumn<QString>("says");
+    const int read = int(FileResult::Kind::ReadFailed);
+    const int write = int(FileResult::Kind::WriteFailed);
+    QTest::newRow("read missing") << "readLines"
+                                  << "nuovo.txt"
+                                  << "" << read << "Impossibile aprire il file \"nuovo.txt\"";
+    QTest::newRow("create in missing folder")
+        << "create"
+        << "manca/x.txt"
+        << "" << read << "Impossibile creare il file \"x.txt\"";
+    QTest::newRow("read all missing") << "readAll"
+                                      << "nota.not"
+                                      << "" << read << "Impossibile aprire il file \"nota.not\"";
+    QTest::newRow("write in missing folder")
+        << "writeAll"
+        << "manca/y.txt"
+        << "x" << write << "Impossibile scrivere il file \"y.txt\"";
+    QTest::newRow("lines in missing folder")
+        << "writeLines"
+        << "manca/z.txt"
+        << "x" << write << "Impossibile scrivere il file \"z.txt\"";
     // Text the code page cannot hold is refused whole, never written as '?'.
-    const QString store = dir.filePath("alias.txt");
-    put(store, "a<!>b\r\n");
-    QVERIFY(!TextFile::writeAll(store, QStringLiteral("a<!>\u00A0ok\r\nb<!>\u0142\r\n"), &error));
-    QVERIFY(error.contains(QStringLiteral("«ł» (U+0142)")) && error.contains("alias.txt"));
-    QCOMPARE(get(store), QByteArray("a<!>b\r\n"));
-    QVERIFY(!TextFile::append(p, QStringLiteral("\U0001F600"), &error));
-    QCOMPARE(get(p), QByteArray("uno\xe8\r\n"));
+    QTest::newRow("misfit") << "writeAll"
+                            << "alias.txt" << QStringLiteral("a<!>\u00A0ok\r\nb<!>\u0142\r\n")
+                            << write << QStringLiteral("«ł» (U+0142)");
+}
+
+void TstTextFile::reportsFailures() {
+    QFETCH(QString, op);
+    QFETCH(QString, file);
+    QFETCH(QString, text);
+    QFETCH(int, kind);
+    QFETCH(QString, says);
+    QTemporaryDir dir;
+    const QString p = dir.filePath(file);
+    if (file == "alias.txt")
+        put(p, "a<!>b\r\n");
+    QStringList lines{"stale"};
+    QString read = "stale";
+    FileResult r;
+    if (op == "readLines" || op == "create")
+        r = TextFile::readLines(p, lines, op == "create");
+    else if (op == "readAll")
+        r = TextFile::readAll(p, read);
+    else if (op == "writeAll")
+        r = TextFile::writeAll(p, text);
+    else
+        r = TextFile::writeLines(p, {text});
+    QCOMPARE(int(r.kind), kind);
+    QVERIFY(!r);
+    QVERIFY2(r.message.contains(says), qPrintable(r.message));
+    QVERIFY2(r.message.contains(QFileInfo(file).fileName()), qPrintable(r.message));
+    QCOMPARE(lines, QStringList{"stale"});
+    QCOMPARE(read, QString("stale"));
+    if (file == "alias.txt")
+        QCOMPARE(get(p), QByteArray("a<!>b\r\n"));
+    else
+        QVERIFY(!QFile::exists(p));
 }
 
 QTEST_MAIN(TstTextFile)

@@ -16,7 +16,9 @@ private slots:
         QTemporaryDir dir;
         const QString path = dir.filePath("nota.not");
         QVERIFY(NoteFile::save(path, note));
-        const NoteFile::Parsed p = NoteFile::parse(*NoteFile::load(path));
+        QString text;
+        QVERIFY(NoteFile::load(path, text));
+        const NoteFile::Parsed p = NoteFile::parse(text);
         QCOMPARE(p.dest, std::optional<QString>(note.dest));
         QCOMPARE(p.sogg, std::optional<QString>(note.sogg));
         QCOMPARE(p.body, note.body);

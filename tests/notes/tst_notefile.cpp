@@ -77,14 +77,13 @@ private slots:
         QTemporaryDir dir;
         const QString path = dir.filePath("prova.not");
         const Note n{"Gàndalf", "perché €", "uno\ndue"};
-        QString error;
-        QVERIFY(NoteFile::save(path, n, &error));
+        QCOMPARE(NoteFile::save(path, n).kind, FileResult::Kind::Done);
         QCOMPARE(readBytes(path),
                  QByteArray("<DEST>G\xE0ndalf</DEST>\r\n<SOGG>perch\xE9 \x80</SOGG>"
                             "\r\nuno\r\ndue\r\n"));
-        const auto text = NoteFile::load(path, &error);
-        QVERIFY(text);
-        QCOMPARE(NoteFile::parse(*text).sogg, std::optional<QString>("perché €"));
+        QString text;
+        QCOMPARE(NoteFile::load(path, text).kind, FileResult::Kind::Done);
+        QCOMPARE(NoteFile::parse(text).sogg, std::optional<QString>("perché €"));
         // Saving again replaces the file.
         QVERIFY(NoteFile::save(path, {"a", "b", "c"}));
         QCOMPARE(readBytes(path), QByteArray("<DEST>a</DEST>\r\n<SOGG>b</SOGG>\r\nc\r\n"));
@@ -92,19 +91,21 @@ private slots:
 
     void fileFailuresAreReported() {
         QTemporaryDir dir;
-        QString error;
-        QVERIFY(!NoteFile::save(dir.filePath("manca/x.not"), {"a", "b", "c"}, &error));
-        QVERIFY(error.contains("x.not"));
-        error.clear();
-        QVERIFY(!NoteFile::load(dir.filePath("nessuna.not"), &error));
-        QVERIFY(error.startsWith("Impossibile aprire"));
-        QVERIFY(!NoteFile::load(dir.path(), &error));
+        const FileResult saved = NoteFile::save(dir.filePath("manca/x.not"), {"a", "b", "c"});
+        QCOMPARE(saved.kind, FileResult::Kind::WriteFailed);
+        QVERIFY(saved.message.contains("x.not"));
+        QString text = "prima";
+        const FileResult missing = NoteFile::load(dir.filePath("nessuna.not"), text);
+        QCOMPARE(missing.kind, FileResult::Kind::ReadFailed);
+        QVERIFY(missing.message.startsWith("Impossibile aprire"));
+        QVERIFY(!NoteFile::load(dir.path(), text));
         // A file that opens but cannot be read (even by an administrator).
         if (QFile::exists("/proc/self/mem")) {
-            error.clear();
-            QVERIFY(!NoteFile::load("/proc/self/mem", &error));
-            QVERIFY(!error.isEmpty());
+            const FileResult unreadable = NoteFile::load("/proc/self/mem", text);
+            QCOMPARE(unreadable.kind, FileResult::Kind::ReadFailed);
+            QVERIFY(!unreadable.message.isEmpty());
         }
+        QCOMPARE(text, QString("prima"));
     }
 
     void extension() {

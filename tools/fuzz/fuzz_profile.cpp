@@ -78,7 +78,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         othersBefore.append(ProfileFile::readValue(path, s, k));
     const QString oldValue = ProfileFile::readValue(path, section, key);
 
-    const bool stored = ProfileFile::writeValue(path, section, key, value);
+    const bool stored = ProfileFile::writeValue(path, section, key, value).ok();
     const QByteArray after = fuzz::readFile(path);
     if (!writable(section, key, value)) {
         FUZZ_EXPECT(!stored);
