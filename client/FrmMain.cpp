@@ -224,8 +224,8 @@ void FrmMain::Form_Load() {
     // script/ is the player's to make: a folder without scripts stays as it was.
     m_scripts->engine().reload();
     const SavedBackground::Loaded saved = SavedBackground::load(m_api.programFolder);
-    if (!saved.error.isEmpty())
-        msgBox(this, saved.error, Msg::Exclamation, QStringLiteral("Sfondo"));
+    if (!saved.result)
+        msgBox(this, saved.result.message, Msg::Exclamation, QStringLiteral("Sfondo"));
     if (!saved.image.isNull()) {
         m_background = QPixmap::fromImage(saved.image);
         m_surface->setBackground(m_background);

@@ -150,9 +150,9 @@ void FrmMain::mnuSfondo_Click() {
     m_background = QPixmap::fromImage(image);
     m_surface->setBackground(m_background);
     m_buttons->RepaintMain();
-    QString error;
-    if (!SavedBackground::keep(m_api.programFolder, path, reader.format(), &error))
-        msgBox(this, error, Msg::Exclamation, QStringLiteral("Sfondo"));
+    if (const FileResult kept = SavedBackground::keep(m_api.programFolder, path, reader.format());
+        !kept)
+        msgBox(this, kept.message, Msg::Exclamation, QStringLiteral("Sfondo"));
 }
 
 void FrmMain::mnuCarattere_Click() {

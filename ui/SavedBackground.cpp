@@ -25,18 +25,17 @@ Loaded load(const QString& folder) {
     reader.setDecideFormatFromContent(true);
     out.image = reader.read();
     if (out.image.isNull())
-        out.error = QStringLiteral("Impossibile caricare lo sfondo salvato %1:\n%2\n"
-                                   "Si usa lo sfondo normale.")
-                        .arg(QDir::toNativeSeparators(path), reader.errorString());
+        out.result =
+            FileResult::readFailed(QStringLiteral("Impossibile caricare lo sfondo salvato %1:\n%2\n"
+                                                  "Si usa lo sfondo normale.")
+                                       .arg(QDir::toNativeSeparators(path), reader.errorString()));
     return out;
 }
 
-bool keep(const QString& folder, const QString& sourcePath, const QByteArray& format,
-          QString* error) {
-    auto failed = [error](const QString& message) {
-        if (error)
-            *error = message + QStringLiteral("\nLo sfondo resta solo per questa sessione.");
-        return false;
+FileResult keep(const QString& folder, const QString& sourcePath, const QByteArray& format) {
+    auto failed = [](const QString& message) {
+        return FileResult::writeFailed(
+            message + QStringLiteral("\nLo sfondo resta solo per questa sessione."));
     };
     QFile source(sourcePath);
     if (!source.open(QIODevice::ReadOnly))
@@ -57,7 +56,7 @@ bool keep(const QString& folder, const QString& sourcePath, const QByteArray& fo
     for (const QString& old : keptFiles(folder))
         if (old != name)
             QFile::remove(QDir(folder).filePath(old));
-    return true;
+    return FileResult::done();
 }
 
 } // namespace SavedBackground

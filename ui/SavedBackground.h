@@ -2,14 +2,16 @@
 // The background picture the player chose (Configura -> Sfondo), kept in the
 // player's folder as "sfondo.<format>", a byte-for-byte copy of the chosen
 // file, so it is there again at the next start even when the original moves.
+#include "files/FileResult.h"
+
 #include <QImage>
 #include <QString>
 
 namespace SavedBackground {
 
 struct Loaded {
-    QImage image;  // null when none was kept or it cannot be read
-    QString error; // in Italian, when a kept picture cannot be read
+    QImage image;      // null when none was kept or it cannot be read
+    FileResult result; // ReadFailed when a kept picture cannot be read
 };
 
 // The picture kept in folder, if any.
@@ -18,8 +20,7 @@ Loaded load(const QString& folder);
 // Keeps a copy of the picture file sourcePath, of the given image format
 // ("png", "jpeg", ... as QImageReader names it), in folder. The copy replaces
 // the previous one in one step; on failure the previous one stays and the
-// message says why, in Italian.
-bool keep(const QString& folder, const QString& sourcePath, const QByteArray& format,
-          QString* error);
+// result says why, in Italian.
+FileResult keep(const QString& folder, const QString& sourcePath, const QByteArray& format);
 
 } // namespace SavedBackground

@@ -29,12 +29,11 @@ class TestSavedBackground : public QObject {
 private slots:
     void keptCopyComesBack() {
         QVERIFY(SavedBackground::load(m_dir.path()).image.isNull());
-        QVERIFY(SavedBackground::load(m_dir.path()).error.isEmpty());
+        QCOMPARE(SavedBackground::load(m_dir.path()).result.kind, FileResult::Kind::Done);
 
         const QByteArray red = pictureBytes(Qt::red, "BMP");
         put(path("scelta.bmp"), red);
-        QString error;
-        QVERIFY(SavedBackground::keep(m_dir.path(), path("scelta.bmp"), "bmp", &error));
+        QVERIFY(SavedBackground::keep(m_dir.path(), path("scelta.bmp"), "bmp"));
         QCOMPARE(kept(), QStringList{"sfondo.bmp"});
         QCOMPARE(get(path("sfondo.bmp")), red);     // byte for byte
         QVERIFY(QFile::remove(path("scelta.bmp"))); // the original may go
@@ -42,9 +41,9 @@ private slots:
 
         // A new choice replaces the old one, also when it is the kept copy itself.
         put(path("blu.png"), pictureBytes(Qt::blue, "PNG"));
-        QVERIFY(SavedBackground::keep(m_dir.path(), path("blu.png"), "png", &error));
+        QVERIFY(SavedBackground::keep(m_dir.path(), path("blu.png"), "png"));
         QCOMPARE(kept(), QStringList{"sfondo.png"});
-        QVERIFY(SavedBackground::keep(m_dir.path(), path("sfondo.png"), "png", &error));
+        QVERIFY(SavedBackground::keep(m_dir.path(), path("sfondo.png"), "png"));
         QCOMPARE(kept(), QStringList{"sfondo.png"});
         QCOMPARE(SavedBackground::load(m_dir.path()).image.pixelColor(2, 2), QColor(Qt::blue));
     }
@@ -54,8 +53,9 @@ private slots:
         put(dir.filePath("sfondo.png"), "non un'immagine");
         const auto loaded = SavedBackground::load(dir.path());
         QVERIFY(loaded.image.isNull());
-        QVERIFY(loaded.error.contains(dir.filePath("sfondo.png")));
-        QVERIFY(loaded.error.contains("Si usa lo sfondo normale"));
+        QCOMPARE(loaded.result.kind, FileResult::Kind::ReadFailed);
+        QVERIFY(loaded.result.message.contains(dir.filePath("sfondo.png")));
+        QVERIFY(loaded.result.message.contains("Si usa lo sfondo normale"));
         QCOMPARE(get(dir.filePath("sfondo.png")), QByteArray("non un'immagine"));
     }
 
@@ -64,17 +64,18 @@ private slots:
         const QByteArray green = pictureBytes(Qt::green, "PNG");
         put(dir.filePath("sfondo.png"), green);
         put(path("nuovo.bmp"), pictureBytes(Qt::yellow, "BMP"));
-        QString error;
-        QVERIFY(!SavedBackground::keep(dir.path(), path("manca.bmp"), "bmp", &error));
-        QVERIFY(error.contains("manca.bmp"));
-        QVERIFY(error.endsWith("Lo sfondo resta solo per questa sessione."));
+        FileResult kept = SavedBackground::keep(dir.path(), path("manca.bmp"), "bmp");
+        QCOMPARE(kept.kind, FileResult::Kind::WriteFailed);
+        QVERIFY(kept.message.contains("manca.bmp"));
+        QVERIFY(kept.message.endsWith("Lo sfondo resta solo per questa sessione."));
         {
             ReadOnlyFolder ro(dir.path());
             if (!ro.ok())
                 QSKIP("this file system cannot make a folder read-only");
-            QVERIFY(!SavedBackground::keep(dir.path(), path("nuovo.bmp"), "bmp", &error));
+            kept = SavedBackground::keep(dir.path(), path("nuovo.bmp"), "bmp");
+            QCOMPARE(kept.kind, FileResult::Kind::WriteFailed);
+            QVERIFY(kept.message.contains("Impossibile salvare lo sfondo"));
         }
-        QVERIFY(error.contains("Impossibile salvare lo sfondo"));
         QCOMPARE(QDir(dir.path()).entryList(QDir::Files), QStringList{"sfondo.png"});
         QCOMPARE(get(dir.filePath("sfondo.png")), green);
     }
