@@ -14,6 +14,7 @@
 //
 // The server is a thread of the same process holding a 1 MB block sent
 // repeatedly, so about 1 MB of the peak is the server's.
+#include "bench/ProcessMemory.h"
 #include "bench/SessionGenerator.h"
 #include "session/Connection.h"
 #include "support/FloodServer.h"
@@ -51,16 +52,6 @@ double waitSeconds() {
     if (!f.open(QIODevice::ReadOnly))
         return 0;
     return f.readAll().split(' ').value(1).toDouble() / 1e9;
-}
-
-long peakKiB() {
-    QFile f(QStringLiteral("/proc/self/status"));
-    if (!f.open(QIODevice::ReadOnly))
-        return -1;
-    for (const QByteArray& line : f.readAll().split('\n'))
-        if (line.startsWith("VmHWM:"))
-            return line.mid(6).trimmed().split(' ').value(0).toLong();
-    return -1;
 }
 
 // The mappings holding the most resident memory, largest first: where the

@@ -4,30 +4,19 @@
 // (the largest gap between two ticks of a 1 ms timer) and the peak resident
 // memory. With "oneline" as the second argument the flood holds no line
 // break at all until its last line. Asserts nothing.
+#include "bench/ProcessMemory.h"
 #include "session/Connection.h"
 #include "support/FloodServer.h"
 #include "support/client/MainWindowRig.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
-#include <QFile>
-#include <QRegularExpression>
 #include <QTimer>
 #include <cstdio>
 
 namespace {
 
 const QByteArray kEndLine = "\r\nFINE DEL DILUVIO\r\n";
-
-qint64 statusKb(const char* field) {
-    QFile f(QStringLiteral("/proc/self/status"));
-    if (!f.open(QIODevice::ReadOnly))
-        return -1;
-    const QString status = QString::fromLatin1(f.readAll());
-    const auto m = QRegularExpression(QString::fromLatin1(field) + QStringLiteral(":\\s*(\\d+) kB"))
-                       .match(status);
-    return m.hasMatch() ? m.captured(1).toLongLong() : -1;
-}
 
 } // namespace
 
@@ -46,7 +35,7 @@ int main(int argc, char** argv) {
     rig.load();
     FrmMain& window = *rig.window;
     app.processEvents();
-    const qint64 rssBefore = statusKb("VmRSS");
+    const long rssBefore = statusKiB("VmRSS");
 
     qint64 processed = 0;
     QElapsedTimer clock;
@@ -94,8 +83,7 @@ int main(int argc, char** argv) {
     std::printf("  throughput     %.2f MB/s\n", processed / 1048576.0 / seconds);
     std::printf("  longest stall  %.1f ms (1 ms timer, %d ticks)\n", longestStallNs / 1e6, ticks);
     std::printf("  display        %d lines, %d characters\n", lines, characters);
-    std::printf("  memory         %lld kB resident before, %lld kB peak\n", rssBefore,
-                statusKb("VmHWM"));
+    std::printf("  memory         %ld kB resident before, %ld kB peak\n", rssBefore, peakKiB());
     for (const QString& text : rig.messageTexts())
         std::fprintf(stderr, "message: %s\n", qPrintable(text));
     return processed == total ? 0 : 1;

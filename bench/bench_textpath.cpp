@@ -18,6 +18,7 @@
 // (backgrounds, bold, italic, underline, reverse, ...), drawn under the
 // terminal rules.
 #include "automation/PairTable.h"
+#include "bench/ProcessMemory.h"
 #include "bench/SessionGenerator.h"
 #include "bench/ThreadClock.h"
 #include "client/ScriptBridge.h"
@@ -76,16 +77,6 @@ struct Loopback {
         return true;
     }
 };
-
-long peakKiB() {
-    QFile f("/proc/self/status");
-    if (!f.open(QIODevice::ReadOnly))
-        return -1;
-    for (const QByteArray& line : f.readAll().split('\n'))
-        if (line.startsWith("VmHWM:"))
-            return line.mid(6).trimmed().split(' ').value(0).toLong();
-    return -1;
-}
 
 void resetPeak() {
     QFile f("/proc/self/clear_refs");
