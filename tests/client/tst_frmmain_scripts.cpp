@@ -6,7 +6,6 @@
 #include "support/client/MainWindowRig.h"
 
 #include <QCheckBox>
-#include <QDate>
 
 class TstFrmMainScripts : public QObject {
     Q_OBJECT
@@ -37,8 +36,7 @@ private slots:
         QCOMPARE(c.colourOf("rosso"), qRgb(240, 0, 0));
         QCOMPARE(c.colourOf("rosso", 4), qRgb(240, 0, 0));
         QVERIFY(c.colourOf("drago") != qRgb(240, 0, 0));
-        const QString log = c.path("Log/" + QDate::currentDate().toString("dd-MM-yyyy") + ".txt");
-        QTRY_VERIFY(get(log).contains("[spam] compra ora"));
+        QTRY_VERIFY(c.todaysLog().contains("[spam] compra ora"));
 
         c.type("k orco");
         QVERIFY(server.waitForReceived("kill orco\r\n"));

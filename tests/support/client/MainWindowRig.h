@@ -15,6 +15,7 @@
 #include "support/TestFiles.h"
 
 #include <QAction>
+#include <QDate>
 #include <QDialog>
 #include <QDir>
 #include <QLabel>
@@ -46,6 +47,10 @@ struct MainWindowRig {
     MainWindowRig& operator=(const MainWindowRig&) = delete;
 
     QString path(const QString& name) const { return folder + '/' + name; }
+    // The day's log as written so far (empty when there is none).
+    QByteArray todaysLog() const {
+        return get(path("Log/" + QDate::currentDate().toString("dd-MM-yyyy") + ".txt"));
+    }
 
     // The window, made on first use; start-up has not run.
     FrmMain& make() {
