@@ -12,7 +12,6 @@
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QMouseEvent>
-#include <QRegularExpression>
 #include <utility>
 
 namespace {
@@ -97,7 +96,10 @@ void CommandInput::addSecret(const QString& text) {
         return;
     }
     // One line only, as a typed line would be.
-    const QString line = text.section(QRegularExpression(QStringLiteral("[\\r\\n]")), 0, 0);
+    qsizetype end = 0;
+    while (end < text.size() && text[end] != u'\r' && text[end] != u'\n')
+        ++end;
+    const QString line = text.left(end);
     m_secret += line;
     lineEdit()->end(false);
     lineEdit()->insert(QString(line.size(), kMask));

@@ -1,5 +1,7 @@
 #include "ui/SavedBackground.h"
 
+#include "files/FolderFiles.h"
+
 #include <QDir>
 #include <QFile>
 #include <QImageReader>
@@ -11,7 +13,7 @@ namespace {
 const QString kBaseName = QStringLiteral("sfondo");
 
 QStringList keptFiles(const QString& folder) {
-    return QDir(folder).entryList({kBaseName + QStringLiteral(".*")}, QDir::Files, QDir::Name);
+    return filesNamed(folder, QString(kBaseName + QChar('.')), {});
 }
 } // namespace
 
