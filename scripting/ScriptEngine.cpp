@@ -1,5 +1,6 @@
 #include "scripting/ScriptEngine.h"
 
+#include "files/FolderFiles.h"
 #include "files/ProfileFile.h"
 #include "scripting/LuaJson.h"
 #include "scripting/ScriptVars.h"
@@ -445,6 +446,17 @@ LuaState::Limits ScriptEngine::limitsFromConfig(const QString& configPath) {
 }
 
 void ScriptEngine::reload() {
+    // A folder without scripts needs no Lua state: none is made until a
+    // Ricarica finds one. A state already made is kept, for its vars.
+    const QStringList files = filesNamed(m_folder, {}, u".lua");
+    m_idle = files.isEmpty() && !m_lua;
+    if (m_idle) {
+        dropAll();
+        m_errors.clear();
+        m_files.clear();
+        emit changed();
+        return;
+    }
     QByteArray vars;
     if (m_lua) {
         lua_getglobal(m_lua->state(), "vars");
@@ -484,7 +496,7 @@ void ScriptEngine::reload() {
         if (storeGmcp(message))
             lua_pop(L, 2);
 
-    m_files = QDir(m_folder).entryList({QStringLiteral("*.lua")}, QDir::Files, QDir::Name);
+    m_files = files;
     for (const QString& file : std::as_const(m_files))
         runFile(file);
     afterCall();
@@ -774,8 +786,8 @@ void ScriptEngine::connected() {
     if (m_lua) {
         lua_newtable(m_lua->state());
         lua_setglobal(m_lua->state(), "gmcp");
-    } else {
-        reload();
+    } else if (!m_idle) {
+        reload(); // the state could not be made: try again
     }
     runHandlers(QStringLiteral("connect"));
     afterCall();

@@ -45,7 +45,8 @@ public:
     static LuaState::Limits limitsFromConfig(const QString& configPath);
 
     // A fresh state (timers cancelled, everything made dropped, vars kept)
-    // loading every script again.
+    // loading every script again. While the folder holds no script and no
+    // state was made, none is: isLoaded() stays false.
     void reload();
     bool isLoaded() const { return m_lua != nullptr; }
 
@@ -130,4 +131,5 @@ private:
     QTimer m_varsTimer;
     QByteArray m_varsWritten;
     bool m_varsWritable = true;
+    bool m_idle = false; // no scripts and no state: nothing to run
 };

@@ -255,6 +255,24 @@ private slots:
                                                 "non si legge"),
                      qPrintable(broken.lines[0]));
         }
+        // Without scripts no state is made; one already made keeps its vars
+        // when the scripts go, and writes them at the end.
+        {
+            Folder bare;
+            put(QDir(bare.path()).filePath(ScriptEngine::kVarsFile), "return { n = 1 }");
+            RecordingHost quiet;
+            ScriptEngine engine(quiet, bare.path());
+            engine.reload();
+            QVERIFY(!engine.isLoaded());
+            bare.script("b.lua", "vars.n = vars.n + 1");
+            engine.reload();
+            QVERIFY(engine.isLoaded());
+            QFile::remove(QDir(bare.path()).filePath("b.lua"));
+            engine.reload();
+            QVERIFY(engine.isLoaded());
+            engine.saveVars();
+            QVERIFY(get(QDir(bare.path()).filePath(ScriptEngine::kVarsFile)).contains("= 2"));
+        }
         const QStringList aside = QDir(folder.path()).entryList({"vars.dat.guasto-*"});
         QCOMPARE(aside.size(), 1);
         QCOMPARE(get(QDir(folder.path()).filePath(aside[0])), QByteArray("return { rotto = "));
