@@ -7,14 +7,16 @@
 #include "display/DisplayBuffer.h"
 #include "display/GameDisplay.h"
 #include "files/QtItalian.h"
-#include "ui/Artwork.h"
+#include "ui/AppIcon.h"
 #include "ui/Dialogs.h"
 
 #include <QApplication>
 #include <QFileInfo>
 #include <QFont>
-#include <QIcon>
 #include <algorithm>
+#ifdef __GLIBC__
+#include <malloc.h>
+#endif
 
 int main(int argc, char** argv) {
     QCoreApplication::setApplicationName(QStringLiteral("Varendor"));
@@ -42,13 +44,16 @@ int main(int argc, char** argv) {
         break;
     }
 
+#ifdef __GLIBC__
+    // The few threads beside the window's (the window system's reader, the
+    // session bus, the voice) allocate little: they share the one heap
+    // instead of each keeping a heap of its own, mostly empty.
+    mallopt(M_ARENA_MAX, 1);
+#endif
     QApplication app(argc, argv);
     installQtItalian(app);
     QGuiApplication::setDesktopFileName(QStringLiteral("org.varendor.Varendor"));
-    QIcon icon;
-    for (int size : {16, 32, 48, 64, 128, 256})
-        icon.addPixmap(QPixmap::fromImage(Artwork::appIcon(size)));
-    QApplication::setWindowIcon(icon);
+    QApplication::setWindowIcon(AppIcon::make());
     // The windows were designed with this face: prefer a narrow sans of the
     // same metrics, else the default sans.
     QFont::insertSubstitutions(

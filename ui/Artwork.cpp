@@ -8,8 +8,13 @@
 #include <QPainterPath>
 #include <QRadialGradient>
 #include <QRandomGenerator>
+#include <QThread>
 #include <cmath>
+#ifdef __GLIBC__
+#include <malloc.h>
+#endif
 #include <functional>
+#include <memory>
 
 namespace {
 
@@ -422,7 +427,7 @@ QFont titleFont(int pixelSize, bool bold, bool italic = false) {
     return f;
 }
 
-QPixmap buildAboutPicture() {
+QImage buildAboutPicture() {
     constexpr int W = 385, H = 249;
     QImage img(W, H, QImage::Format_RGB32);
     Smooth p(&img);
@@ -492,7 +497,7 @@ QPixmap buildAboutPicture() {
     p.setPen(QPen(QColor(232, 192, 92), 2));
     p.drawRect(QRectF(1, 1, W - 2, H - 2));
     p.end();
-    return QPixmap::fromImage(img);
+    return img;
 }
 
 } // namespace
@@ -544,8 +549,20 @@ QPixmap decoration(int i) {
 }
 
 QPixmap aboutPicture() {
-    static const QPixmap pm = buildAboutPicture();
-    return pm;
+    // Painted on a thread of its own: the title's faces, with their glyphs,
+    // belong to that thread's font cache and are let go when it ends, instead
+    // of staying loaded all session for a picture seen once at start.
+    QImage picture;
+    std::unique_ptr<QThread> painter(
+        QThread::create([&picture] { picture = buildAboutPicture(); }));
+    painter->start();
+    painter->wait();
+#ifdef __GLIBC__
+    // The thread's allocations went to a heap of its own, which keeps its
+    // pages after the thread ends unless told.
+    malloc_trim(0);
+#endif
+    return QPixmap::fromImage(std::move(picture));
 }
 
 QImage appIcon(int size) {

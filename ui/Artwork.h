@@ -24,7 +24,8 @@ QPixmap connectPicture();
 QPixmap disconnectPicture();
 // 48x48 emblems of the main window's two pictures (0 and 1; others wrap).
 QPixmap decoration(int i);
-// 385x249 picture of the about window: title, version, credits.
+// 385x249 picture of the about window: title, version, credits. Drawn anew
+// each time: it is shown once per session.
 QPixmap aboutPicture();
 // The program's icon (the flame seal of decoration(1)), size x size pixels,
 // drawn afresh at that size. Needs no application object: the build draws

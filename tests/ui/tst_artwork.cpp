@@ -1,5 +1,6 @@
 // The program's pictures: sizes, real content, distinct icons, seamless
 // tiles, and that each is built once.
+#include "ui/AppIcon.h"
 #include "ui/Artwork.h"
 
 #include <QImage>
@@ -170,11 +171,16 @@ void TestArtwork::appIconAtEverySize() {
         QCOMPARE(qAlpha(icon.pixel(size - 1, size - 1)), 0);
         QCOMPARE(qAlpha(icon.pixel(size / 2, size / 2)), 255);
     }
+    // The windows' icon draws the same picture at each size it offers.
+    const QIcon windows = AppIcon::make();
+    QCOMPARE(windows.availableSizes().size(), qsizetype(std::size(AppIcon::kSizes)));
+    for (int size : {16, 256})
+        QCOMPARE(windows.pixmap(size).toImage().convertToFormat(QImage::Format_ARGB32),
+                 Artwork::appIcon(size).convertToFormat(QImage::Format_ARGB32));
 }
 
 void TestArtwork::builtOnce() {
     QCOMPARE(Artwork::mainTile().cacheKey(), Artwork::mainTile().cacheKey());
-    QCOMPARE(Artwork::aboutPicture().cacheKey(), Artwork::aboutPicture().cacheKey());
     QCOMPARE(Artwork::icon(QStringLiteral("invia")).cacheKey(),
              Artwork::icon(QStringLiteral("invia")).cacheKey());
     QCOMPARE(Artwork::menuPicture(2).cacheKey(), Artwork::menuPicture(2).cacheKey());
