@@ -37,8 +37,15 @@ QString DisplayFont::chooseFamily(const QString& wanted, const QStringList& inst
 }
 
 QFont DisplayFont::make(const QString& family, qreal points) {
-    const QString system = QFontInfo(QFontDatabase::systemFont(QFontDatabase::FixedFont)).family();
-    QFont font(chooseFamily(family, QFontDatabase::families(), system));
+    // The system's fixed face is asked for only when no screen face is
+    // installed: asking loads that face, which would then sit unused.
+    const QStringList installed = QFontDatabase::families();
+    QString chosen = chooseFamily(family, installed, {});
+    if (chosen.isEmpty())
+        chosen =
+            chooseFamily(family, installed,
+                         QFontInfo(QFontDatabase::systemFont(QFontDatabase::FixedFont)).family());
+    QFont font(chosen);
     font.setPointSizeF(qBound(kMinPoints, points > 0 ? points : kDefaultPoints, kMaxPoints));
     font.setStyleHint(QFont::TypeWriter);
     font.setFixedPitch(true);
