@@ -6,6 +6,7 @@
 #include "client/PracticeWorld.h"
 #include "display/DisplayBuffer.h"
 #include "display/GameDisplay.h"
+#include "files/OneHeap.h"
 #include "files/QtItalian.h"
 #include "ui/AppIcon.h"
 #include "ui/Dialogs.h"
@@ -14,9 +15,6 @@
 #include <QFileInfo>
 #include <QFont>
 #include <algorithm>
-#ifdef __GLIBC__
-#include <malloc.h>
-#endif
 
 int main(int argc, char** argv) {
     QCoreApplication::setApplicationName(QStringLiteral("Varendor"));
@@ -44,12 +42,7 @@ int main(int argc, char** argv) {
         break;
     }
 
-#ifdef __GLIBC__
-    // The few threads beside the window's (the window system's reader, the
-    // session bus, the voice) allocate little: they share the one heap
-    // instead of each keeping a heap of its own, mostly empty.
-    mallopt(M_ARENA_MAX, 1);
-#endif
+    useOneHeap();
     QApplication app(argc, argv);
     installQtItalian(app);
     QGuiApplication::setDesktopFileName(QStringLiteral("org.varendor.Varendor"));

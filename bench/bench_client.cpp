@@ -16,6 +16,7 @@
 // repeatedly, so about 1 MB of the peak is the server's.
 #include "bench/ProcessMemory.h"
 #include "bench/SessionGenerator.h"
+#include "files/OneHeap.h"
 #include "session/Connection.h"
 #include "support/FloodServer.h"
 #include "support/PaintCounter.h"
@@ -171,6 +172,7 @@ double median(QList<double> v) {
 int main(int argc, char** argv) {
     QElapsedTimer sinceMain;
     sinceMain.start();
+    useOneHeap();
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
