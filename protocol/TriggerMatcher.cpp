@@ -138,7 +138,14 @@ void TriggerMatcher::buildDense(const std::vector<int>& order) {
             m_symbolOf[size_t(u)] = m_symbolOf[lower];
     }
 
-    const size_t cells = m_nodes.size() * size_t(m_symbols);
+    m_narrow.clear();
+    m_dense.clear();
+    const size_t rowCount = m_nodes.size();
+    int shift = 0;
+    while ((1 << shift) < m_symbols)
+        ++shift;
+    const bool narrow = rowCount <= m_maxNarrowRows && rowCount <= 0x10000;
+    const size_t cells = narrow ? rowCount << shift : rowCount * size_t(m_symbols);
     if (m_symbols >= 0xFFFF || cells > m_maxDenseCells || cells > 0x7FFFFFFF)
         return;
     auto reports = [this](int node) {
@@ -150,7 +157,7 @@ void TriggerMatcher::buildDense(const std::vector<int>& order) {
     quint32 rows = 0;
     for (int pass = 0; pass < 2; ++pass) {
         if (pass == 1)
-            m_firstReportingCell = rows * quint32(m_symbols);
+            m_firstReporting = narrow ? rows : rows * quint32(m_symbols);
         for (int u : order) {
             if (reports(u) == (pass == 1)) {
                 m_nodeOfRow[rows] = u;
@@ -158,20 +165,32 @@ void TriggerMatcher::buildDense(const std::vector<int>& order) {
             }
         }
     }
-    m_dense.assign(cells, 0);
-    auto rowAt = [&](int node) {
-        return &m_dense[size_t(rowOf[size_t(node)]) * size_t(m_symbols)];
-    };
+    if (narrow) {
+        m_rowShift = shift;
+        m_narrow.assign(cells, 0);
+        fillRows(m_narrow.data(), size_t(1) << shift, order, rowOf,
+                 [](quint32 row) { return quint16(row); });
+    } else {
+        m_dense.assign(cells, 0);
+        const quint32 stride = quint32(m_symbols);
+        fillRows(m_dense.data(), stride, order, rowOf,
+                 [stride](quint32 row) { return row * stride; });
+    }
+}
+
+template <typename Cell, typename CellOf>
+void TriggerMatcher::fillRows(Cell* table, size_t stride, const std::vector<int>& order,
+                              const std::vector<quint32>& rowOf, CellOf cellOf) const {
+    auto rowAt = [&](int node) { return table + size_t(rowOf[size_t(node)]) * stride; };
     for (int u : order) { // fail rows are filled before the rows that copy them
         const Node& un = m_nodes[size_t(u)];
-        quint32* row = rowAt(u);
+        Cell* row = rowAt(u);
         if (u != 0) {
-            const quint32* failRow = rowAt(un.fail);
+            const Cell* failRow = rowAt(un.fail);
             std::copy(failRow, failRow + m_symbols, row);
         }
         for (int e = un.childBegin; e < un.childBegin + un.childCount; ++e)
-            row[m_symbolOf[m_edgeChar[size_t(e)]]] =
-                rowOf[size_t(m_edgeTo[size_t(e)])] * quint32(m_symbols);
+            row[m_symbolOf[m_edgeChar[size_t(e)]]] = cellOf(rowOf[size_t(m_edgeTo[size_t(e)])]);
         row[0] = 0;
     }
 }
@@ -206,15 +225,30 @@ void TriggerMatcher::report(int state, QList<int>& found) {
 }
 
 void TriggerMatcher::walkDense(const char16_t* text, qsizetype n, QList<int>& found) {
-    const quint32* const dense = m_dense.data();
     const quint16* const symbol = m_symbolOf.data();
-    const quint32 reporting = m_firstReportingCell;
-    auto step = [&](quint32 cell, char16_t c) {
+    const quint32 reporting = m_firstReporting;
+    if (!m_narrow.empty()) {
+        const quint16* const table = m_narrow.data();
+        const int shift = m_rowShift;
+        walkParts(text, n, [&](quint32 row, char16_t c) {
+            row = table[(size_t(row) << shift) + symbol[c]];
+            if (row >= reporting) [[unlikely]]
+                report(m_nodeOfRow[row], found);
+            return row;
+        });
+        return;
+    }
+    const quint32* const dense = m_dense.data();
+    walkParts(text, n, [&](quint32 cell, char16_t c) {
         cell = dense[cell + symbol[c]];
         if (cell >= reporting) [[unlikely]]
             report(m_nodeOfRow[cell / quint32(m_symbols)], found);
         return cell;
-    };
+    });
+}
+
+template <typename Step>
+void TriggerMatcher::walkParts(const char16_t* text, qsizetype n, Step step) const {
     // Each step waits for the one before; four walks at once, over four
     // parts of the text, hide that wait. A part after the first starts, from
     // the root, far enough back that every match ending in it starts within
@@ -256,7 +290,7 @@ QList<int> TriggerMatcher::findAll(QStringView text) {
         m_stamp = 1;
     }
 
-    if (!m_dense.empty()) {
+    if (usesDenseTable()) {
         walkDense(text.utf16(), text.size(), found);
     } else {
         int state = 0;

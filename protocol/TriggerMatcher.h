@@ -30,7 +30,13 @@ public:
         m_maxDenseCells = cells;
         m_built = false;
     }
-    bool usesDenseTable() const { return !m_dense.empty(); }
+    // Up to this many table rows a cell holds 16 bits (a row number) instead
+    // of 32 (a row offset): half the memory. Takes effect at the next rebuild.
+    void setMaxNarrowRows(size_t rows) {
+        m_maxNarrowRows = rows;
+        m_built = false;
+    }
+    bool usesDenseTable() const { return !m_dense.empty() || !m_narrow.empty(); }
 
 private:
     void build(const QStringList& texts, int end);
@@ -38,6 +44,10 @@ private:
     int step(int state, char16_t c) const;
     void report(int node, QList<int>& found);
     void walkDense(const char16_t* a, qsizetype n, QList<int>& found);
+    template <typename Cell, typename CellOf>
+    void fillRows(Cell* table, size_t stride, const std::vector<int>& order,
+                  const std::vector<quint32>& rowOf, CellOf cellOf) const;
+    template <typename Step> void walkParts(const char16_t* text, qsizetype n, Step step) const;
 
     struct Node {
         int fail = 0;
@@ -57,19 +67,24 @@ private:
     // 0 is any other character); left empty when it would be too large. Its
     // rows are numbered apart from the nodes: the states that end a match
     // text come last, so a step is one load and the test for a match is off
-    // its path. A cell holds the next state's row offset (row * m_symbols).
+    // its path. Up to m_maxNarrowRows rows, m_narrow holds the next state's
+    // row number, rows being 1 << m_rowShift cells apart; above, m_dense
+    // holds its row offset (row * m_symbols).
     std::vector<quint16> m_symbolOf; // by UTF-16 unit, its lower case's symbol
     int m_symbols = 0;
+    std::vector<quint16> m_narrow;
+    int m_rowShift = 0;
     std::vector<quint32> m_dense;
     std::vector<int> m_nodeOfRow;
-    quint32 m_firstReportingCell = 0; // row offsets from here on report
-    int m_longest = 0;                // units in the longest match text
+    quint32 m_firstReporting = 0; // rows (narrow) or row offsets (dense) from here on report
+    int m_longest = 0;            // units in the longest match text
 
     std::vector<quint32> m_seen; // per node / per trigger stamps of the last pass
     std::vector<quint32> m_fired;
     quint32 m_stamp = 0;
 
     size_t m_maxDenseCells = size_t(8) << 20; // 32 MB of int cells
+    size_t m_maxNarrowRows = 0x10000;
     bool m_built = false;
     quint64 m_revision = 0;
     QStringList m_texts;

@@ -22,6 +22,13 @@ QList<int> naive(const PairTable& t, const QString& text) {
             out << i;
     return out;
 }
+// The automaton's table: 0 narrow cells, 1 wide cells, 2 none (fail links).
+void shape(TriggerMatcher& m, int table) {
+    if (table == 1)
+        m.setMaxNarrowRows(0);
+    if (table == 2)
+        m.setMaxDenseCells(0);
+}
 } // namespace
 
 class TstTriggerMatcher : public QObject {
@@ -43,19 +50,19 @@ private slots:
     }
 
     void caseIsFoldedOneUnitAtATime_data() {
-        QTest::addColumn<bool>("dense");
-        QTest::newRow("full table") << true;
-        QTest::newRow("fail links") << false;
+        QTest::addColumn<int>("table");
+        QTest::newRow("16-bit table") << 0;
+        QTest::newRow("32-bit table") << 1;
+        QTest::newRow("fail links") << 2;
     }
     void caseIsFoldedOneUnitAtATime() {
-        QFETCH(bool, dense);
+        QFETCH(int, table);
         const QString upperDeseret = QString::fromUcs4(U"\U00010400");
         const QString lowerDeseret = QString::fromUcs4(U"\U00010428");
         const PairTable t =
             tableOf({"zàσ", "ΣΟΦΊΑ", lowerDeseret, upperDeseret + "x", "σ", "z", "à"});
         TriggerMatcher m;
-        if (!dense)
-            m.setMaxDenseCells(0);
+        shape(m, table);
         m.sync(t);
         QCOMPARE(m.findAll(u"ZÀΣ"), QList<int>({0, 4, 5, 6}));
         QCOMPARE(m.findAll(u"σοφία"), QList<int>({1, 4}));
@@ -107,12 +114,13 @@ private slots:
     }
 
     void agreesWithPlainSearch_data() {
-        QTest::addColumn<bool>("dense");
-        QTest::newRow("full table") << true;
-        QTest::newRow("fail links") << false;
+        QTest::addColumn<int>("table");
+        QTest::newRow("16-bit table") << 0;
+        QTest::newRow("32-bit table") << 1;
+        QTest::newRow("fail links") << 2;
     }
     void agreesWithPlainSearch() {
-        QFETCH(bool, dense);
+        QFETCH(int, table);
         QRandomGenerator rng(1234);
         // A small alphabet makes overlaps and shared prefixes common.
         const QString alphabet = "abAB c$";
@@ -130,10 +138,9 @@ private slots:
                 texts << word(0, 6);
             const PairTable t = tableOf(texts);
             TriggerMatcher m;
-            if (!dense)
-                m.setMaxDenseCells(0);
+            shape(m, table);
             m.sync(t);
-            QCOMPARE(m.usesDenseTable(), dense);
+            QCOMPARE(m.usesDenseTable(), table != 2);
             for (int k = 0; k < 20; ++k) {
                 const QString text = word(0, 80);
                 QCOMPARE(m.findAll(TriggerMatcher::lowered(text)), naive(t, text));
