@@ -125,17 +125,28 @@ void TriggerMatcher::buildDense(const std::vector<int>& order) {
     // Alphabet of the patterns (lower case already); every other character is
     // symbol 0. Each unit then takes the symbol of its lower case, which is
     // how the text's case is ignored without lowering it.
-    m_symbolOf.assign(0x10000, 0);
+    std::vector<quint16> symbolOf(0x10000, 0);
     m_symbols = 1;
     for (char16_t c : m_edgeChar)
-        if (m_symbolOf[c] == 0)
-            m_symbolOf[c] = quint16(m_symbols++);
+        if (symbolOf[c] == 0)
+            symbolOf[c] = quint16(m_symbols++);
     // A lower case is its own lower case, so it keeps its symbol while the
     // other units are filled in place: no second table of 64 K entries.
     for (int u = 0; u < 0x10000; ++u) {
         const char16_t lower = fold(char16_t(u));
         if (lower != u)
-            m_symbolOf[size_t(u)] = m_symbolOf[lower];
+            symbolOf[size_t(u)] = symbolOf[lower];
+    }
+    // Kept by pages of 256 units: a game's triggers use a few scripts, and
+    // every page without a symbol is the first, all zero.
+    m_symbolPages.assign(256, 0);
+    for (size_t page = 0; page < m_pageAt.size(); ++page) {
+        const quint16* units = symbolOf.data() + (page << 8);
+        m_pageAt[page] = 0;
+        if (std::any_of(units, units + 256, [](quint16 s) { return s != 0; })) {
+            m_pageAt[page] = quint32(m_symbolPages.size());
+            m_symbolPages.insert(m_symbolPages.end(), units, units + 256);
+        }
     }
 
     m_narrow.clear();
@@ -190,7 +201,7 @@ void TriggerMatcher::fillRows(Cell* table, size_t stride, const std::vector<int>
             std::copy(failRow, failRow + m_symbols, row);
         }
         for (int e = un.childBegin; e < un.childBegin + un.childCount; ++e)
-            row[m_symbolOf[m_edgeChar[size_t(e)]]] = cellOf(rowOf[size_t(m_edgeTo[size_t(e)])]);
+            row[symbolOf(m_edgeChar[size_t(e)])] = cellOf(rowOf[size_t(m_edgeTo[size_t(e)])]);
         row[0] = 0;
     }
 }
@@ -225,13 +236,15 @@ void TriggerMatcher::report(int state, QList<int>& found) {
 }
 
 void TriggerMatcher::walkDense(const char16_t* text, qsizetype n, QList<int>& found) {
-    const quint16* const symbol = m_symbolOf.data();
+    const quint16* const pages = m_symbolPages.data();
+    const quint32* const pageAt = m_pageAt.data();
+    auto symbol = [pages, pageAt](char16_t c) { return pages[pageAt[c >> 8] + (c & 0xFF)]; };
     const quint32 reporting = m_firstReporting;
     if (!m_narrow.empty()) {
         const quint16* const table = m_narrow.data();
         const int shift = m_rowShift;
         walkParts(text, n, [&](quint32 row, char16_t c) {
-            row = table[(size_t(row) << shift) + symbol[c]];
+            row = table[(size_t(row) << shift) + symbol(c)];
             if (row >= reporting) [[unlikely]]
                 report(m_nodeOfRow[row], found);
             return row;
@@ -240,7 +253,7 @@ void TriggerMatcher::walkDense(const char16_t* text, qsizetype n, QList<int>& fo
     }
     const quint32* const dense = m_dense.data();
     walkParts(text, n, [&](quint32 cell, char16_t c) {
-        cell = dense[cell + symbol[c]];
+        cell = dense[cell + symbol(c)];
         if (cell >= reporting) [[unlikely]]
             report(m_nodeOfRow[cell / quint32(m_symbols)], found);
         return cell;

@@ -9,6 +9,7 @@
 #include <QList>
 #include <QString>
 #include <QStringView>
+#include <array>
 #include <vector>
 
 class TriggerMatcher {
@@ -70,7 +71,10 @@ private:
     // its path. Up to m_maxNarrowRows rows, m_narrow holds the next state's
     // row number, rows being 1 << m_rowShift cells apart; above, m_dense
     // holds its row offset (row * m_symbols).
-    std::vector<quint16> m_symbolOf; // by UTF-16 unit, its lower case's symbol
+    // By UTF-16 unit, its lower case's symbol, in pages of 256 units.
+    quint16 symbolOf(char16_t u) const { return m_symbolPages[m_pageAt[u >> 8] + (u & 0xFF)]; }
+    std::vector<quint16> m_symbolPages;
+    std::array<quint32, 256> m_pageAt{}; // where each page starts in m_symbolPages
     int m_symbols = 0;
     std::vector<quint16> m_narrow;
     int m_rowShift = 0;
