@@ -152,11 +152,8 @@ void TriggerMatcher::buildDense(const std::vector<int>& order) {
     m_narrow.clear();
     m_dense.clear();
     const size_t rowCount = m_nodes.size();
-    int shift = 0;
-    while ((1 << shift) < m_symbols)
-        ++shift;
     const bool narrow = rowCount <= m_maxNarrowRows && rowCount <= 0x10000;
-    const size_t cells = narrow ? rowCount << shift : rowCount * size_t(m_symbols);
+    const size_t cells = rowCount * size_t(m_symbols);
     if (m_symbols >= 0xFFFF || cells > m_maxDenseCells || cells > 0x7FFFFFFF)
         return;
     auto reports = [this](int node) {
@@ -177,9 +174,8 @@ void TriggerMatcher::buildDense(const std::vector<int>& order) {
         }
     }
     if (narrow) {
-        m_rowShift = shift;
         m_narrow.assign(cells, 0);
-        fillRows(m_narrow.data(), size_t(1) << shift, order, rowOf,
+        fillRows(m_narrow.data(), size_t(m_symbols), order, rowOf,
                  [](quint32 row) { return quint16(row); });
     } else {
         m_dense.assign(cells, 0);
@@ -242,9 +238,9 @@ void TriggerMatcher::walkDense(const char16_t* text, qsizetype n, QList<int>& fo
     const quint32 reporting = m_firstReporting;
     if (!m_narrow.empty()) {
         const quint16* const table = m_narrow.data();
-        const int shift = m_rowShift;
+        const size_t stride = size_t(m_symbols);
         walkParts(text, n, [&](quint32 row, char16_t c) {
-            row = table[(size_t(row) << shift) + symbol(c)];
+            row = table[size_t(row) * stride + symbol(c)];
             if (row >= reporting) [[unlikely]]
                 report(m_nodeOfRow[row], found);
             return row;
