@@ -64,18 +64,20 @@ private:
     std::vector<int> m_outIds;  // trigger index
     std::vector<int> m_outNext; // next output of the same node, -1 at the end
 
-    // Dense transition table over the characters the match texts use (symbol
-    // 0 is any other character); left empty when it would be too large. Its
-    // rows are numbered apart from the nodes: the states that end a match
-    // text come last, so a step is one load and the test for a match is off
-    // its path. Up to m_maxNarrowRows rows, m_narrow holds the next state's
-    // row number (a multiply per step, no slower in measure: the walks run
-    // four at once); above, m_dense holds its row offset (row * m_symbols).
-    // By UTF-16 unit, its lower case's symbol, in pages of 256 units.
+    // By UTF-16 unit, its lower case's symbol (0: no match text uses it), in
+    // pages of 256 units; the pages without a symbol all share the first.
     quint16 symbolOf(char16_t u) const { return m_symbolPages[m_pageAt[u >> 8] + (u & 0xFF)]; }
     std::vector<quint16> m_symbolPages;
     std::array<quint32, 256> m_pageAt{}; // where each page starts in m_symbolPages
     int m_symbols = 0;
+
+    // Dense transition table over the symbols; left empty when it would be
+    // too large. Its rows are numbered apart from the nodes: the states that
+    // end a match text come last, so a step is one load and the test for a
+    // match is off its path. Up to m_maxNarrowRows rows, m_narrow holds the
+    // next state's row number (a multiply per step, no slower in measure:
+    // the walks run four at once); above, m_dense holds its row offset
+    // (row * m_symbols).
     std::vector<quint16> m_narrow;
     std::vector<quint32> m_dense;
     std::vector<int> m_nodeOfRow;
