@@ -9,6 +9,7 @@
 #include "files/OneHeap.h"
 #include "files/QtItalian.h"
 #include "ui/AppIcon.h"
+#include "ui/ClientStyle.h"
 #include "ui/Dialogs.h"
 
 #include <QApplication>
@@ -47,6 +48,7 @@ int main(int argc, char** argv) {
     installQtItalian(app);
     QGuiApplication::setDesktopFileName(QStringLiteral("org.varendor.Varendor"));
     QApplication::setWindowIcon(AppIcon::make());
+    QApplication::setStyle(new ClientStyle);
     // The windows were designed with this face: prefer a narrow sans of the
     // same metrics, else the default sans.
     QFont::insertSubstitutions(
