@@ -2,19 +2,16 @@
 #include "app/StartOptions.h"
 #include "app/StartupCheck.h"
 #include "app/Terminal.h"
+#include "client/ClientApplication.h"
 #include "client/FrmMain.h"
 #include "client/PracticeWorld.h"
 #include "display/DisplayBuffer.h"
 #include "display/GameDisplay.h"
 #include "files/OneHeap.h"
-#include "files/QtItalian.h"
-#include "ui/AppIcon.h"
-#include "ui/ClientStyle.h"
 #include "ui/Dialogs.h"
 
 #include <QApplication>
 #include <QFileInfo>
-#include <QFont>
 #include <algorithm>
 
 int main(int argc, char** argv) {
@@ -45,15 +42,7 @@ int main(int argc, char** argv) {
 
     useOneHeap();
     QApplication app(argc, argv);
-    installQtItalian(app);
-    QGuiApplication::setDesktopFileName(QStringLiteral("org.varendor.Varendor"));
-    QApplication::setWindowIcon(AppIcon::make());
-    QApplication::setStyle(new ClientStyle);
-    // The windows were designed with this face: prefer a narrow sans of the
-    // same metrics, else the default sans.
-    QFont::insertSubstitutions(
-        QStringLiteral("MS Sans Serif"),
-        {QStringLiteral("Liberation Sans"), QStringLiteral("Arial"), QFont().defaultFamily()});
+    setUpClientApplication(app);
 
     const PlayerFolder::Choice folder =
         PlayerFolder::choose(options.folder, QCoreApplication::applicationDirPath());

@@ -16,6 +16,7 @@
 // block sent repeatedly, so about 0.3 MB of the peak is the server's.
 #include "bench/ProcessMemory.h"
 #include "bench/SessionGenerator.h"
+#include "client/ClientApplication.h"
 #include "files/OneHeap.h"
 #include "session/Connection.h"
 #include "support/FloodServer.h"
@@ -178,6 +179,7 @@ int main(int argc, char** argv) {
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
+    setUpClientApplication(app);
     const QStringList args = app.arguments();
     int megabytes = 20, runs = 3, row = -1;
     QList<int> counts = {0, 5, 1000};
