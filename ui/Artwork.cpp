@@ -1,5 +1,7 @@
 #include "ui/Artwork.h"
 
+#include "files/OneHeap.h"
+
 #include <QCoreApplication>
 #include <QHash>
 #include <QImage>
@@ -10,9 +12,6 @@
 #include <QRandomGenerator>
 #include <QThread>
 #include <cmath>
-#ifdef __GLIBC__
-#include <malloc.h>
-#endif
 #include <functional>
 #include <memory>
 
@@ -557,11 +556,9 @@ QPixmap aboutPicture() {
         QThread::create([&picture] { picture = buildAboutPicture(); }));
     painter->start();
     painter->wait();
-#ifdef __GLIBC__
     // The thread's allocations went to a heap of its own, which keeps its
     // pages after the thread ends unless told.
-    malloc_trim(0);
-#endif
+    giveBackFreedPages();
     return QPixmap::fromImage(std::move(picture));
 }
 
