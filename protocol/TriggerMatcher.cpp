@@ -1,5 +1,7 @@
 #include "protocol/TriggerMatcher.h"
 
+#include "files/OneHeap.h"
+
 #include <algorithm>
 #include <climits>
 #include <deque>
@@ -36,6 +38,7 @@ void TriggerMatcher::sync(const PairTable& table) {
 
 void TriggerMatcher::build(const QStringList& texts, int end) {
     m_nodes.assign(1, Node{});
+    m_outputs.assign(1, NodeOutputs{});
     m_edgeChar.clear();
     m_edgeTo.clear();
     m_outIds.clear();
@@ -63,6 +66,7 @@ void TriggerMatcher::build(const QStringList& texts, int end) {
             }
             const int next = int(m_nodes.size());
             m_nodes.push_back(Node{});
+            m_outputs.push_back(NodeOutputs{});
             children.emplace_back();
             lastOut.push_back(-1);
             children[node].emplace_back(ch.unicode(), next);
@@ -73,7 +77,7 @@ void TriggerMatcher::build(const QStringList& texts, int end) {
         m_outIds.push_back(i);
         m_outNext.push_back(-1);
         if (lastOut[node] < 0)
-            m_nodes[node].firstOut = out;
+            m_outputs[node].firstOut = out;
         else
             m_outNext[lastOut[node]] = out;
         lastOut[node] = out;
@@ -104,102 +108,151 @@ void TriggerMatcher::build(const QStringList& texts, int end) {
         queue.pop_front();
         order.push_back(u);
         const Node& un = m_nodes[u];
-        m_nodes[u].dictLink = m_nodes[un.fail].firstOut >= 0 ? un.fail : m_nodes[un.fail].dictLink;
+        m_outputs[u].dictLink =
+            m_outputs[un.fail].firstOut >= 0 ? un.fail : m_outputs[un.fail].dictLink;
         for (const auto& [c, to] : children[u]) {
             m_nodes[to].fail = step(m_nodes[u].fail, c);
             queue.push_back(to);
         }
     }
-    m_nodes[0].dictLink = -1;
+    m_outputs[0].dictLink = -1;
     // The per-node child lists are done with: gone before the big table comes.
     decltype(children)().swap(children);
 
     buildDense(order);
-    m_seen.assign(m_nodes.size(), 0);
+    if (usesDenseTable()) { // the table holds all the walk needs of the trie
+        decltype(m_nodes)().swap(m_nodes);
+        decltype(m_edgeChar)().swap(m_edgeChar);
+        decltype(m_edgeTo)().swap(m_edgeTo);
+    }
+    m_seen.assign(m_outputs.size(), 0);
+    giveBackFreedPages(); // the build's scaffolding is many times the automaton
     m_fired.assign(size_t(std::max(end, 0)), 0);
     m_stamp = 0;
     m_built = true;
 }
 
 void TriggerMatcher::buildDense(const std::vector<int>& order) {
+    m_narrow.clear();
+    m_dense.clear();
+    m_steps.clear();
+    m_nodeOfReporting.clear();
     // Alphabet of the patterns (lower case already); every other character is
     // symbol 0. Each unit then takes the symbol of its lower case, which is
     // how the text's case is ignored without lowering it.
-    std::vector<quint16> symbolOf(0x10000, 0);
-    m_symbols = 1;
-    for (char16_t c : m_edgeChar)
-        if (symbolOf[c] == 0)
-            symbolOf[c] = quint16(m_symbols++);
-    // A lower case is its own lower case, so it keeps its symbol while the
-    // other units are filled in place: no second table of 64 K entries.
-    for (int u = 0; u < 0x10000; ++u) {
-        const char16_t lower = fold(char16_t(u));
-        if (lower != u)
-            symbolOf[size_t(u)] = symbolOf[lower];
-    }
+    std::vector<char16_t> alphabet(m_edgeChar);
+    std::sort(alphabet.begin(), alphabet.end());
+    alphabet.erase(std::unique(alphabet.begin(), alphabet.end()), alphabet.end());
+    if (alphabet.size() >= 0xFFFE)
+        return; // no room for the symbols in 16 bits: fail links
+    m_symbols = int(alphabet.size()) + 1;
+    const auto symbolOfLower = [&alphabet](char16_t lower) {
+        const auto it = std::lower_bound(alphabet.begin(), alphabet.end(), lower);
+        return it != alphabet.end() && *it == lower ? quint16(it - alphabet.begin() + 1)
+                                                    : quint16(0);
+    };
     // Kept by pages of 256 units: a game's triggers use a few scripts, and
     // every page without a symbol is the first, all zero.
     m_symbolPages.assign(256, 0);
+    std::array<quint16, 256> units;
     for (size_t page = 0; page < m_pageAt.size(); ++page) {
-        const quint16* units = symbolOf.data() + (page << 8);
-        m_pageAt[page] = 0;
-        if (std::any_of(units, units + 256, [](quint16 s) { return s != 0; })) {
-            m_pageAt[page] = quint32(m_symbolPages.size());
-            m_symbolPages.insert(m_symbolPages.end(), units, units + 256);
+        bool any = false;
+        for (size_t k = 0; k < units.size(); ++k) {
+            units[k] = symbolOfLower(fold(char16_t(page << 8 | k)));
+            any = any || units[k] != 0;
+        }
+        m_pageAt[page] = any ? quint32(m_symbolPages.size()) : 0;
+        if (any)
+            m_symbolPages.insert(m_symbolPages.end(), units.begin(), units.end());
+    }
+
+    // States in breadth-first order: the shallowest that report nothing,
+    // the others that report nothing, those that report.
+    const auto reports = [this](int node) {
+        return m_outputs[size_t(node)].firstOut >= 0 || m_outputs[size_t(node)].dictLink >= 0;
+    };
+    const size_t shallow = std::max<size_t>(1, m_shallowRowCells / size_t(m_symbols));
+    constexpr quint32 kUnnumbered = UINT32_MAX;
+    std::vector<quint32> stateOf(m_nodes.size(), kUnnumbered);
+    quint32 next = 0;
+    for (int u : order)
+        if (!reports(u) && next < shallow)
+            stateOf[size_t(u)] = next++;
+    m_shallow = next;
+    for (int u : order)
+        if (!reports(u) && stateOf[size_t(u)] == kUnnumbered)
+            stateOf[size_t(u)] = next++;
+    m_firstReporting = next;
+    for (int u : order) {
+        if (reports(u)) {
+            stateOf[size_t(u)] = next++;
+            m_nodeOfReporting.push_back(u);
         }
     }
 
-    m_narrow.clear();
-    m_dense.clear();
-    const size_t rowCount = m_nodes.size();
-    const bool narrow = rowCount <= m_maxNarrowRows && rowCount <= 0x10000;
-    const size_t cells = rowCount * size_t(m_symbols);
-    if (m_symbols >= 0xFFFF || cells > m_maxDenseCells || cells > 0x7FFFFFFF)
-        return;
-    auto reports = [this](int node) {
-        return m_nodes[size_t(node)].firstOut >= 0 || m_nodes[size_t(node)].dictLink >= 0;
-    };
-    // Rows: the states that report after all others; the root stays row 0.
-    std::vector<quint32> rowOf(m_nodes.size());
-    m_nodeOfRow.assign(m_nodes.size(), 0);
-    quint32 rows = 0;
-    for (int pass = 0; pass < 2; ++pass) {
-        if (pass == 1)
-            m_firstReporting = narrow ? rows : rows * quint32(m_symbols);
-        for (int u : order) {
-            if (reports(u) == (pass == 1)) {
-                m_nodeOfRow[rows] = u;
-                rowOf[size_t(u)] = rows++;
-            }
-        }
-    }
-    if (narrow) {
-        m_narrow.assign(cells, 0);
-        fillRows(m_narrow.data(), size_t(m_symbols), order, rowOf,
-                 [](quint32 row) { return quint16(row); });
-    } else {
-        m_dense.assign(cells, 0);
-        const quint32 stride = quint32(m_symbols);
-        fillRows(m_dense.data(), stride, order, rowOf,
-                 [stride](quint32 row) { return row * stride; });
+    const bool narrow = m_nodes.size() <= m_maxNarrowRows && m_nodes.size() <= 0x10000;
+    const bool filled = narrow ? fillStates(m_narrow, order, stateOf, symbolOfLower)
+                               : fillStates(m_dense, order, stateOf, symbolOfLower);
+    if (!filled) {
+        decltype(m_narrow)().swap(m_narrow);
+        decltype(m_dense)().swap(m_dense);
+        decltype(m_steps)().swap(m_steps);
     }
 }
 
-template <typename Cell, typename CellOf>
-void TriggerMatcher::fillRows(Cell* table, size_t stride, const std::vector<int>& order,
-                              const std::vector<quint32>& rowOf, CellOf cellOf) const {
-    auto rowAt = [&](int node) { return table + size_t(rowOf[size_t(node)]) * stride; };
-    for (int u : order) { // fail rows are filled before the rows that copy them
+template <typename Cell, typename SymbolOf>
+bool TriggerMatcher::fillStates(std::vector<Cell>& table, const std::vector<int>& order,
+                                const std::vector<quint32>& stateOf, SymbolOf symbolOf) {
+    const size_t stride = size_t(m_symbols);
+    if (size_t(m_shallow) * stride > m_maxDenseCells)
+        return false;
+    table.assign(size_t(m_shallow) * stride, 0);
+    m_steps.assign(m_nodes.size() - m_shallow, StateStep{0, 0, kNoSymbol});
+    // Where the row a state steps by starts, and the symbol it steps apart.
+    const auto stepOf = [&](quint32 state) {
+        return state < m_shallow ? StateStep{quint32(state * stride), 0, kNoSymbol}
+                                 : m_steps[state - m_shallow];
+    };
+    // The whole row of the state at hand: its fail state's, then its own
+    // children. Fail states are shallower, so theirs is done.
+    std::vector<Cell> row(stride);
+    for (int u : order) {
         const Node& un = m_nodes[size_t(u)];
-        Cell* row = rowAt(u);
+        const quint32 state = stateOf[size_t(u)];
+        StateStep fail{0, 0, kNoSymbol};
         if (u != 0) {
-            const Cell* failRow = rowAt(un.fail);
-            std::copy(failRow, failRow + m_symbols, row);
+            fail = stepOf(stateOf[size_t(un.fail)]);
+            std::copy_n(table.data() + fail.rowStart, stride, row.begin());
+            if (fail.symbol != kNoSymbol)
+                row[fail.symbol] = Cell(fail.to);
         }
         for (int e = un.childBegin; e < un.childBegin + un.childCount; ++e)
-            row[symbolOf(m_edgeChar[size_t(e)])] = cellOf(rowOf[size_t(m_edgeTo[size_t(e)])]);
-        row[0] = 0;
+            row[symbolOf(m_edgeChar[size_t(e)])] = Cell(stateOf[size_t(m_edgeTo[size_t(e)])]);
+        if (state < m_shallow) {
+            std::copy(row.begin(), row.end(), table.data() + size_t(state) * stride);
+            continue;
+        }
+        // Where it differs from the row it would share.
+        StateStep& step = m_steps[state - m_shallow];
+        step.rowStart = fail.rowStart;
+        const Cell* shared = table.data() + fail.rowStart;
+        int differences = 0;
+        for (size_t k = 1; k < stride && differences < 2; ++k) {
+            if (row[k] != shared[k]) {
+                ++differences;
+                step.symbol = quint16(k);
+                step.to = row[k];
+            }
+        }
+        if (differences < 2)
+            continue;
+        if (table.size() + stride > m_maxDenseCells || table.size() + stride > UINT32_MAX)
+            return false;
+        step = StateStep{quint32(table.size()), 0, kNoSymbol};
+        table.insert(table.end(), row.begin(), row.end());
     }
+    table.shrink_to_fit();
+    return true;
 }
 
 int TriggerMatcher::step(int state, char16_t c) const {
@@ -217,42 +270,48 @@ int TriggerMatcher::step(int state, char16_t c) const {
 }
 
 void TriggerMatcher::report(int state, QList<int>& found) {
-    int n = m_nodes[size_t(state)].firstOut >= 0 ? state : m_nodes[size_t(state)].dictLink;
+    int n = m_outputs[size_t(state)].firstOut >= 0 ? state : m_outputs[size_t(state)].dictLink;
     while (n >= 0 && m_seen[size_t(n)] != m_stamp) {
         m_seen[size_t(n)] = m_stamp;
-        for (int o = m_nodes[size_t(n)].firstOut; o >= 0; o = m_outNext[size_t(o)]) {
+        for (int o = m_outputs[size_t(n)].firstOut; o >= 0; o = m_outNext[size_t(o)]) {
             const int id = m_outIds[size_t(o)];
             if (m_fired[size_t(id)] != m_stamp) {
                 m_fired[size_t(id)] = m_stamp;
                 found.append(id);
             }
         }
-        n = m_nodes[size_t(n)].dictLink;
+        n = m_outputs[size_t(n)].dictLink;
     }
 }
 
 void TriggerMatcher::walkDense(const char16_t* text, qsizetype n, QList<int>& found) {
+    if (!m_narrow.empty())
+        walkStates(m_narrow.data(), text, n, found);
+    else
+        walkStates(m_dense.data(), text, n, found);
+}
+
+template <typename Cell>
+void TriggerMatcher::walkStates(const Cell* table, const char16_t* text, qsizetype n,
+                                QList<int>& found) {
     const quint16* const pages = m_symbolPages.data();
     const quint32* const pageAt = m_pageAt.data();
-    auto symbol = [pages, pageAt](char16_t c) { return pages[pageAt[c >> 8] + (c & 0xFF)]; };
+    const size_t stride = size_t(m_symbols);
+    const quint32 shallow = m_shallow;
+    const StateStep* const steps = m_steps.data();
     const quint32 reporting = m_firstReporting;
-    if (!m_narrow.empty()) {
-        const quint16* const table = m_narrow.data();
-        const size_t stride = size_t(m_symbols);
-        walkParts(text, n, [&](quint32 row, char16_t c) {
-            row = table[size_t(row) * stride + symbol(c)];
-            if (row >= reporting) [[unlikely]]
-                report(m_nodeOfRow[row], found);
-            return row;
-        });
-        return;
-    }
-    const quint32* const dense = m_dense.data();
-    walkParts(text, n, [&](quint32 cell, char16_t c) {
-        cell = dense[cell + symbol(c)];
-        if (cell >= reporting) [[unlikely]]
-            report(m_nodeOfRow[cell / quint32(m_symbols)], found);
-        return cell;
+    walkParts(text, n, [&](quint32 state, char16_t c) {
+        const quint16 symbol = pages[pageAt[c >> 8] + (c & 0xFF)];
+        if (state < shallow) [[likely]] {
+            state = table[size_t(state) * stride + symbol];
+        } else {
+            const StateStep step = steps[state - shallow];
+            const quint32 byRow = table[step.rowStart + symbol];
+            state = symbol == step.symbol ? step.to : byRow;
+        }
+        if (state >= reporting) [[unlikely]]
+            report(m_nodeOfReporting[state - reporting], found);
+        return state;
     });
 }
 
@@ -305,7 +364,7 @@ QList<int> TriggerMatcher::findAll(QStringView text) {
         int state = 0;
         for (const QChar c : text) {
             state = step(state, fold(c.unicode()));
-            if (m_nodes[size_t(state)].firstOut >= 0 || m_nodes[size_t(state)].dictLink >= 0)
+            if (m_outputs[size_t(state)].firstOut >= 0 || m_outputs[size_t(state)].dictLink >= 0)
                 report(state, found);
         }
     }

@@ -25,40 +25,55 @@ public:
     QList<int> findAll(QStringView text);
 
     int patternCount() const { return m_patterns; }
-    // Above this many cells the automaton follows fail links instead of
-    // keeping a full transition table. Takes effect at the next rebuild.
+    // Above this many cells (table cells and sparse transitions together)
+    // the automaton follows fail links instead. Takes effect at the next
+    // rebuild.
     void setMaxDenseCells(size_t cells) {
         m_maxDenseCells = cells;
         m_built = false;
     }
-    // Up to this many table rows a cell holds 16 bits (a row number) instead
-    // of 32 (a row offset): half the memory. Takes effect at the next rebuild.
+    // Up to this many states a cell holds 16 bits instead of 32: half the
+    // memory. Takes effect at the next rebuild.
     void setMaxNarrowRows(size_t rows) {
         m_maxNarrowRows = rows;
+        m_built = false;
+    }
+    // Cells of the rows kept for the shallowest states, where a text spends
+    // most of its steps (one load each). Takes effect at the next rebuild.
+    void setShallowRowCells(size_t cells) {
+        m_shallowRowCells = cells;
         m_built = false;
     }
     bool usesDenseTable() const { return !m_dense.empty() || !m_narrow.empty(); }
 
 private:
     void build(const QStringList& texts, int end);
+    void buildSymbols();
     void buildDense(const std::vector<int>& order);
     int step(int state, char16_t c) const;
     void report(int node, QList<int>& found);
     void walkDense(const char16_t* a, qsizetype n, QList<int>& found);
-    template <typename Cell, typename CellOf>
-    void fillRows(Cell* table, size_t stride, const std::vector<int>& order,
-                  const std::vector<quint32>& rowOf, CellOf cellOf) const;
+    template <typename Cell, typename SymbolOf>
+    bool fillStates(std::vector<Cell>& table, const std::vector<int>& order,
+                    const std::vector<quint32>& stateOf, SymbolOf symbolOf);
+    template <typename Cell>
+    void walkStates(const Cell* table, const char16_t* text, qsizetype n, QList<int>& found);
     template <typename Step> void walkParts(const char16_t* text, qsizetype n, Step step) const;
 
+    // How the trie is walked without the table: needed to build it, then
+    // only when there is none.
     struct Node {
         int fail = 0;
-        int dictLink = -1;  // nearest node down the fail chain with outputs
-        int firstOut = -1;  // into m_outIds/m_outNext
         int childBegin = 0; // children sorted by character, in m_edgeChar/m_edgeTo
         int childCount = 0;
     };
+    struct NodeOutputs {
+        int firstOut = -1; // into m_outIds/m_outNext
+        int dictLink = -1; // nearest node down the fail chain with outputs
+    };
 
     std::vector<Node> m_nodes;
+    std::vector<NodeOutputs> m_outputs; // by node
     std::vector<char16_t> m_edgeChar;
     std::vector<int> m_edgeTo;
     std::vector<int> m_outIds;  // trigger index
@@ -71,18 +86,28 @@ private:
     std::array<quint32, 256> m_pageAt{}; // where each page starts in m_symbolPages
     int m_symbols = 0;
 
-    // Dense transition table over the symbols; left empty when it would be
-    // too large. Its rows are numbered apart from the nodes: the states that
-    // end a match text come last, so a step is one load and the test for a
-    // match is off its path. Up to m_maxNarrowRows rows, m_narrow holds the
-    // next state's row number (a multiply per step, no slower in measure:
-    // the walks run four at once); above, m_dense holds its row offset
-    // (row * m_symbols).
+    // The automaton's states, numbered apart from the nodes. The shallowest
+    // come first, each with its row of the table: a step is one load. The
+    // deeper states of a game's triggers mostly lie along a single match
+    // text and step as a shallower state does but for one symbol: such a
+    // state keeps that symbol and where it leads, and shares the other's
+    // row; the few that differ more have a row of their own. Those that end
+    // a match text come last, so the test for a match is off the step's
+    // path. Up to m_maxNarrowRows states a cell holds 16 bits (m_narrow),
+    // above 32 (m_dense). Both are left empty when too large: fail links.
+    struct StateStep {
+        quint32 rowStart; // where the row it shares starts in the table
+        quint32 to;       // where that symbol leads
+        quint16 symbol;   // the one symbol that does not step as the row does
+    };
+    static constexpr quint16 kNoSymbol = 0xFFFF;
     std::vector<quint16> m_narrow;
     std::vector<quint32> m_dense;
-    std::vector<int> m_nodeOfRow;
-    quint32 m_firstReporting = 0; // rows (narrow) or row offsets (dense) from here on report
-    int m_longest = 0;            // units in the longest match text
+    quint32 m_shallow = 0;              // states with a row of the table by number
+    std::vector<StateStep> m_steps;     // by state - m_shallow
+    std::vector<int> m_nodeOfReporting; // by state - m_firstReporting
+    quint32 m_firstReporting = 0;
+    int m_longest = 0; // units in the longest match text
 
     std::vector<quint32> m_seen; // per node / per trigger stamps of the last pass
     std::vector<quint32> m_fired;
@@ -90,6 +115,7 @@ private:
 
     size_t m_maxDenseCells = size_t(8) << 20; // 32 MB of int cells
     size_t m_maxNarrowRows = 0x10000;
+    size_t m_shallowRowCells = 65536; // 128 KB of narrow cells
     bool m_built = false;
     quint64 m_revision = 0;
     QStringList m_texts;

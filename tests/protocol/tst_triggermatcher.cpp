@@ -22,12 +22,24 @@ QList<int> naive(const PairTable& t, const QString& text) {
             out << i;
     return out;
 }
-// The automaton's table: 0 narrow cells, 1 wide cells, 2 none (fail links).
+// The automaton's table: 0 narrow cells, 1 wide cells, 2 none (fail links);
+// 3 and 4 narrow and wide with rows for the root and a state or two (20
+// cells), so the deeper states step by the rows they share.
 void shape(TriggerMatcher& m, int table) {
-    if (table == 1)
+    if (table == 1 || table == 4)
         m.setMaxNarrowRows(0);
     if (table == 2)
         m.setMaxDenseCells(0);
+    if (table >= 3)
+        m.setShallowRowCells(20);
+}
+void shapes() {
+    QTest::addColumn<int>("table");
+    QTest::newRow("16-bit table") << 0;
+    QTest::newRow("32-bit table") << 1;
+    QTest::newRow("fail links") << 2;
+    QTest::newRow("16-bit, few shallow rows") << 3;
+    QTest::newRow("32-bit, few shallow rows") << 4;
 }
 } // namespace
 
@@ -49,12 +61,7 @@ private slots:
         QCOMPARE(TriggerMatcher::lowered(u"ÀÉÌ AbZ").size(), 7);
     }
 
-    void caseIsFoldedOneUnitAtATime_data() {
-        QTest::addColumn<int>("table");
-        QTest::newRow("16-bit table") << 0;
-        QTest::newRow("32-bit table") << 1;
-        QTest::newRow("fail links") << 2;
-    }
+    void caseIsFoldedOneUnitAtATime_data() { shapes(); }
     void caseIsFoldedOneUnitAtATime() {
         QFETCH(int, table);
         const QString upperDeseret = QString::fromUcs4(U"\U00010400");
@@ -113,12 +120,7 @@ private slots:
         QCOMPARE(search(u"`{"), QList<int>({6}));
     }
 
-    void agreesWithPlainSearch_data() {
-        QTest::addColumn<int>("table");
-        QTest::newRow("16-bit table") << 0;
-        QTest::newRow("32-bit table") << 1;
-        QTest::newRow("fail links") << 2;
-    }
+    void agreesWithPlainSearch_data() { shapes(); }
     void agreesWithPlainSearch() {
         QFETCH(int, table);
         QRandomGenerator rng(1234);
