@@ -25,9 +25,8 @@ public:
     QList<int> findAll(QStringView text);
 
     int patternCount() const { return m_patterns; }
-    // Above this many cells (table cells and sparse transitions together)
-    // the automaton follows fail links instead. Takes effect at the next
-    // rebuild.
+    // Above this many table cells the automaton follows fail links instead.
+    // Takes effect at the next rebuild.
     void setMaxDenseCells(size_t cells) {
         m_maxDenseCells = cells;
         m_built = false;
@@ -48,7 +47,6 @@ public:
 
 private:
     void build(const QStringList& texts, int end);
-    void buildSymbols();
     void buildDense(const std::vector<int>& order);
     int step(int state, char16_t c) const;
     void report(int node, QList<int>& found);
