@@ -4,7 +4,6 @@
 
 #include <algorithm>
 #include <climits>
-#include <deque>
 #include <utility>
 
 namespace {
@@ -37,8 +36,6 @@ void TriggerMatcher::sync(const PairTable& table) {
 }
 
 void TriggerMatcher::build(const QStringList& texts, int end) {
-    m_nodes.assign(1, Node{});
-    m_outputs.assign(1, NodeOutputs{});
     m_edgeChar.clear();
     m_edgeTo.clear();
     m_outIds.clear();
@@ -47,8 +44,22 @@ void TriggerMatcher::build(const QStringList& texts, int end) {
     m_patterns = 0;
     m_longest = 0;
 
-    std::vector<std::vector<std::pair<char16_t, int>>> children(1);
-    std::vector<int> lastOut(1, -1);
+    // The trie as it grows: each node's children in a list of siblings, in
+    // one array sized at once for the largest trie the texts can make, not
+    // a block of memory per node.
+    struct Growing {
+        int firstChild = -1;
+        int nextSibling = -1;
+        int firstOut = -1;
+        int lastOut = -1;
+        char16_t unit = 0;
+    };
+    size_t units = 0;
+    for (int i = 0; i < end && i < texts.size(); ++i)
+        units += size_t(texts.at(i).size());
+    std::vector<Growing> trie;
+    trie.reserve(units + 1);
+    trie.emplace_back();
     for (int i = 0; i < end && i < texts.size(); ++i) {
         const QString pattern = lowered(texts.at(i));
         if (pattern.isEmpty())
@@ -57,34 +68,40 @@ void TriggerMatcher::build(const QStringList& texts, int end) {
         m_longest = std::max(m_longest, int(std::min<qsizetype>(pattern.size(), INT_MAX)));
         int node = 0;
         for (QChar ch : pattern) {
-            auto& kids = children[node];
-            auto it = std::find_if(kids.begin(), kids.end(),
-                                   [&](const auto& e) { return e.first == ch.unicode(); });
-            if (it != kids.end()) {
-                node = it->second;
-                continue;
+            int child = trie[size_t(node)].firstChild;
+            while (child >= 0 && trie[size_t(child)].unit != ch.unicode())
+                child = trie[size_t(child)].nextSibling;
+            if (child < 0) {
+                child = int(trie.size());
+                trie.push_back(Growing{-1, trie[size_t(node)].firstChild, -1, -1, ch.unicode()});
+                trie[size_t(node)].firstChild = child;
             }
-            const int next = int(m_nodes.size());
-            m_nodes.push_back(Node{});
-            m_outputs.push_back(NodeOutputs{});
-            children.emplace_back();
-            lastOut.push_back(-1);
-            children[node].emplace_back(ch.unicode(), next);
-            node = next;
+            node = child;
         }
         // Outputs in list order, appended at the tail of the node's list.
         const int out = int(m_outIds.size());
         m_outIds.push_back(i);
         m_outNext.push_back(-1);
-        if (lastOut[node] < 0)
-            m_outputs[node].firstOut = out;
+        Growing& at = trie[size_t(node)];
+        if (at.lastOut < 0)
+            at.firstOut = out;
         else
-            m_outNext[lastOut[node]] = out;
-        lastOut[node] = out;
+            m_outNext[size_t(at.lastOut)] = out;
+        at.lastOut = out;
     }
 
-    for (size_t n = 0; n < m_nodes.size(); ++n) {
-        auto& kids = children[n];
+    // Children sorted by character, each node's together.
+    const size_t count = trie.size();
+    m_nodes.assign(count, Node{});
+    m_outputs.assign(count, NodeOutputs{});
+    m_edgeChar.reserve(count - 1);
+    m_edgeTo.reserve(count - 1);
+    std::vector<std::pair<char16_t, int>> kids;
+    for (size_t n = 0; n < count; ++n) {
+        m_outputs[n].firstOut = trie[n].firstOut;
+        kids.clear();
+        for (int c = trie[n].firstChild; c >= 0; c = trie[size_t(c)].nextSibling)
+            kids.emplace_back(trie[size_t(c)].unit, c);
         std::sort(kids.begin(), kids.end());
         m_nodes[n].childBegin = int(m_edgeChar.size());
         m_nodes[n].childCount = int(kids.size());
@@ -93,31 +110,25 @@ void TriggerMatcher::build(const QStringList& texts, int end) {
             m_edgeTo.push_back(to);
         }
     }
+    decltype(trie)().swap(trie);
 
     // Breadth-first: fail links point to shallower nodes, already done.
     std::vector<int> order;
-    order.reserve(m_nodes.size());
-    std::deque<int> queue;
-    for (const auto& [c, to] : children[0]) {
-        m_nodes[to].fail = 0;
-        queue.push_back(to);
-    }
+    order.reserve(count);
     order.push_back(0);
-    while (!queue.empty()) {
-        const int u = queue.front();
-        queue.pop_front();
-        order.push_back(u);
-        const Node& un = m_nodes[u];
-        m_outputs[u].dictLink =
-            m_outputs[un.fail].firstOut >= 0 ? un.fail : m_outputs[un.fail].dictLink;
-        for (const auto& [c, to] : children[u]) {
-            m_nodes[to].fail = step(m_nodes[u].fail, c);
-            queue.push_back(to);
+    for (size_t head = 0; head < order.size(); ++head) {
+        const int u = order[head];
+        const Node& un = m_nodes[size_t(u)];
+        if (u != 0)
+            m_outputs[size_t(u)].dictLink = m_outputs[size_t(un.fail)].firstOut >= 0
+                                                ? un.fail
+                                                : m_outputs[size_t(un.fail)].dictLink;
+        for (int e = un.childBegin; e < un.childBegin + un.childCount; ++e) {
+            const int to = m_edgeTo[size_t(e)];
+            m_nodes[size_t(to)].fail = u == 0 ? 0 : step(un.fail, m_edgeChar[size_t(e)]);
+            order.push_back(to);
         }
     }
-    m_outputs[0].dictLink = -1;
-    // The per-node child lists are done with: gone before the big table comes.
-    decltype(children)().swap(children);
 
     buildDense(order);
     if (usesDenseTable()) { // the table holds all the walk needs of the trie
@@ -206,6 +217,13 @@ bool TriggerMatcher::fillStates(std::vector<Cell>& table, const std::vector<int>
     const size_t stride = size_t(m_symbols);
     if (size_t(m_shallow) * stride > m_maxDenseCells)
         return false;
+    // Rows for the shallow states and, as a first guess, for the deeper
+    // states that branch: most of the states that differ from their fail
+    // state's row in more than one symbol.
+    size_t rows = m_shallow;
+    for (int u : order)
+        rows += stateOf[size_t(u)] >= m_shallow && m_nodes[size_t(u)].childCount > 1;
+    table.reserve(rows * stride);
     table.assign(size_t(m_shallow) * stride, 0);
     m_steps.assign(m_nodes.size() - m_shallow, StateStep{0, 0, kNoSymbol});
     // Where the row a state steps by starts, and the symbol it steps apart.
@@ -251,7 +269,8 @@ bool TriggerMatcher::fillStates(std::vector<Cell>& table, const std::vector<int>
         step = StateStep{quint32(table.size()), 0, kNoSymbol};
         table.insert(table.end(), row.begin(), row.end());
     }
-    table.shrink_to_fit();
+    if (table.capacity() - table.size() > table.size() / 8)
+        table.shrink_to_fit();
     return true;
 }
 
