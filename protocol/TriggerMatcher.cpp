@@ -93,12 +93,12 @@ void TriggerMatcher::build(const QStringList& texts, int end) {
     // Children sorted by character, each node's together.
     const size_t count = trie.size();
     m_nodes.assign(count, Node{});
-    m_outputs.assign(count, NodeOutputs{});
+    std::vector<NodeOutputs> outputs(count); // by node, while the fail links are made
     m_edgeChar.reserve(count - 1);
     m_edgeTo.reserve(count - 1);
     std::vector<std::pair<char16_t, int>> kids;
     for (size_t n = 0; n < count; ++n) {
-        m_outputs[n].firstOut = trie[n].firstOut;
+        outputs[n].firstOut = trie[n].firstOut;
         kids.clear();
         for (int c = trie[n].firstChild; c >= 0; c = trie[size_t(c)].nextSibling)
             kids.emplace_back(trie[size_t(c)].unit, c);
@@ -120,9 +120,9 @@ void TriggerMatcher::build(const QStringList& texts, int end) {
         const int u = order[head];
         const Node& un = m_nodes[size_t(u)];
         if (u != 0)
-            m_outputs[size_t(u)].dictLink = m_outputs[size_t(un.fail)].firstOut >= 0
-                                                ? un.fail
-                                                : m_outputs[size_t(un.fail)].dictLink;
+            outputs[size_t(u)].dictLink = outputs[size_t(un.fail)].firstOut >= 0
+                                              ? un.fail
+                                              : outputs[size_t(un.fail)].dictLink;
         for (int e = un.childBegin; e < un.childBegin + un.childCount; ++e) {
             const int to = m_edgeTo[size_t(e)];
             m_nodes[size_t(to)].fail = u == 0 ? 0 : step(un.fail, m_edgeChar[size_t(e)]);
@@ -130,24 +130,43 @@ void TriggerMatcher::build(const QStringList& texts, int end) {
         }
     }
 
-    buildDense(order);
+    // The states that report, numbered in breadth-first order: only they
+    // keep outputs and stamps.
+    std::vector<int> reportOf(count, -1);
+    m_reports.clear();
+    for (int u : order) {
+        const NodeOutputs& out = outputs[size_t(u)];
+        if (out.firstOut >= 0 || out.dictLink >= 0) {
+            reportOf[size_t(u)] = int(m_reports.size());
+            m_reports.push_back(NodeOutputs{out.firstOut, out.dictLink});
+        }
+    }
+    for (NodeOutputs& r : m_reports)
+        if (r.dictLink >= 0)
+            r.dictLink = reportOf[size_t(r.dictLink)];
+    m_reports.shrink_to_fit();
+    decltype(outputs)().swap(outputs);
+
+    buildDense(order, reportOf);
     if (usesDenseTable()) { // the table holds all the walk needs of the trie
         decltype(m_nodes)().swap(m_nodes);
         decltype(m_edgeChar)().swap(m_edgeChar);
         decltype(m_edgeTo)().swap(m_edgeTo);
+        decltype(m_reportOfNode)().swap(m_reportOfNode);
+    } else {
+        m_reportOfNode = std::move(reportOf);
     }
-    m_seen.assign(m_outputs.size(), 0);
+    m_seen.assign(m_reports.size(), 0);
     giveBackFreedPages(); // the build's scaffolding is many times the automaton
     m_fired.assign(size_t(std::max(end, 0)), 0);
     m_stamp = 0;
     m_built = true;
 }
 
-void TriggerMatcher::buildDense(const std::vector<int>& order) {
+void TriggerMatcher::buildDense(const std::vector<int>& order, const std::vector<int>& reportOf) {
     m_narrow.clear();
     m_dense.clear();
     m_steps.clear();
-    m_nodeOfReporting.clear();
     // Alphabet of the patterns (lower case already); every other character is
     // symbol 0. Each unit then takes the symbol of its lower case, which is
     // how the text's case is ignored without lowering it.
@@ -179,9 +198,7 @@ void TriggerMatcher::buildDense(const std::vector<int>& order) {
 
     // States in breadth-first order: the shallowest that report nothing,
     // the others that report nothing, those that report.
-    const auto reports = [this](int node) {
-        return m_outputs[size_t(node)].firstOut >= 0 || m_outputs[size_t(node)].dictLink >= 0;
-    };
+    const auto reports = [&reportOf](int node) { return reportOf[size_t(node)] >= 0; };
     const size_t shallow = std::max<size_t>(1, m_shallowRowCells / size_t(m_symbols));
     constexpr quint32 kUnnumbered = UINT32_MAX;
     std::vector<quint32> stateOf(m_nodes.size(), kUnnumbered);
@@ -194,12 +211,9 @@ void TriggerMatcher::buildDense(const std::vector<int>& order) {
         if (!reports(u) && stateOf[size_t(u)] == kUnnumbered)
             stateOf[size_t(u)] = next++;
     m_firstReporting = next;
-    for (int u : order) {
-        if (reports(u)) {
+    for (int u : order) // in the order of their reports
+        if (reports(u))
             stateOf[size_t(u)] = next++;
-            m_nodeOfReporting.push_back(u);
-        }
-    }
 
     const bool narrow = m_nodes.size() <= m_maxNarrowRows && m_nodes.size() <= 0x10000;
     const bool filled = narrow ? fillStates(m_narrow, order, stateOf, symbolOfLower)
@@ -288,18 +302,18 @@ int TriggerMatcher::step(int state, char16_t c) const {
     }
 }
 
-void TriggerMatcher::report(int state, QList<int>& found) {
-    int n = m_outputs[size_t(state)].firstOut >= 0 ? state : m_outputs[size_t(state)].dictLink;
+void TriggerMatcher::report(int first, QList<int>& found) {
+    int n = m_reports[size_t(first)].firstOut >= 0 ? first : m_reports[size_t(first)].dictLink;
     while (n >= 0 && m_seen[size_t(n)] != m_stamp) {
         m_seen[size_t(n)] = m_stamp;
-        for (int o = m_outputs[size_t(n)].firstOut; o >= 0; o = m_outNext[size_t(o)]) {
+        for (int o = m_reports[size_t(n)].firstOut; o >= 0; o = m_outNext[size_t(o)]) {
             const int id = m_outIds[size_t(o)];
             if (m_fired[size_t(id)] != m_stamp) {
                 m_fired[size_t(id)] = m_stamp;
                 found.append(id);
             }
         }
-        n = m_outputs[size_t(n)].dictLink;
+        n = m_reports[size_t(n)].dictLink;
     }
 }
 
@@ -329,7 +343,7 @@ void TriggerMatcher::walkStates(const Cell* table, const char16_t* text, qsizety
             state = symbol == step.symbol ? step.to : byRow;
         }
         if (state >= reporting) [[unlikely]]
-            report(m_nodeOfReporting[state - reporting], found);
+            report(int(state - reporting), found);
         return state;
     });
 }
@@ -383,8 +397,8 @@ QList<int> TriggerMatcher::findAll(QStringView text) {
         int state = 0;
         for (const QChar c : text) {
             state = step(state, fold(c.unicode()));
-            if (m_outputs[size_t(state)].firstOut >= 0 || m_outputs[size_t(state)].dictLink >= 0)
-                report(state, found);
+            if (const int r = m_reportOfNode[size_t(state)]; r >= 0)
+                report(r, found);
         }
     }
     if (found.size() > 1)

@@ -47,9 +47,9 @@ public:
 
 private:
     void build(const QStringList& texts, int end);
-    void buildDense(const std::vector<int>& order);
+    void buildDense(const std::vector<int>& order, const std::vector<int>& reportOf);
     int step(int state, char16_t c) const;
-    void report(int node, QList<int>& found);
+    void report(int first, QList<int>& found);
     void walkDense(const char16_t* a, qsizetype n, QList<int>& found);
     template <typename Cell, typename SymbolOf>
     bool fillStates(std::vector<Cell>& table, const std::vector<int>& order,
@@ -67,11 +67,14 @@ private:
     };
     struct NodeOutputs {
         int firstOut = -1; // into m_outIds/m_outNext
-        int dictLink = -1; // nearest node down the fail chain with outputs
+        int dictLink = -1; // nearest state down the fail chain with outputs
     };
 
     std::vector<Node> m_nodes;
-    std::vector<NodeOutputs> m_outputs; // by node
+    // The states that report, numbered in breadth-first order; their dict
+    // links are such numbers. Without a table, which node reports as which.
+    std::vector<NodeOutputs> m_reports;
+    std::vector<int> m_reportOfNode;
     std::vector<char16_t> m_edgeChar;
     std::vector<int> m_edgeTo;
     std::vector<int> m_outIds;  // trigger index
@@ -101,13 +104,12 @@ private:
     static constexpr quint16 kNoSymbol = 0xFFFF;
     std::vector<quint16> m_narrow;
     std::vector<quint32> m_dense;
-    quint32 m_shallow = 0;              // states with a row of the table by number
-    std::vector<StateStep> m_steps;     // by state - m_shallow
-    std::vector<int> m_nodeOfReporting; // by state - m_firstReporting
+    quint32 m_shallow = 0;          // states with a row of the table by number
+    std::vector<StateStep> m_steps; // by state - m_shallow
     quint32 m_firstReporting = 0;
     int m_longest = 0; // units in the longest match text
 
-    std::vector<quint32> m_seen; // per node / per trigger stamps of the last pass
+    std::vector<quint32> m_seen; // per report / per trigger stamps of the last pass
     std::vector<quint32> m_fired;
     quint32 m_stamp = 0;
 
