@@ -2,9 +2,9 @@
 // player's folder with N triggers in trigger.txt, takes a generated coloured
 // session flooded over loopback as fast as it reads it. Prints per trigger
 // count: throughput (first byte to the last line shown), CPU seconds of the
-// window's thread and of the whole process, the window thread's wait for a
-// CPU (a shared machine's share of the time), peak resident memory, and the
-// time from entering main() to a usable window (shown, painted, event loop
+// window's thread and of the whole client process, the window thread's wait
+// for a CPU (a shared machine's share of the time), peak resident memory, and
+// the time from entering main() to a usable window (shown, painted, event loop
 // idle). Each run is a process of its own, so every peak is that run's; the
 // figures are the medians of the runs.
 //
@@ -12,8 +12,9 @@
 //   bench_client --row N [--megabytes 20] [--attributes] [--log] [--mappings]
 //       one run, one line; --mappings lists the largest resident mappings
 //
-// The server is a thread of the same process holding a quarter-megabyte
-// block sent repeatedly, so about 0.3 MB of the peak is the server's.
+// The server is a process of its own (this program with --serve), holding a
+// quarter-megabyte block sent repeatedly: the peak and the CPU seconds are
+// the client's alone.
 #include "bench/ProcessMemory.h"
 #include "bench/SessionGenerator.h"
 #include "client/ClientApplication.h"
@@ -87,7 +88,7 @@ void printLargestMappings(int most) {
 struct Row {
     double mbPerSecond = 0;
     double cpuWindow = 0;  // the window's thread, during the flood
-    double cpuProcess = 0; // every thread, the server's sending included
+    double cpuProcess = 0; // every thread of the client
     double waited = 0;     // the window's thread, ready but not running
     double peakMB = 0;
     double startMs = 0;
@@ -97,10 +98,27 @@ struct Row {
 // One run in this process; prints one line the parent reads.
 int runRow(QApplication& app, const QElapsedTimer& sinceMain, int triggers, int megabytes,
            bool attributes) {
-    const QByteArray block = SessionGenerator::session(kBlockBytes, 20261207, attributes);
-    const int repeats = megabytes * int((1 << 20) / kBlockBytes);
-    FloodServer server(block, repeats, kEndLine);
-    MainWindowRig rig(server.port(), attributes ? QByteArray("COLORI=ANSI\r\n") : QByteArray());
+    // The server's start is not the client's: its time is left out.
+    QElapsedTimer serverStart;
+    serverStart.start();
+    QProcess server;
+    server.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+    QStringList serverArgs = {QStringLiteral("--serve"), QStringLiteral("--megabytes"),
+                              QString::number(megabytes)};
+    if (attributes)
+        serverArgs << QStringLiteral("--attributes");
+    server.start(QCoreApplication::applicationFilePath(), serverArgs);
+    while (!server.canReadLine() && server.waitForReadyRead(10000)) {
+    }
+    const QList<QByteArray> serving = server.readLine().trimmed().split(' ');
+    if (serving.size() != 3 || serving[0] != "PORT") {
+        std::fprintf(stderr, "the flood server did not start\n");
+        return 1;
+    }
+    const quint16 port = quint16(serving[1].toUInt());
+    const qint64 total = serving[2].toLongLong();
+    const qint64 serverStartNs = serverStart.nsecsElapsed();
+    MainWindowRig rig(port, attributes ? QByteArray("COLORI=ANSI\r\n") : QByteArray());
     put(rig.path(QStringLiteral("trigger.txt")),
         SessionGenerator::triggerFile(SessionGenerator::triggers(triggers, 7)));
 
@@ -117,10 +135,9 @@ int runRow(QApplication& app, const QElapsedTimer& sinceMain, int triggers, int 
     while (paints.paints == 0 && wait.elapsed() < 10000)
         app.processEvents(QEventLoop::WaitForMoreEvents, 20);
     app.processEvents();
-    const double startMs = double(sinceMain.nsecsElapsed()) / 1e6;
+    const double startMs = double(sinceMain.nsecsElapsed() - serverStartNs) / 1e6;
     paints.paints = 0; // from here, the flood's
 
-    const qint64 total = block.size() * qint64(repeats) + kEndLine.size();
     qint64 processed = 0;
     QElapsedTimer clock;
     double cpuWindowStart = 0, cpuProcessStart = 0, waitStart = 0;
@@ -153,6 +170,8 @@ int runRow(QApplication& app, const QElapsedTimer& sinceMain, int triggers, int 
     r.paints = paints.paints;
     window.display()->viewport()->removeEventFilter(&paints);
     window.DisconnettiServer();
+    server.closeWriteChannel(); // the server's cue to end
+    server.waitForFinished(10000);
     if (QCoreApplication::arguments().contains(QStringLiteral("--mappings")))
         printLargestMappings(25);
     for (const QString& text : rig.messageTexts())
@@ -170,11 +189,33 @@ double median(QList<double> v) {
     return v.size() % 2 ? v[v.size() / 2] : (v[v.size() / 2 - 1] + v[v.size() / 2]) / 2;
 }
 
+// The flood server's process: prints its port and the session's size, sends
+// when the client connects, and ends when its standard input closes.
+int serve(const QStringList& args) {
+    const int at = int(args.indexOf(QStringLiteral("--megabytes")));
+    const int megabytes = std::max(1, at >= 0 ? args.value(at + 1).toInt() : 20);
+    const bool attributes = args.contains(QStringLiteral("--attributes"));
+    const QByteArray block = SessionGenerator::session(kBlockBytes, 20261207, attributes);
+    const int repeats = megabytes * int((1 << 20) / kBlockBytes);
+    FloodServer server(block, repeats, kEndLine);
+    std::printf("PORT %u %lld\n", unsigned(server.port()),
+                block.size() * qint64(repeats) + kEndLine.size());
+    std::fflush(stdout);
+    while (std::fgetc(stdin) != EOF) {
+    }
+    return server.port() ? 0 : 1;
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
     QElapsedTimer sinceMain;
     sinceMain.start();
+    QStringList serveArgs;
+    for (int i = 1; i < argc; ++i)
+        serveArgs << QString::fromLocal8Bit(argv[i]);
+    if (serveArgs.contains(QStringLiteral("--serve")))
+        return serve(serveArgs);
     useOneHeap();
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
