@@ -223,6 +223,7 @@ void TextPath::writeUtf8Notice() {
     m_display.setSelStyle({});
     m_display.insertText(m_atLineStart ? kUtf8Notice : QStringLiteral("\r\n") + kUtf8Notice);
     m_noticeOpen = true;
+    trim(); // a line of its own after the read's text
 }
 
 void TextPath::endNoticeLine() {

@@ -385,6 +385,7 @@ private slots:
     }
 
     void displayKeepsItsLineLimit() {
+        path->beginSession(); // watching for UTF-8
         QString chunk;
         for (int i = 0; i < 500; ++i)
             chunk += QString("line %1\r\n").arg(i);
@@ -398,6 +399,11 @@ private slots:
         QCOMPARE(lines(), 501);
         QCOMPARE(display->buffer().lineText(0), QString("line 100"));
         QCOMPARE(display->buffer().lineText(499), QString("line 599"));
+        // The notice that the server writes UTF-8, on a line of its own after
+        // the read's text, keeps the limit too.
+        path->receive(QByteArrayView("a met\xc3\xa0"));
+        QVERIFY(shown().endsWith("a metà\n" + TextPath::kUtf8Notice));
+        QCOMPARE(lines(), 501);
     }
 };
 
