@@ -159,6 +159,7 @@ void TelnetLayer::reset() {
     m_serverEcho = false;
     m_nawsOn = false;
     m_compressed = false;
+    m_fedIac = false;
     m_failed = false;
     m_encoding = initialEncoding(m_settings);
     m_modern = false;
@@ -202,6 +203,7 @@ void TelnetLayer::readQueued() {
 }
 
 void TelnetLayer::recv(QByteArrayView bytes) {
+    m_fedIac = !bytes.isEmpty() && bytes.back() == '\xFF';
     inLibrary([&] { telnet_recv(m_telnet, bytes.data(), size_t(bytes.size())); });
 }
 
@@ -227,10 +229,10 @@ void TelnetLayer::parse(QByteArrayView chunk) {
         // The library drops whatever follows the end of a compressed stream in
         // the same call, so while inflating it gets one byte at a time (still
         // far faster than any game sends), and a chunk is cut after every IAC
-        // SE, where compression may start. Cutting the stream anywhere is
-        // otherwise harmless.
+        // SE, where compression may start, the reads' cut between the two
+        // included. Cutting the stream anywhere is otherwise harmless.
         qsizetype n = 1;
-        if (!m_compressed) {
+        if (!m_compressed && !(m_fedIac && chunk.front() == '\xF0')) {
             const qsizetype se = findIacSe(chunk);
             n = se < 0 ? chunk.size() : se + 2;
         }

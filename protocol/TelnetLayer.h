@@ -121,6 +121,7 @@ private:
     bool m_serverEcho = false;
     bool m_nawsOn = false;
     bool m_compressed = false;
+    bool m_fedIac = false; // the parser's last byte was an IAC: an SE may follow
     bool m_failed = false; // after an error nothing more is read until reset()
     int m_cols = 80;
     int m_rows = 24;

@@ -311,6 +311,25 @@ private slots:
         QVERIFY(r.errors.isEmpty());
     }
 
+    // A second compressed stream after the first has ended, the reads cut
+    // at every byte, between the IAC and the SE that start it too: nothing
+    // after either stream is lost.
+    void everyCutOfTwoCompressedStreamsReadsTheSame() {
+        const QByteArray start = bytes({IAC, SB, MCCP2, IAC, SE});
+        const QByteArray stream = "a" + bytes({IAC, WILL, MCCP2}) + start + deflated("uno\r\n") +
+                                  "mid\r\n" + start + deflated("due\r\n") + "end\r\n";
+        Recorder whole;
+        whole.layer.feed(stream);
+        QCOMPARE(whole.text, QByteArray("auno\r\nmid\r\ndue\r\nend\r\n"));
+        for (qsizetype cut = 1; cut < stream.size(); ++cut) {
+            Recorder r;
+            r.layer.feed(stream.left(cut));
+            r.layer.feed(stream.mid(cut));
+            if (r.text != whole.text)
+                QFAIL(qPrintable(QStringLiteral("reads cut at byte %1").arg(cut)));
+        }
+    }
+
     void brokenCompressedStreamIsReported() {
         Recorder r;
         r.layer.feed(bytes({IAC, WILL, MCCP2, IAC, SB, MCCP2, IAC, SE}) + "not deflate data");
