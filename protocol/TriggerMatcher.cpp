@@ -7,6 +7,8 @@
 #include <utility>
 
 namespace {
+constexpr size_t kLargeBuildUnits = 4096; // units of match text
+
 inline char16_t fold(char16_t u) {
     if (u < 0x80)
         return u >= u'A' && u <= u'Z' ? char16_t(u | 0x20) : u;
@@ -157,7 +159,10 @@ void TriggerMatcher::build(const QStringList& texts, int end) {
         m_reportOfNode = std::move(reportOf);
     }
     m_seen.assign(m_reports.size(), 0);
-    giveBackFreedPages(); // the build's scaffolding is many times the automaton
+    // The scaffolding of a large build is many times the automaton; a small
+    // one is not worth a pass over the heap.
+    if (units >= kLargeBuildUnits)
+        giveBackFreedPages();
     m_fired.assign(size_t(std::max(end, 0)), 0);
     m_stamp = 0;
     m_built = true;

@@ -82,7 +82,6 @@ private:
 
     // By UTF-16 unit, its lower case's symbol (0: no match text uses it), in
     // pages of 256 units; the pages without a symbol all share the first.
-    quint16 symbolOf(char16_t u) const { return m_symbolPages[m_pageAt[u >> 8] + (u & 0xFF)]; }
     std::vector<quint16> m_symbolPages;
     std::array<quint32, 256> m_pageAt{}; // where each page starts in m_symbolPages
     int m_symbols = 0;
