@@ -191,10 +191,7 @@ double median(QList<double> v) {
 
 // The flood server's process: prints its port and the session's size, sends
 // when the client connects, and ends when its standard input closes.
-int serve(const QStringList& args) {
-    const int at = int(args.indexOf(QStringLiteral("--megabytes")));
-    const int megabytes = std::max(1, at >= 0 ? args.value(at + 1).toInt() : 20);
-    const bool attributes = args.contains(QStringLiteral("--attributes"));
+int serve(int megabytes, bool attributes) {
     const QByteArray block = SessionGenerator::session(kBlockBytes, 20261207, attributes);
     const int repeats = megabytes * int((1 << 20) / kBlockBytes);
     FloodServer server(block, repeats, kEndLine);
@@ -211,17 +208,9 @@ int serve(const QStringList& args) {
 int main(int argc, char** argv) {
     QElapsedTimer sinceMain;
     sinceMain.start();
-    QStringList serveArgs;
-    for (int i = 1; i < argc; ++i)
-        serveArgs << QString::fromLocal8Bit(argv[i]);
-    if (serveArgs.contains(QStringLiteral("--serve")))
-        return serve(serveArgs);
-    useOneHeap();
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication app(argc, argv);
-    setUpClientApplication(app);
-    const QStringList args = app.arguments();
+    QStringList args;
+    for (int i = 0; i < argc; ++i)
+        args << QString::fromLocal8Bit(argv[i]);
     int megabytes = 20, runs = 3, row = -1;
     QList<int> counts = {0, 5, 1000};
     const bool attributes = args.contains(QStringLiteral("--attributes"));
@@ -238,6 +227,14 @@ int main(int argc, char** argv) {
                 counts << std::max(0, n.toInt());
         }
     }
+    if (args.contains(QStringLiteral("--serve")))
+        return serve(megabytes, attributes);
+
+    useOneHeap();
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    setUpClientApplication(app);
     if (row >= 0)
         return runRow(app, sinceMain, row, megabytes, attributes);
 
